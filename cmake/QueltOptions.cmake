@@ -1,0 +1,13 @@
+# Build options shared by every target of ours: warnings are errors in our
+# own code; third-party headers are included as system headers.
+add_library(quelt_options INTERFACE)
+target_compile_options(quelt_options INTERFACE
+  -Wall -Wextra -Wpedantic -Werror
+  -Wno-missing-field-initializers)
+target_compile_definitions(quelt_options INTERFACE
+  QT_NO_KEYWORDS)
+if(QUELT_SANITIZE)
+  target_compile_options(quelt_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(quelt_options INTERFACE -fsanitize=address,undefined)
+endif()

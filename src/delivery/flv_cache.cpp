@@ -1,0 +1,59 @@
+#include "delivery/flv_cache.h"
+
+#include "common/app_folder.h"
+#include "common/md5.h"
+#include "shell/records/info_video.h"
+
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string GetCacheFolder()
+{
+    return GetAppFolder() + "temp/";
+}
+
+std::string GetCachePath(const InfoVideo& video)
+{
+    if (video.a4.empty())
+        return {};
+    return GetCacheFolder() + Md5Hex(video.a4);
+}
+
+CacheSizes GetCacheSizes(const InfoVideo& video)
+{
+    CacheSizes sizes;
+    const std::string path = GetCachePath(video);
+    std::error_code ec;
+    if (!path.empty()) {
+        const auto size = fs::file_size(path, ec);
+        if (!ec)
+            sizes.cached = static_cast<std::int64_t>(size);
+    }
+    // a5 is decimal text; anything unreadable counts as unknown.
+    std::int64_t total = 0;
+    const char* begin = video.a5.data();
+    const auto [end, err] = std::from_chars(begin, begin + video.a5.size(), total);
+    if (err == std::errc() && total > 0)
+        sizes.total = total;
+    (void)end;
+    return sizes;
+}
+
+bool IsComplete(const InfoVideo& video)
+{
+    const CacheSizes sizes = GetCacheSizes(video);
+    return sizes.total > 0 && sizes.cached >= sizes.total;
+}
+
+void ClearCache()
+{
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(GetCacheFolder(), ec)) {
+        std::error_code ignored;
+        if (entry.is_regular_file(ignored))
+            fs::remove(entry.path(), ignored);
+    }
+}

@@ -1,0 +1,1 @@
+#include "shell/records/xml_member.h"
