@@ -1,0 +1,17 @@
+#pragma once
+// Every default service address of the program, in one place. Until the
+// project runs a public service they name the embedded demo service on
+// 127.0.0.1, so that a fresh install talks to something real.
+namespace service_hosts {
+
+inline constexpr const char* kDemoHost = "127.0.0.1";
+inline constexpr int kDemoPort = 20080;
+
+inline constexpr const char* kUpdateHost = "http://127.0.0.1:20080";
+inline constexpr const char* kFileHost = "http://127.0.0.1:20080";
+inline constexpr const char* kContentHost = "http://127.0.0.1:20080";
+inline constexpr const char* kHomePage = "http://127.0.0.1:20080/";
+inline constexpr const char* kForumHost = "http://127.0.0.1:20080";
+inline constexpr const char* kFlashVendorHost = "http://127.0.0.1:20080";
+
+}  // namespace service_hosts
