@@ -1,0 +1,85 @@
+#pragma once
+// The local play server: a hidden window that listens on 127.0.0.1 (from
+// port 20155 upward), owns one CPlayRequest per accepted connection, hands
+// every parsed request to the request server (the download manager), and
+// deletes ended requests from its own message. User-interface thread only.
+#include "common/composite.h"
+#include "delivery/play_request.h"
+#include "platform/async_socket.h"
+#include "platform/window.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Posted by a request that has ended; wParam is the request.
+inline constexpr UINT WM_PLAYREQUEST_DONE = 0x8205;
+
+// Decides where a parsed request gets its data from (the download manager).
+class IPlayRequestServer {
+public:
+    virtual ~IPlayRequestServer() = default;
+    virtual void ServeRequest(CPlayRequest& request) = 0;
+};
+
+class CPlayRequestManager;
+
+// The listening socket of the play server.
+class CPlayRequestNotify : public platform::AsyncSocket {
+public:
+    explicit CPlayRequestNotify(CPlayRequestManager& manager) : manager_(manager) {}
+    // Listens on the first free port from firstPort upward; false when none.
+    bool Start(int firstPort);
+    int GetPort() const { return port_; }
+
+protected:
+    void OnAccept() override;
+
+private:
+    CPlayRequestManager& manager_;
+    int port_ = 0;
+};
+
+class CPlayRequestManager : public CWnd, public PCL_Interface_Composite<CPlayRequest> {
+public:
+    static constexpr int kFirstPort = 20155;
+    // Unsent pushed data a request may hold before it reads it back from
+    // its cache file instead.
+    static constexpr std::int64_t kDefaultLiveDataLimit = 16 * 1024 * 1024;
+
+    // Creates the window and starts listening.
+    explicit CPlayRequestManager(int firstPort = kFirstPort);
+    ~CPlayRequestManager() override;
+
+    // "http://127.0.0.1:<port>/" + Base64(key) + "-&flag&-" + a serial
+    // that makes every URL of the process unique.
+    std::string BuildPlayUrl(const std::string& key);
+    std::vector<CPlayRequest*> FindRequestsByKey(const std::string& key) const;
+    // Sets complete on every request of the key, so each closes after its
+    // last byte.
+    void MarkRequestsComplete(const std::string& key);
+    // Closes the first request whose path occurs in url.
+    void CloseRequestByPath(const std::string& url);
+
+    // The server that receives parsed requests; null while there is none
+    // (the request then gets no answer).
+    void SetRequestServer(IPlayRequestServer* server) { server_ = server; }
+    // The listening port, 0 when the server could not listen.
+    int GetPort() const { return listener_.GetPort(); }
+    void SetLiveDataLimit(std::int64_t bytes) { liveDataLimit_ = bytes; }
+    std::int64_t GetLiveDataLimit() const { return liveDataLimit_; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    friend class CPlayRequest;
+    friend class CPlayRequestNotify;
+    void AcceptConnection();
+    void OnRequestParsed(CPlayRequest& request);
+    bool IsAllowedHost(const std::string& host) const;
+
+    CPlayRequestNotify listener_;
+    IPlayRequestServer* server_ = nullptr;
+    std::int64_t liveDataLimit_ = kDefaultLiveDataLimit;
+};
