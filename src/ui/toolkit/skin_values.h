@@ -1,0 +1,23 @@
+#pragma once
+// Reading the attribute values of skin elements: integers, colours, texts
+// and image paths. A missing or unreadable attribute leaves the default.
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <string>
+
+namespace ui {
+
+// Decimal text (surrounding blanks and a sign allowed) that fits a 32-bit
+// integer; anything else gives the default.
+int ReadSkinInt(const pugi::xml_node& element, const char* name, int defaultValue);
+std::string ReadSkinText(const pugi::xml_node& element, const char* name, const std::string& defaultValue = {});
+// A colour is a Win32 colour value 0x00BBGGRR written as a decimal integer.
+std::uint32_t ReadSkinColour(const pugi::xml_node& element, const char* name, std::uint32_t defaultValue);
+// An image is named relative to the program folder; empty means no image.
+std::string ReadSkinImagePath(const pugi::xml_node& element, const char* name);
+
+// Parses the integer text the way ReadSkinInt does; false when it is not one.
+bool ParseSkinInt(const std::string& text, int& value);
+
+}  // namespace ui
