@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class CPlayRequestManager;
 class CacheFileReader;
@@ -65,7 +64,10 @@ protected:
 
 private:
     friend class CPlayRequestManager;
-    bool ParseRequest(const std::string& text);
+    // Source of the next block, or null when there is nothing to send now.
+    PlayRequestBuffer* NextSource();
+    void HandleRequestText();
+    bool ParseRequestLine(const std::string& line);
     void MoveLiveDataToFile();
 
     CPlayRequestManager& manager_;
@@ -81,6 +83,6 @@ private:
     // Cache-file offset of live's first unsent byte; body bytes sent so far.
     std::int64_t liveFileOffset_ = 0;
     std::int64_t bodySent_ = 0;
+    // The request as received so far, until its header is complete.
     std::string received_;
-    std::vector<char> sendBuffer_;
 };

@@ -28,6 +28,22 @@ public:
     const char* UnsentData() const { return bytes_.data() + position_; }
     std::string UnsentText() const { return std::string(UnsentData(), bytes_.size() - position_); }
 
+    // Replaces the contents with count writable bytes (to be read into),
+    // positioned at the start; Truncate then keeps the bytes really read.
+    char* Reset(std::size_t count)
+    {
+        bytes_.resize(count);
+        position_ = 0;
+        return bytes_.data();
+    }
+    void Truncate(std::size_t count)
+    {
+        if (count < bytes_.size())
+            bytes_.resize(count);
+        if (position_ > bytes_.size())
+            position_ = bytes_.size();
+    }
+
     // Marks count bytes as sent.
     void Consume(std::size_t count)
     {

@@ -1,14 +1,127 @@
 #include "delivery/play_request_manager.h"
 
-bool CPlayRequestNotify::Start(int) { return false; }
-void CPlayRequestNotify::OnAccept() {}
-CPlayRequestManager::CPlayRequestManager(int) : listener_(*this) {}
-CPlayRequestManager::~CPlayRequestManager() = default;
-std::string CPlayRequestManager::BuildPlayUrl(const std::string&) { return {}; }
-std::vector<CPlayRequest*> CPlayRequestManager::FindRequestsByKey(const std::string&) const { return {}; }
-void CPlayRequestManager::MarkRequestsComplete(const std::string&) {}
-void CPlayRequestManager::CloseRequestByPath(const std::string&) {}
-LRESULT CPlayRequestManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) { return CWnd::WindowProc(msg, wParam, lParam); }
-void CPlayRequestManager::AcceptConnection() {}
-void CPlayRequestManager::OnRequestParsed(CPlayRequest&) {}
-bool CPlayRequestManager::IsAllowedHost(const std::string&) const { return false; }
+#include "common/base64.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+// Loopback only: the cached videos are the user's, not the network's.
+constexpr const char* kListenAddress = "127.0.0.1";
+constexpr int kBacklog = 5;
+constexpr int kSendBufferSize = 65536;
+
+// Makes every play URL, and so every request path, unique in the process.
+std::uint64_t g_playUrlSerial = 0;
+
+}  // namespace
+
+bool CPlayRequestNotify::Start(int firstPort)
+{
+    port_ = 0;
+    for (int port = firstPort; port <= 65535; ++port) {
+        switch (Listen(kListenAddress, port, kBacklog)) {
+        case ListenResult::Listening:
+            port_ = port;
+            return true;
+        case ListenResult::AddressInUse:
+            continue;
+        case ListenResult::Failed:
+            Close();
+            return false;
+        }
+    }
+    return false;
+}
+
+void CPlayRequestNotify::OnAccept()
+{
+    manager_.AcceptConnection();
+}
+
+CPlayRequestManager::CPlayRequestManager(int firstPort) : listener_(*this)
+{
+    Create();
+    listener_.Start(firstPort);
+}
+
+CPlayRequestManager::~CPlayRequestManager()
+{
+    listener_.Close();
+    PCL_DeleteAllObjects();
+    Destroy();
+}
+
+std::string CPlayRequestManager::BuildPlayUrl(const std::string& key)
+{
+    ++g_playUrlSerial;
+    return "http://127.0.0.1:" + std::to_string(GetPort()) + "/" + Base64Encode(key) + "-&flag&-"
+           + std::to_string(g_playUrlSerial);
+}
+
+std::vector<CPlayRequest*> CPlayRequestManager::FindRequestsByKey(const std::string& key) const
+{
+    std::vector<CPlayRequest*> found;
+    for (CPlayRequest* request : *this) {
+        if (request->GetKey() == key)
+            found.push_back(request);
+    }
+    return found;
+}
+
+void CPlayRequestManager::MarkRequestsComplete(const std::string& key)
+{
+    for (CPlayRequest* request : FindRequestsByKey(key))
+        request->SetComplete(true);
+}
+
+void CPlayRequestManager::CloseRequestByPath(const std::string& url)
+{
+    // Requests without a path have not been parsed yet, and ended ones go
+    // away by their own notice (deleting them here could let that notice
+    // reach a new request at the same address).
+    for (std::size_t i = 0; i < PCL_GetObjectCount(); ++i) {
+        const CPlayRequest* request = PCL_GetObject(i);
+        if (!request->HasEnded() && !request->GetPath().empty() && url.find(request->GetPath()) != std::string::npos) {
+            PCL_DeleteObject(i);
+            return;
+        }
+    }
+}
+
+LRESULT CPlayRequestManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_PLAYREQUEST_DONE) {
+        PCL_DeleteObject(reinterpret_cast<const CPlayRequest*>(wParam));
+        return 0;
+    }
+    return CWnd::WindowProc(msg, wParam, lParam);
+}
+
+void CPlayRequestManager::AcceptConnection()
+{
+    auto* request = new CPlayRequest(*this);
+    if (!listener_.Accept(*request)) {
+        delete request;
+        return;
+    }
+    request->SetSendBufferSize(kSendBufferSize);
+    PCL_PushObject(request);
+}
+
+void CPlayRequestManager::OnRequestParsed(CPlayRequest& request)
+{
+    if (server_)
+        server_->ServeRequest(request);
+}
+
+// A web page can reach 127.0.0.1 under a name of its own (DNS rebinding);
+// only requests addressed to the loopback names with our port are served.
+bool CPlayRequestManager::IsAllowedHost(const std::string& host) const
+{
+    std::string lower = host;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string port = ":" + std::to_string(GetPort());
+    return lower == "127.0.0.1" + port || lower == "localhost" + port;
+}

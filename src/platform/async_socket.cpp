@@ -1,19 +1,179 @@
 #include "platform/async_socket.h"
 
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace platform {
-struct AsyncSocket::Notifiers {};
+
+struct AsyncSocket::Notifiers {
+    std::unique_ptr<QSocketNotifier> read;
+    std::unique_ptr<QSocketNotifier> write;
+};
+
 AsyncSocket::AsyncSocket() = default;
-AsyncSocket::~AsyncSocket() = default;
-AsyncSocket::ListenResult AsyncSocket::Listen(const std::string&, int, int) { return ListenResult::Failed; }
-int AsyncSocket::GetLocalPort() const { return 0; }
-bool AsyncSocket::Accept(AsyncSocket&) { return false; }
-std::int64_t AsyncSocket::Receive(char*, std::size_t) { return -1; }
-std::int64_t AsyncSocket::Send(const char*, std::size_t) { return -1; }
-bool AsyncSocket::SetSendBufferSize(int) { return false; }
-void AsyncSocket::RearmSend() {}
-void AsyncSocket::Close() {}
-bool AsyncSocket::IsOpen() const { return fd_ >= 0; }
-void AsyncSocket::Attach(int, bool) {}
-void AsyncSocket::HandleReadable() {}
-void AsyncSocket::HandleWritable() {}
+
+AsyncSocket::~AsyncSocket()
+{
+    Close();
+}
+
+AsyncSocket::ListenResult AsyncSocket::Listen(const std::string& address, int port, int backlog)
+{
+    Close();
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (port < 0 || port > 65535 || inet_pton(AF_INET, address.c_str(), &where.sin_addr) != 1) {
+        lastError_ = EINVAL;
+        return ListenResult::Failed;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        lastError_ = errno;
+        return ListenResult::Failed;
+    }
+    // Lets a restarted program take its port back while old connections
+    // linger in TIME_WAIT; a port another program listens on stays refused.
+    const int yes = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0
+        || ::listen(fd, backlog) != 0) {
+        lastError_ = errno;
+        ::close(fd);
+        return lastError_ == EADDRINUSE ? ListenResult::AddressInUse : ListenResult::Failed;
+    }
+    Attach(fd, true);
+    return ListenResult::Listening;
+}
+
+int AsyncSocket::GetLocalPort() const
+{
+    if (fd_ < 0)
+        return 0;
+    sockaddr_in where{};
+    socklen_t length = sizeof where;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&where), &length) != 0)
+        return 0;
+    return ntohs(where.sin_port);
+}
+
+bool AsyncSocket::Accept(AsyncSocket& connection)
+{
+    if (fd_ < 0 || !listening_ || connection.IsOpen())
+        return false;
+    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = errno;
+        return false;
+    }
+    connection.Attach(fd, false);
+    return true;
+}
+
+std::int64_t AsyncSocket::Receive(char* buffer, std::size_t size)
+{
+    if (fd_ < 0)
+        return -1;
+    const ssize_t count = ::recv(fd_, buffer, size, 0);
+    if (count > 0)
+        return count;
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return 0;
+    lastError_ = count == 0 ? 0 : errno;
+    return -1;
+}
+
+std::int64_t AsyncSocket::Send(const char* data, std::size_t size)
+{
+    if (fd_ < 0)
+        return -1;
+    const ssize_t count = ::send(fd_, data, size, MSG_NOSIGNAL);
+    if (count >= 0)
+        return count;
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+        return 0;
+    lastError_ = errno;
+    return -1;
+}
+
+bool AsyncSocket::SetSendBufferSize(int bytes)
+{
+    return fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes) == 0;
+}
+
+void AsyncSocket::RearmSend()
+{
+    if (notifiers_ && notifiers_->write)
+        notifiers_->write->setEnabled(true);
+}
+
+void AsyncSocket::Close()
+{
+    if (fd_ < 0)
+        return;
+    notifiers_.reset();
+    // Unread input makes close() reset the connection, which can discard
+    // data the peer has not read yet; read it away first.
+    if (!listening_) {
+        char sink[4096];
+        while (::recv(fd_, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+        }
+    }
+    ::close(fd_);
+    fd_ = -1;
+    listening_ = false;
+}
+
+bool AsyncSocket::IsOpen() const
+{
+    return fd_ >= 0;
+}
+
+void AsyncSocket::Attach(int fd, bool listening)
+{
+    fd_ = fd;
+    listening_ = listening;
+    notifiers_ = std::make_unique<Notifiers>();
+    notifiers_->read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifiers_->read.get(), &QSocketNotifier::activated, [this] { HandleReadable(); });
+    if (!listening) {
+        notifiers_->write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        notifiers_->write->setEnabled(false);
+        QObject::connect(notifiers_->write.get(), &QSocketNotifier::activated, [this] { HandleWritable(); });
+    }
+}
+
+void AsyncSocket::HandleReadable()
+{
+    if (listening_) {
+        OnAccept();
+        return;
+    }
+    // Readable means data, an orderly close or an error; a peek tells which.
+    char probe;
+    const ssize_t count = ::recv(fd_, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (count > 0) {
+        OnReceive();
+        return;
+    }
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    lastError_ = count == 0 ? 0 : errno;
+    // The end of input stays readable; stop listening for it.
+    notifiers_->read->setEnabled(false);
+    OnClose();
+}
+
+void AsyncSocket::HandleWritable()
+{
+    notifiers_->write->setEnabled(false);
+    OnSend();
+}
+
 }  // namespace platform
