@@ -52,16 +52,6 @@ void CAppSetting::SetDefault()
     aboutUrl = service_hosts::kHomePage;
 }
 
-bool CAppSetting::Load(const std::string&)
-{
-    return false;
-}
-
-bool CAppSetting::Save(const std::string&) const
-{
-    return false;
-}
-
 CAppSetting& AppSetting()
 {
     static CAppSetting setting;

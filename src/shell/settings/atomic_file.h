@@ -1,0 +1,15 @@
+#pragma once
+// Replacing a file so that it is always either the old or the new version.
+#include <string>
+#include <string_view>
+
+struct FileWriteResult {
+    bool ok = false;
+    std::string error;  // why it failed, for the log; empty on success
+};
+
+// Writes bytes to a sibling file (path + ".part"), flushes it to the disk and
+// renames it over path. A crash, a kill or a full disk at any moment leaves
+// path untouched or fully replaced; on failure the sibling is removed and
+// path keeps its old content. Empty bytes are refused.
+FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes);
