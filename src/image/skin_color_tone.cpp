@@ -1,5 +1,6 @@
 #include "image/skin_color_tone.h"
 
+#include "image/grey_keyed_recolour.h"
 #include "image/pixel_color_tone.h"
 #include "image/pixel_hue_saturation.h"
 
@@ -11,8 +12,7 @@ void CSkinColorTone::RecolourImage(const FCImageView& image) const
     }
     FCPixelColorTone toneFilter(static_cast<std::uint32_t>(tone));
     FCPixelHueSaturation vividnessFilter(100, settings_.GetVividness());
-    toneFilter.ProcessImage(image);
-    vividnessFilter.ProcessImage(image);
+    FCGreyKeyedRecolour(toneFilter, vividnessFilter).ProcessImage(image);
 }
 
 std::uint32_t CSkinColorTone::RecolourValue(std::uint32_t colour) const

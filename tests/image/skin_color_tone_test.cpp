@@ -131,16 +131,22 @@ TEST_F(SkinColorToneTest, EmptyImagesAreIgnored)
 
 TEST_F(SkinColorToneTest, MatchesTheFiltersAppliedPixelByPixel)
 {
-    const FCImageBuffer source = image_test::RandomImage(131, 77, 3);
-    for (const int tone : {0x000000FF, 0x0000FF00, 0x00FF0000, 0x003080E0, 0x00FFFFFF, 0x00010101}) {
-        for (const int vividness : {0, 1, 37, 99, 100, 150, 200}) {
-            settings.tone = tone;
-            settings.vividness = vividness;
-            FCImageBuffer fast = source;
-            FCImageBuffer reference = source;
-            scheme.RecolourImage(fast.View());
-            RecolourPixelByPixel(reference.View(), tone, vividness);
-            ASSERT_EQ(fast.Bytes(), reference.Bytes()) << std::hex << tone << std::dec << " / " << vividness;
+    // A small image (colours computed as grey levels occur) and a larger one
+    // (all grey levels computed up front).
+    const FCImageBuffer sources[] = {image_test::RandomImage(40, 30, 3), image_test::RandomImage(131, 77, 4)};
+    for (const FCImageBuffer& source : sources) {
+        for (const int tone : {0x000000FF, 0x0000FF00, 0x00FF0000, 0x003080E0, 0x00FFFFFF, 0x00010101}) {
+            for (const int vividness : {0, 1, 37, 99, 100, 150, 200}) {
+                settings.tone = tone;
+                settings.vividness = vividness;
+                FCImageBuffer fast = source;
+                FCImageBuffer reference = source;
+                scheme.RecolourImage(fast.View());
+                RecolourPixelByPixel(reference.View(), tone, vividness);
+                ASSERT_EQ(fast.Bytes(), reference.Bytes())
+                    << source.Width() << "x" << source.Height() << std::hex << " tone " << tone << std::dec
+                    << " vividness " << vividness;
+            }
         }
     }
 }
