@@ -1,0 +1,59 @@
+#include "test_site/test_videos.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace test_site {
+
+namespace {
+
+std::string DefaultFolder()
+{
+    return (fs::temp_directory_path() / ("quelt-test-videos-" + std::to_string(::getuid()))).string();
+}
+
+}  // namespace
+
+std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder)
+{
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const std::string dir = folder.empty() ? DefaultFolder() : folder;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    const bool flv = kind == VideoKind::Flv;
+    const std::string name = std::string(flv ? "clip" : "movie") + std::to_string(seconds) + (flv ? ".flv" : ".mp4");
+    const std::string path = dir + "/" + name;
+    if (fs::exists(path, ec) && fs::file_size(path, ec) > 0)
+        return path;
+
+    const std::string s = std::to_string(seconds);
+    const std::string codecs = flv ? "-c:v flv1 -c:a libmp3lame -ar 44100"
+                                   : "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -brand mp42";
+    // Written under a temporary name first, so that a half-made file is never taken for a video.
+    const std::string partial = path + "." + std::to_string(::getpid()) + ".part";
+    const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
+                                + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s + " " + codecs
+                                + " -f " + (flv ? "flv" : "mp4") + " '" + partial + "'";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    fs::rename(partial, path, ec);
+    return ec ? std::string() : path;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace test_site

@@ -1,0 +1,17 @@
+#pragma once
+// Short test videos made with ffmpeg on first use and kept in a folder of
+// the temporary directory, so that no media file lives in the repository.
+#include <string>
+
+namespace test_site {
+
+enum class VideoKind { Flv, Mp4 };
+
+// Path of a video of about `seconds` seconds (FLV: Sorenson Spark with MP3;
+// MP4: H.264 with AAC and an "mp42" brand). Empty when ffmpeg failed.
+std::string MakeTestVideo(VideoKind kind, int seconds = 2, const std::string& folder = {});
+
+// The whole file, or empty.
+std::string ReadFileBytes(const std::string& path);
+
+}  // namespace test_site
