@@ -212,3 +212,97 @@ TEST_F(PlayServerTest, EndedRequestsLeaveTheListAndGetNoMoreData)
     leaving.CloseNow();
     ASSERT_TRUE(WaitRequestCount(0));
 }
+
+// A paused player must not make memory grow with the download: past the
+// live limit the pushed bytes are dropped and read back from the cache file.
+class PlayLiveLimitTest : public PlayServerTest {
+protected:
+    static constexpr std::int64_t kLimit = 100000;
+    PlayLiveLimitTest() { manager.SetLiveDataLimit(kLimit); }
+
+    // Delivers count blocks, letting the server send a little between some
+    // of them, and checks the bound after each.
+    void DeliverBlocks(const fs::path& file, const std::string& key, int count, std::string& expected)
+    {
+        for (int block = 0; block < count; ++block) {
+            const std::string bytes = PatternBytes(9000 + static_cast<std::size_t>(block % 7) * 1500, 500 + static_cast<unsigned>(block) + static_cast<unsigned>(expected.size()));
+            Deliver(file, key, bytes);
+            expected += bytes;
+            for (CPlayRequest* request : manager.FindRequestsByKey(key))
+                ASSERT_LE(request->GetUnsentLiveSize(), kLimit);
+            if (block % 10 == 0)
+                for (int i = 0; i < 3; ++i)
+                    QCoreApplication::processEvents();
+        }
+    }
+};
+
+TEST_F(PlayLiveLimitTest, PausedPlayerOfAPartialFileGetsEveryByteOnceInOrder)
+{
+    const fs::path file = folder / "partial";
+    std::string expected = PatternBytes(250000, 4);
+    AppendToFile(file, expected);
+    server.onServe = [&](CPlayRequest& request) { request.AttachCacheFile(file.string()); };
+    Client paused(manager.GetPort(), 8192);
+    paused.SendGet(PathOf("v"), Host());
+    ASSERT_TRUE(WaitServed(1));
+
+    DeliverBlocks(file, "v", 400, expected);  // about 5 MB, fifty times the limit
+    EXPECT_TRUE(server.served[0]->HasCacheReader());
+    paused.StartReading(7000);
+    DeliverBlocks(file, "v", 100, expected);
+    manager.MarkRequestsComplete("v");
+    ASSERT_TRUE(WaitFinished(paused));
+    EXPECT_EQ(paused.Received().size(), kPlainHeader.size() + expected.size());
+    EXPECT_TRUE(paused.Received() == kPlainHeader + expected);
+}
+
+TEST_F(PlayLiveLimitTest, FreshDownloadWithoutCachedPartIsBoundedToo)
+{
+    // The download answered from byte 0: no file was attached, the request
+    // only knows where its pushed bytes are stored.
+    const fs::path file = folder / "fresh";
+    server.onServe = [&](CPlayRequest& request) {
+        request.SetCacheFilePath(file.string());
+        request.SetContentLength(123);
+    };
+    Client paused(manager.GetPort(), 8192);
+    paused.SendGet(PathOf("v"), Host());
+    ASSERT_TRUE(WaitServed(1));
+
+    std::string expected;
+    DeliverBlocks(file, "v", 300, expected);
+    paused.StartReading();
+    manager.MarkRequestsComplete("v");
+    ASSERT_TRUE(WaitFinished(paused));
+    const std::string header = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: 123\r\nConnection: close\r\n\r\n";
+    EXPECT_TRUE(paused.Received() == header + expected);
+}
+
+TEST_F(PlayServerTest, AttachingAgainContinuesWhereTheRequestIs)
+{
+    // The download stopped and resumes with a 206 answer, which attaches
+    // the cache file to the requests that are still open.
+    const fs::path file = folder / "resumed";
+    std::string expected = PatternBytes(200000, 5);
+    AppendToFile(file, expected);
+    server.onServe = [&](CPlayRequest& request) { request.AttachCacheFile(file.string()); };
+    Client client(manager.GetPort());
+    client.SendGet(PathOf("v"), Host());
+    client.StartReading();
+    ASSERT_TRUE(WaitServed(1));
+    CPlayRequest* request = server.served[0];
+    Deliver(file, "v", PatternBytes(50000, 6));
+    expected += PatternBytes(50000, 6);
+    ASSERT_TRUE(RunEventsUntil([&] { return request->GetBodyBytesSent() == 250000; }));
+
+    const std::string resumed = PatternBytes(70000, 7);
+    AppendToFile(file, resumed);
+    expected += resumed;
+    request->AttachCacheFile(file.string());
+    Deliver(file, "v", PatternBytes(30000, 8));
+    expected += PatternBytes(30000, 8);
+    manager.MarkRequestsComplete("v");
+    ASSERT_TRUE(WaitFinished(client));
+    EXPECT_TRUE(client.Received() == kPlainHeader + expected);
+}
