@@ -1,0 +1,292 @@
+#include "convert/media_convert.h"
+
+#include "convert/convert_formats.h"
+#include "convert/encoder_process.h"
+#include "convert/file_copy.h"
+#include "convert/library_folder.h"
+#include "convert/media_library.h"
+#include "convert/process_sweep.h"
+#include "convert/temp_names.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+using namespace convert;
+
+namespace {
+
+// The encoder has been killed by then, but its ffmpeg may still be
+// closing the output file.
+constexpr auto kSettleAfterFailure = std::chrono::milliseconds(500);
+
+std::string TrimBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool HasBlank(const std::string& path)
+{
+    return path.find(' ') != std::string::npos;
+}
+
+bool CanReadStart(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char start[10];
+    const bool ok = read(fd, start, sizeof start) >= 0;
+    close(fd);
+    return ok;
+}
+
+bool IsNonEmptyFile(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+void RemoveIfSet(const std::string& path)
+{
+    if (!path.empty())
+        std::remove(path.c_str());
+}
+
+}  // namespace
+
+struct CMediaConvert::State {
+    // 1 when no conversion runs and the last result has been delivered.
+    std::atomic<int> finished{1};
+    // 1 when a new conversion may start: from just before the result is
+    // delivered, so that the next one can be started from inside it.
+    std::atomic<int> accepting{1};
+    std::atomic<int> cancel{0};
+    std::atomic<bool> ownerGone{false};
+    std::mutex lock;  // guards running and the changes of finished and accepting
+    std::condition_variable changed;
+    int running = 0;
+};
+
+struct CMediaConvert::Job {
+    int format;
+    std::string source;
+    std::string destination;
+};
+
+namespace {
+// The object whose result the calling thread is delivering, so that an
+// object deleted from inside its own notification does not wait for itself.
+thread_local const CMediaConvert* deliveringResultOf = nullptr;
+constexpr auto kDestructionWait = std::chrono::seconds(6);
+}  // namespace
+
+CMediaConvert::CMediaConvert() : m_state(std::make_shared<State>()) {}
+
+CMediaConvert::CMediaConvert(const CMediaConvert& other)
+    : m_format(other.m_format),
+      m_source(other.m_source),
+      m_destination(other.m_destination),
+      m_state(std::make_shared<State>())
+{
+    m_state->finished = other.m_state->finished.load();
+    m_state->accepting = other.m_state->finished.load();
+    m_state->cancel = other.m_state->cancel.load();
+}
+
+CMediaConvert& CMediaConvert::operator=(const CMediaConvert& other)
+{
+    if (this != &other) {
+        m_format = other.m_format;
+        m_source = other.m_source;
+        m_destination = other.m_destination;
+        std::lock_guard<std::mutex> hold(m_state->lock);
+        if (m_state->running == 0) {
+            m_state->finished = other.m_state->finished.load();
+            m_state->accepting = other.m_state->finished.load();
+        }
+        m_state->cancel = other.m_state->cancel.load();
+    }
+    return *this;
+}
+
+CMediaConvert::~CMediaConvert()
+{
+    m_state->ownerGone = true;
+    m_state->cancel = 1;
+    if (deliveringResultOf == this)
+        return;
+    std::unique_lock<std::mutex> hold(m_state->lock);
+    if (!m_state->changed.wait_for(hold, kDestructionWait, [this] { return m_state->running == 0; }))
+        std::fprintf(stderr, "Convert: a conversion worker did not end in time\n");
+}
+
+int CMediaConvert::StartConvert(const FILEINFO& info)
+{
+    if (info.source.empty() || info.destination.empty())
+        return 0;
+    {
+        std::lock_guard<std::mutex> hold(m_state->lock);
+        if (!m_state->accepting)
+            return 0;
+        m_state->accepting = 0;
+        m_state->finished = 0;
+        ++m_state->running;
+    }
+    m_state->cancel = 0;
+    m_format = info.format;
+    m_source = TrimBlanks(info.source);
+    m_destination = TrimBlanks(info.destination);
+    if (info.format == kCopyFlvFormat)
+        m_destination += ".flv";
+    else if (info.format == kCopyMp4Format)
+        m_destination += ".mp4";
+
+    const auto backOut = [this] {
+        std::lock_guard<std::mutex> hold(m_state->lock);
+        --m_state->running;
+        m_state->accepting = 1;
+        m_state->finished = m_state->running == 0 ? 1 : 0;
+    };
+    const bool copy = info.format == kCopyFlvFormat || info.format == kCopyMp4Format;
+    if (!copy && !CanReadStart(m_source)) {
+        backOut();
+        OnFinishResult(MEDIA_CONVERT_SOURCE_UNREADABLE);
+        return 0;
+    }
+    try {
+        std::thread(&CMediaConvert::StartConvertThread, this, m_state, Job{m_format, m_source, m_destination})
+            .detach();
+    } catch (const std::system_error&) {
+        backOut();
+        OnFinishResult(MEDIA_CONVERT_FAILED);
+        return 1;
+    }
+    return 0;
+}
+
+void CMediaConvert::EndConvert()
+{
+    m_state->cancel = 1;
+}
+
+void CMediaConvert::EndAllConvert()
+{
+    TerminateProcessesRunning(EncoderPath());
+}
+
+int CMediaConvert::IsFinishConvert() const
+{
+    return m_state->finished.load();
+}
+
+void CMediaConvert::OnFinishRate(float) {}
+
+void CMediaConvert::OnFinishResult(MEDIA_CONVERT_RESULT) {}
+
+void CMediaConvert::StartConvertThread(void* self, std::shared_ptr<State> state, Job job)
+{
+    auto* object = static_cast<CMediaConvert*>(self);
+    const MEDIA_CONVERT_RESULT result = Convert(object, *state, job);
+    state->cancel = 0;
+    {
+        std::lock_guard<std::mutex> hold(state->lock);
+        state->accepting = 1;
+    }
+    if (!state->ownerGone) {
+        deliveringResultOf = object;
+        object->OnFinishResult(result);
+        deliveringResultOf = nullptr;
+    }
+    // From here on the object may be gone; only the shared state is used.
+    std::lock_guard<std::mutex> hold(state->lock);
+    --state->running;
+    if (state->running == 0 && state->accepting)
+        state->finished = 1;
+    state->changed.notify_all();
+}
+
+void CMediaConvert::NotifyRate(CMediaConvert* self, State& state, float rate)
+{
+    if (!state.ownerGone && !state.cancel)
+        self->OnFinishRate(rate);
+}
+
+MEDIA_CONVERT_RESULT CMediaConvert::Convert(CMediaConvert* self, State& state, const Job& job)
+{
+    if (job.format == kCopyFlvFormat || job.format == kCopyMp4Format) {
+        const bool copied = CopyFileWithProgress(job.source, job.destination, &state.cancel,
+                                                 [&](float rate) { NotifyRate(self, state, rate); });
+        return copied ? MEDIA_CONVERT_SUCCEEDED : MEDIA_CONVERT_FAILED;
+    }
+    return ConvertWithEncoder(self, state, job);
+}
+
+MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, State& state, const Job& job)
+{
+    const FormatPreset* preset = FindPreset(job.format);
+    if (!preset)
+        return MEDIA_CONVERT_UNKNOWN_FORMAT;
+
+    // The temporary copies keep blanks out of the paths the encoder sees.
+    std::string input = job.source;
+    std::string tempInput;
+    if (HasBlank(job.source)) {
+        const std::string base = ReserveTempFile(".flv");
+        if (base.empty())
+            return MEDIA_CONVERT_FAILED;
+        tempInput = base + ".flv";
+        if (!CopyFileWithProgress(job.source, tempInput, &state.cancel, nullptr)) {
+            std::remove(tempInput.c_str());
+            return MEDIA_CONVERT_FAILED;
+        }
+        input = tempInput;
+    }
+    std::string outputBase = job.destination;
+    std::string tempOutput;
+    if (HasBlank(job.destination)) {
+        // A base of its own, even when the input is a temporary copy: the
+        // ".flv" output of format 28 would otherwise overwrite its input.
+        outputBase = ReserveTempFile(preset->extension);
+        if (outputBase.empty()) {
+            RemoveIfSet(tempInput);
+            return MEDIA_CONVERT_FAILED;
+        }
+        tempOutput = outputBase + preset->extension;
+    }
+    const std::string expectedOutput = outputBase + preset->extension;
+
+    const EncoderOutcome outcome =
+        RunEncoder(EncoderPath(), BuildEncoderArguments(*preset, input, outputBase), state.cancel,
+                   [&](float rate) { NotifyRate(self, state, rate); });
+    if (!outcome.Succeeded()) {
+        std::this_thread::sleep_for(kSettleAfterFailure);
+        RemoveIfSet(tempInput);
+        RemoveIfSet(tempOutput);
+        std::remove(expectedOutput.c_str());
+        return MEDIA_CONVERT_FAILED;
+    }
+    if (outcome.reportedRate)
+        NotifyRate(self, state, 1.0f);
+
+    RemoveIfSet(tempInput);
+    const std::string finalPath = job.destination + preset->extension;
+    if (!tempOutput.empty() && !MoveFile(tempOutput, finalPath)) {
+        std::remove(tempOutput.c_str());
+        return MEDIA_CONVERT_FAILED;
+    }
+    if (!IsNonEmptyFile(finalPath))
+        return MEDIA_CONVERT_FAILED;
+    if (preset->library != LibraryKind::None && AddToMediaLibrary(finalPath, preset->library).empty())
+        return MEDIA_CONVERT_LIBRARY_ADD_FAILED;
+    return MEDIA_CONVERT_SUCCEEDED;
+}
