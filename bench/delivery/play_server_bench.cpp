@@ -1,0 +1,127 @@
+// Benchmark program of the play server.
+//   play_server_bench serve <file>   serves <file> as a complete cached
+//       video to every play URL; prints "PATH <request path>" and
+//       "PORT <port>", then runs until killed.
+//   play_server_bench fetch <port> <path> <clients>   fetches the path
+//       with that many concurrent loopback clients and prints
+//       "BYTES <body bytes of all clients> SECONDS <wall time>".
+#include "delivery/play_request_manager.h"
+
+#include <QCoreApplication>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class WholeFileServer : public IPlayRequestServer {
+public:
+    explicit WholeFileServer(std::string path) : path_(std::move(path)) {}
+    void ServeRequest(CPlayRequest& request) override
+    {
+        request.AttachCacheFile(path_);
+        request.SetComplete(true);
+    }
+
+private:
+    std::string path_;
+};
+
+int Serve(int argc, char** argv, const char* file)
+{
+    QCoreApplication app(argc, argv);
+    CPlayRequestManager manager;
+    WholeFileServer server(file);
+    manager.SetRequestServer(&server);
+    if (manager.GetPort() == 0) {
+        std::fprintf(stderr, "could not listen\n");
+        return 1;
+    }
+    const std::string prefix = "http://127.0.0.1:" + std::to_string(manager.GetPort());
+    std::printf("PATH %s\nPORT %d\n", manager.BuildPlayUrl("bench").substr(prefix.size()).c_str(), manager.GetPort());
+    std::fflush(stdout);
+    return app.exec();
+}
+
+// Body bytes received, or -1 when the connection failed.
+long long FetchOnce(int port, const std::string& path)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<std::uint16_t>(port));
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port)
+                                + "\r\nConnection: close\r\n\r\n";
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    std::vector<char> buffer(256 * 1024);
+    long long total = 0;
+    std::string head;
+    bool inBody = false;
+    for (;;) {
+        const ssize_t count = ::recv(fd, buffer.data(), buffer.size(), 0);
+        if (count <= 0)
+            break;
+        if (inBody) {
+            total += count;
+            continue;
+        }
+        head.append(buffer.data(), static_cast<std::size_t>(count));
+        const std::size_t end = head.find("\r\n\r\n");
+        if (end != std::string::npos) {
+            inBody = true;
+            total += static_cast<long long>(head.size() - end - 4);
+        }
+    }
+    ::close(fd);
+    return total;
+}
+
+int Fetch(int port, const std::string& path, int clients)
+{
+    std::atomic<long long> bytes{0};
+    std::atomic<bool> failed{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back([&] {
+            const long long got = FetchOnce(port, path);
+            if (got < 0)
+                failed = true;
+            else
+                bytes += got;
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("BYTES %lld SECONDS %.4f\n", bytes.load(), seconds);
+    return failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "serve") == 0)
+        return Serve(argc, argv, argv[2]);
+    if (argc == 5 && std::strcmp(argv[1], "fetch") == 0)
+        return Fetch(std::atoi(argv[2]), argv[3], std::atoi(argv[4]));
+    std::fprintf(stderr, "usage: play_server_bench serve <file> | fetch <port> <path> <clients>\n");
+    return 2;
+}
