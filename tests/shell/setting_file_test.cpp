@@ -257,6 +257,24 @@ TEST_F(SettingFileTest, BrokenFilesNeverCrashAndRestoreTheDefaults)
     }
 }
 
+TEST_F(SettingFileTest, EveryTruncationOfAFileEitherLoadsWhollyOrRestoresTheDefaults)
+{
+    CAppSetting saved;
+    FillSample(saved, 1, 2);
+    ASSERT_TRUE(saved.Save(Path()));
+    const std::string whole = ReadWholeFile(Path());
+    for (std::size_t length = 0; length < whole.size(); length += 11) {
+        WriteWholeFile(Path(), whole.substr(0, length));
+        CAppSetting setting;
+        if (setting.Load(Path())) {
+            ExpectSameStoredFields(setting, saved, 1);
+            EXPECT_EQ(setting.favorites.PCL_GetObjectCount(), 2u);
+        } else {
+            ExpectAllDefaults(setting);
+        }
+    }
+}
+
 TEST_F(SettingFileTest, ElementsWithOtherNamesAreNotTakenForRecords)
 {
     std::string text = FileWith();
