@@ -1,0 +1,234 @@
+#include "ui/widgets/panel_window.h"
+
+#include "ui/widgets/ctrl_factory.h"
+#include "ui/widgets/ctrl_id.h"
+#include "ui/widgets/skin_paint.h"
+
+#include <QDebug>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ui {
+namespace {
+
+QRect ToQRect(const FCRect& rect)
+{
+    return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
+}
+
+void DrawItemTree(QPainter& painter, FCPanelItemBase& item, bool placeholders)
+{
+    if (!item.IsVisible())
+        return;
+    const QRect rect = ToQRect(item.GetAbsoluteRect());
+    if (auto* panel = dynamic_cast<FCPanelItemPanel*>(&item)) {
+        FCDrawFill(painter, rect, panel->fill, panel->GetColorScheme());
+        FCDrawBorder(painter, rect, panel->border, panel->GetColorScheme());
+    } else if (auto* text = dynamic_cast<FCPanelItemText*>(&item)) {
+        painter.setFont(FCSkinFont(text->GetFont()));
+        FCDrawSkinText(painter, rect, text->text, FCItemState::kNormal, text->GetColorScheme());
+    } else if (auto* ctrl = dynamic_cast<FCPanelItemWIN32Ctrl*>(&item); ctrl && placeholders) {
+        painter.setPen(QPen(QColor(110, 116, 130), 1, Qt::DashLine));
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.setFont(FCSkinFont(ctrl->GetFont()));
+        painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine,
+                         QString("%1 %2").arg(QString::fromStdString(ctrl->ctrlName)).arg(ctrl->ctrlId));
+    }
+    for (FCPanelItemBase* child : item.GetChildren())
+        DrawItemTree(painter, *child, placeholders);
+}
+
+// The deepest visible item under the point that has a command, the last
+// drawn first.
+FCPanelItemBase* FindCommandItem(FCPanelItemBase& item, const QPoint& point)
+{
+    if (!item.IsVisible() || !ToQRect(item.GetAbsoluteRect()).contains(point))
+        return nullptr;
+    const auto& children = item.GetChildren();
+    for (std::size_t i = children.PCL_GetObjectCount(); i-- > 0;)
+        if (FCPanelItemBase* found = FindCommandItem(*children.PCL_GetObject(i), point))
+            return found;
+    return item.GetCommandId() != 0 ? &item : nullptr;
+}
+
+}  // namespace
+
+class FCPanelWindow::MessageWindow : public platform::Window {
+public:
+    explicit MessageWindow(FCPanelWindow& owner) : owner_(owner) { Create(); }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        return owner_.WindowProc(msg, wParam, lParam);
+    }
+
+private:
+    FCPanelWindow& owner_;
+};
+
+FCPanelWindow::FCPanelWindow(QWidget* parent)
+    : QWidget(parent), messages_(std::make_unique<MessageWindow>(*this)), skin_(std::make_unique<SkinState>())
+{
+    setMouseTracking(true);
+}
+
+FCPanelWindow::~FCPanelWindow()
+{
+    messages_->Destroy();
+}
+
+bool FCPanelWindow::LoadSkin(const std::string& path)
+{
+    pressedItem_ = nullptr;
+    skin_ = std::make_unique<SkinState>();
+    const FCSkinLoadResult result = skin_->top.LoadSkin(path);
+    if (!result.ok) {
+        qWarning().noquote() << "skinned window:" << QString::fromStdString(result.error)
+                             << "- the window stays empty";
+        update();
+        return false;
+    }
+    CreateCtrls();
+    const FCSize minSize = skin_->top.GetMinSize();
+    setMinimumSize(std::max(0, minSize.cx), std::max(0, minSize.cy));
+    const FCSize initSize = skin_->top.GetInitSize();
+    resize(std::max(initSize.cx, minimumWidth()), std::max(initSize.cy, minimumHeight()));
+    Relayout();
+    return true;
+}
+
+void FCPanelWindow::CreateCtrls()
+{
+    for (FCPanelItemWIN32Ctrl* item : skin_->top.GetCtrlItems()) {
+        const QRect rect = ToQRect(item->GetAbsoluteRect());
+        QWidget* window = FCCreateCtrl(item->GetElement(), rect, this, item->ctrlName);
+        if (!window)
+            continue;
+        SetCtrlId(window, item->ctrlId);
+        window->setFont(FCSkinFont(item->GetFont()));
+        skin_->ctrls.emplace_back(item, window);
+    }
+}
+
+FCPanelItemTop& FCPanelWindow::GetTopItem()
+{
+    return skin_->top;
+}
+
+QWidget* FCPanelWindow::GetCtrl(int ctrlId) const
+{
+    for (const auto& [item, window] : skin_->ctrls)
+        if (item->ctrlId == ctrlId && window)
+            return window;
+    return nullptr;
+}
+
+HWND FCPanelWindow::GetSafeHwnd() const
+{
+    return messages_->GetSafeHwnd();
+}
+
+void FCPanelWindow::DeliverCommand(int commandId)
+{
+    platform::SendMessage(GetSafeHwnd(), WM_COMMAND, static_cast<WPARAM>(commandId), 0);
+}
+
+LRESULT FCPanelWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg == WM_COMMAND && commandHandler_)
+        commandHandler_(static_cast<int>(wParam & 0xFFFF));
+    return 0;
+}
+
+void FCPanelWindow::Relayout()
+{
+    skin_->top.SetWindowSize({width(), height()});
+    PlaceCtrls();
+    update();
+}
+
+void FCPanelWindow::PlaceCtrls()
+{
+    for (const auto& [item, window] : skin_->ctrls)
+        if (window)
+            window->setGeometry(ToQRect(item->GetAbsoluteRect()));
+}
+
+void FCPanelWindow::SetDrawPlaceholders(bool draw)
+{
+    drawPlaceholders_ = draw;
+    update();
+}
+
+std::unique_ptr<FCPanelWindow::SkinState> FCPanelWindow::DetachSkin()
+{
+    pressedItem_ = nullptr;
+    auto detached = std::move(skin_);
+    skin_ = std::make_unique<SkinState>();
+    update();
+    return detached;
+}
+
+void FCPanelWindow::AttachSkin(std::unique_ptr<SkinState> skin)
+{
+    if (!skin)
+        return;
+    pressedItem_ = nullptr;
+    skin_ = std::move(skin);
+    Relayout();
+}
+
+void FCPanelWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    DrawItemTree(painter, skin_->top, drawPlaceholders_);
+}
+
+void FCPanelWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Relayout();
+}
+
+FCPanelItemBase* FCPanelWindow::CommandItemAt(const QPoint& point)
+{
+    return FindCommandItem(skin_->top, point);
+}
+
+void FCPanelWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedItem_ = CommandItemAt(event->position().toPoint());
+    QWidget::mousePressEvent(event);
+}
+
+void FCPanelWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    FCPanelItemBase* pressed = std::exchange(pressedItem_, nullptr);
+    if (event->button() == Qt::LeftButton && pressed && pressed == CommandItemAt(event->position().toPoint()))
+        DeliverCommand(pressed->GetCommandId());
+    QWidget::mouseReleaseEvent(event);
+}
+
+void FCPanelWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    setCursor(CommandItemAt(event->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    QWidget::mouseMoveEvent(event);
+}
+
+FCPanelWindow* FCFindOwnerWindow(QWidget* from)
+{
+    for (QWidget* up = from ? from->parentWidget() : nullptr; up; up = up->parentWidget())
+        if (auto* window = qobject_cast<FCPanelWindow*>(up))
+            return window;
+    return nullptr;
+}
+
+void FCSendCommandToOwner(QWidget* from, int commandId)
+{
+    if (FCPanelWindow* owner = FCFindOwnerWindow(from))
+        owner->DeliverCommand(commandId);
+}
+
+}  // namespace ui

@@ -1,0 +1,226 @@
+// The skinned window: building from a file, drawing, placing child windows,
+// the control factories and the delivery of commands.
+#include "common/app_folder.h"
+#include "skin_test_files.h"
+#include "support/event_wait.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/ctrl_factory.h"
+#include "ui/widgets/ctrl_id.h"
+#include "ui/widgets/edit_combo.h"
+#include "ui/widgets/skin_paint.h"
+#include "widget_test_support.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ui;
+using ui_test::Click;
+using ui_test::RecordingWindow;
+
+// Colour values are 0x00BBGGRR.
+constexpr const char* kSkin = R"(
+<skin width="400" height="300" init_wnd_x="400" init_wnd_y="300" app_min_size_x="200" app_min_size_y="150">
+  <panel x="0" y="0" width="400" height="300" resize_x_mode="0" resize_y_mode="0" filltype="1" fillvalue="2105376">
+    <panel x="300" y="10" width="90" height="40" position_x_mode="0" filltype="1" fillvalue="255"
+           item_command_id="20102"/>
+    <panel x="10" y="250" width="380" height="40" position_y_mode="0" resize_x_mode="0" filltype="2"
+           fillvalue="img/green.png" border="1" color_lt="16777215" color_rb="16777215"/>
+    <string_item x="10" y="60" width="200" height="30" text="Quelt 播放器" txt_cr_normal="16777215" font_size="140"/>
+  </panel>
+  <win32_ctrl x="10" y="100" width="60" height="30" ctrl_name="uis_button" ctrl_id="20000">
+    <but_img_text tooltip="暂停 （空格）" text="Play" txt_cr_normal="16777215"/>
+  </win32_ctrl>
+  <win32_ctrl x="330" y="100" width="60" height="30" position_x_mode="0" ctrl_name="uis_check" ctrl_id="20007"/>
+  <win32_ctrl x="10" y="140" width="200" height="24" resize_x_mode="0" ctrl_name="uis_edit" ctrl_id="230"
+              edit_style="32"/>
+  <win32_ctrl x="220" y="140" width="100" height="24" ctrl_name="uis_combobox" ctrl_id="231"/>
+  <win32_ctrl x="10" y="170" width="100" height="24" ctrl_name="flash_player" ctrl_id="600"/>
+</skin>)";
+
+class PanelWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QImage green(8, 8, QImage::Format_ARGB32);
+        green.fill(QColor(0, 200, 0));
+        QDir().mkpath(QString::fromStdString(folder_.Path("img")));
+        ASSERT_TRUE(green.save(QString::fromStdString(folder_.Path("img/green.png"))));
+        SetAppFolderForTesting(folder_.Folder());
+        FCClearSkinImageCache();
+        path_ = folder_.Write("skin.xml", kSkin);
+    }
+    void TearDown() override
+    {
+        FCSetApplicationCtrlFactory(nullptr);
+        SetAppFolderForTesting("");
+        FCClearSkinImageCache();
+    }
+    static QColor PixelAt(QWidget& window, QPoint point) { return window.grab().toImage().pixelColor(point); }
+
+    ui_test::SkinFolder folder_;
+    std::string path_;
+};
+
+TEST_F(PanelWindow, BuildsItselfFromTheSkinAndDrawsFillsFramesAndTexts)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    EXPECT_EQ(window.size(), QSize(400, 300));
+    EXPECT_EQ(window.minimumSize(), QSize(200, 150));
+
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(5, 5), QColor(0x20, 0x20, 0x20));     // background colour 2105376
+    EXPECT_EQ(shot.pixelColor(340, 30), QColor(0xFF, 0, 0));        // 255 is red in 0x00BBGGRR
+    EXPECT_EQ(shot.pixelColor(200, 270), QColor(0, 200, 0));        // image fill
+    EXPECT_EQ(shot.pixelColor(10, 250), QColor(0xFF, 0xFF, 0xFF));  // its frame
+    bool textDrawn = false;
+    for (int x = 10; x < 200 && !textDrawn; ++x)
+        for (int y = 60; y < 90 && !textDrawn; ++y)
+            textDrawn = shot.pixelColor(x, y).lightness() > 200;
+    EXPECT_TRUE(textDrawn);
+}
+
+TEST_F(PanelWindow, LaysItemsAndChildWindowsOutOnEveryResize)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    window.show();
+    QWidget* check = window.GetCtrl(20007);
+    QWidget* edit = window.GetCtrl(230);
+    ASSERT_NE(check, nullptr);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(check->geometry(), QRect(330, 100, 60, 30));
+
+    window.resize(600, 400);
+    EXPECT_EQ(check->geometry(), QRect(530, 100, 60, 30));
+    EXPECT_EQ(edit->geometry(), QRect(10, 140, 400, 24));
+    EXPECT_EQ(PixelAt(window, {540, 30}), QColor(0xFF, 0, 0));
+    EXPECT_EQ(PixelAt(window, {300, 370}), QColor(0, 200, 0));
+
+    window.resize(400, 300);
+    EXPECT_EQ(check->geometry(), QRect(330, 100, 60, 30));
+    EXPECT_EQ(edit->geometry(), QRect(10, 140, 200, 24));
+}
+
+TEST_F(PanelWindow, GenericFactoryMakesTheToolkitControlsAndNothingForOtherNames)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    auto* button = qobject_cast<FCButtonBase*>(window.GetCtrl(20000));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), QString::fromUtf8("暂停 （空格）"));
+    EXPECT_EQ(GetCtrlId(button), 20000);
+    EXPECT_EQ(button->focusPolicy(), Qt::TabFocus);
+    EXPECT_EQ(button->font().pixelSize(), FCSkinFont(FCFontCache::Instance().GetDefaultFont()).pixelSize());
+    EXPECT_NE(qobject_cast<FCButtonCheck*>(window.GetCtrl(20007)), nullptr);
+    auto* edit = qobject_cast<FCCtrlColorEdit*>(window.GetCtrl(230));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->echoMode(), QLineEdit::Password);  // edit_style 0x20
+    EXPECT_NE(qobject_cast<FCCtrlCombobox*>(window.GetCtrl(231)), nullptr);
+    // No application factory knows "flash_player" yet: its place stays empty.
+    EXPECT_EQ(window.GetCtrl(600), nullptr);
+    EXPECT_NE(window.GetTopItem().FindCtrl(600), nullptr);
+}
+
+class LabelFactory : public FCCtrlFactory {
+public:
+    QWidget* CreateCtrl(const pugi::xml_node& element, const QRect& rect, QWidget* parent,
+                        const std::string& name) override
+    {
+        names.push_back(name);
+        if (name != "flash_player" && name != "uis_button")
+            return nullptr;
+        auto* label = new QLabel(QString::fromStdString(element.attribute("ctrl_name").value()), parent);
+        label->setGeometry(rect);
+        return label;
+    }
+    std::vector<std::string> names;
+};
+
+TEST_F(PanelWindow, ApplicationFactoryIsAskedFirstInDocumentOrder)
+{
+    LabelFactory factory;
+    FCSetApplicationCtrlFactory(&factory);
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    EXPECT_EQ(factory.names,
+              (std::vector<std::string>{"uis_button", "uis_check", "uis_edit", "uis_combobox", "flash_player"}));
+    EXPECT_NE(qobject_cast<QLabel*>(window.GetCtrl(20000)), nullptr);  // it overrides the generic button
+    EXPECT_NE(qobject_cast<QLabel*>(window.GetCtrl(600)), nullptr);
+    EXPECT_EQ(window.GetCtrl(600)->geometry(), QRect(10, 170, 100, 24));
+    EXPECT_NE(qobject_cast<FCButtonCheck*>(window.GetCtrl(20007)), nullptr);
+}
+
+TEST_F(PanelWindow, ItemsAndButtonsDeliverTheirCommandsToTheWindowProcedure)
+{
+    RecordingWindow window;
+    std::vector<int> commands;
+    window.SetCommandHandler([&commands](int id) { commands.push_back(id); });
+    ASSERT_TRUE(window.LoadSkin(path_));
+    window.show();
+
+    Click(&window, {340, 30});  // panel with item_command_id 20102
+    Click(&window, {100, 30});  // background without a command
+    Click(window.GetCtrl(20000), {5, 5});
+    Click(window.GetCtrl(20007), {5, 5});
+    EXPECT_EQ(commands, (std::vector<int>{20102, 20000, 20007}));
+
+    // Press on one item and release elsewhere: no command.
+    ui_test::Press(&window, {340, 30});
+    ui_test::Release(&window, {100, 30});
+    EXPECT_EQ(commands.size(), 3u);
+
+    // The check mark belongs to the program: a click does not change it.
+    auto* check = qobject_cast<FCButtonCheck*>(window.GetCtrl(20007));
+    EXPECT_FALSE(check->GetCheck());
+
+    // Other parts reach the same procedure through the handle.
+    ASSERT_TRUE(platform::PostMessage(window.GetSafeHwnd(), WM_COMMAND, 20105, 0));
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return commands.size() == 4; }));
+    EXPECT_EQ(commands.back(), 20105);
+    ASSERT_FALSE(window.messages.empty());
+    EXPECT_EQ(window.messages.front().msg, WM_COMMAND);
+}
+
+TEST_F(PanelWindow, MissingOrBrokenSkinGivesAnEmptyWindowAndALogLine)
+{
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
+    FCPanelWindow window;
+    EXPECT_FALSE(window.LoadSkin(folder_.Path("nowhere/skin.xml")));
+    EXPECT_FALSE(window.LoadSkin(folder_.Write("broken.xml", "<skin><panel filltype='1'></skin>")));
+    qInstallMessageHandler(previous);
+
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_TRUE(logged[0].contains("nowhere/skin.xml"));
+    EXPECT_TRUE(logged[1].contains("not well formed"));
+    EXPECT_EQ(window.GetTopItem().GetChildren().PCL_GetObjectCount(), 0u);
+    window.resize(320, 200);
+    window.show();
+    Click(&window, {10, 10});
+    EXPECT_FALSE(window.grab().isNull());
+}
+
+TEST_F(PanelWindow, ADetachedSkinComesBackWithItsWindows)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    window.show();
+    QWidget* button = window.GetCtrl(20000);
+    auto mainSkin = window.DetachSkin();
+    ASSERT_TRUE(window.LoadSkin(folder_.Write("mini.xml", "<skin width='100' height='80' init_wnd_x='120'/>")));
+    EXPECT_EQ(window.GetCtrl(20000), nullptr);
+    window.AttachSkin(std::move(mainSkin));
+    window.resize(500, 300);
+    EXPECT_EQ(window.GetCtrl(20000), button);
+    EXPECT_EQ(window.GetCtrl(20007)->geometry(), QRect(430, 100, 60, 30));
+}
+
+}  // namespace
