@@ -54,8 +54,11 @@ bool ReadKey(CAppSetting& setting, const SettingKey& key, pugi::xml_node root)
     return true;
 }
 
+// Replaces the list by the root's children named after the record kind, in
+// document order. Play-list records restored from the file are marked loaded
+// and looked up, so that detection goes straight to the page when needed.
 template <typename Record>
-bool LoadList(PCL_Interface_Composite<Record>& list, pugi::xml_node root, bool isPlayList)
+bool LoadList(PCL_Interface_Composite<Record>& list, pugi::xml_node root)
 {
     list.PCL_DeleteAllObjects();
     const Record prototype;
@@ -66,10 +69,8 @@ bool LoadList(PCL_Interface_Composite<Record>& list, pugi::xml_node root, bool i
             return false;
         }
         if constexpr (std::is_same_v<Record, InfoVideo>) {
-            if (isPlayList) {
-                record->state = VIDEO_STATE_LOADED;
-                record->lookupDone = 1;
-            }
+            record->state = VIDEO_STATE_LOADED;
+            record->lookupDone = 1;
         }
         list.PCL_PushObject(record);
     }
@@ -123,8 +124,8 @@ bool CAppSetting::Load(const std::string& path)
     for (const pugi::xml_node word : root.children("HotSearchWord"))
         hotSearchWords.emplace_back(word.text().get());
 
-    if (!LoadList(playList, root, true) || !LoadList(history, root, false) ||
-        !LoadList(favorites, root, false) || !LoadList(searchKeys, root, false))
+    if (!LoadList(playList, root) || !LoadList(history, root) || !LoadList(favorites, root) ||
+        !LoadList(searchKeys, root))
         return fail();
     return true;
 }
