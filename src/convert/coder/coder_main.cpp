@@ -129,7 +129,8 @@ int main(int argc, char** argv)
     if (code == 127)
         Print("coder: error: cannot run " + ffmpeg + "\n");
     else if (!report.MissingEncoder().empty())
-        Print("coder: error: this machine's ffmpeg has no encoder '" + report.MissingEncoder() + "'\n");
+        Print("coder: error: this machine's ffmpeg has no encoder '" + report.MissingEncoder() +
+              "' and coder has no stand-in for it\n");
     else
         Print("coder: error: ffmpeg failed with code " + std::to_string(code) + "\n");
     return code == 127 ? 127 : 1;

@@ -161,17 +161,6 @@ EncodePlan TranslateLegacyArgs(const std::vector<std::string>& args, const Encod
         }
     }
 
-    std::vector<std::string> needed = {audioCodec};
-    if (withVideo)
-        needed.push_back(videoCodec);
-    for (const auto& encoder : needed) {
-        if (!hasEncoder(encoder)) {
-            plan.error = "this machine's ffmpeg has no encoder '" + encoder + "', which " +
-                         container->extension + " output needs, and there is no stand-in for it";
-            return plan;
-        }
-    }
-
     auto& out = plan.ffmpegArgs;
     out.push_back(flags.count("-y") ? "-y" : "-n");
     // "file:" keeps ffmpeg from reading a path as a protocol or an option.

@@ -15,7 +15,9 @@ struct EncodePlan {
     std::string error;                    // non-empty: the command line is refused
 };
 
-// Answers whether the machine's ffmpeg has an encoder of that name.
+// Answers whether the machine's ffmpeg has an encoder of that name. Asked
+// only where a stand-in exists (AMR-NB); any other missing encoder shows as
+// ffmpeg's "Unknown encoder" when it runs, which coder reports.
 using EncoderQuery = std::function<bool(const std::string& encoder)>;
 
 // args are the command line without the program name. The last argument is
