@@ -5,6 +5,7 @@
 #include "shell/records/info_video.h"
 
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -56,4 +57,40 @@ void ClearCache()
         if (entry.is_regular_file(ignored))
             fs::remove(entry.path(), ignored);
     }
+}
+
+bool AppendToCacheFile(const std::string& path, const char* data, std::size_t count)
+{
+    if (path.empty())
+        return false;
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file) {
+        std::error_code ec;
+        fs::create_directories(fs::path(path).parent_path(), ec);
+        file = std::fopen(path.c_str(), "ab");
+        if (!file)
+            return false;
+    }
+    const bool written = std::fwrite(data, 1, count, file) == count;
+    return std::fclose(file) == 0 && written;
+}
+
+void DeleteCacheFile(const InfoVideo& video)
+{
+    const std::string path = GetCachePath(video);
+    std::error_code ec;
+    if (!path.empty())
+        fs::remove(path, ec);
+}
+
+std::int64_t GetCacheFolderSize()
+{
+    std::int64_t total = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(GetCacheFolder(), ec)) {
+        std::error_code ignored;
+        if (entry.is_regular_file(ignored))
+            total += static_cast<std::int64_t>(entry.file_size(ignored));
+    }
+    return total;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The video cache: one file per stream URL in "temp/", named by the MD5 of
 // the URL, holding the video's bytes from byte 0 in order.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,3 +18,12 @@ CacheSizes GetCacheSizes(const InfoVideo& video);
 bool IsComplete(const InfoVideo& video);            // total > 0 and cached >= total
 // Deletes every file (not folders) of the cache folder.
 void ClearCache();
+
+// Appends a block at the end of the cache file, creating the file (and the
+// cache folder) when missing. The file is opened for this one write only,
+// so the play server can read it between blocks. False when it failed.
+bool AppendToCacheFile(const std::string& path, const char* data, std::size_t count);
+// Deletes the video's cache file, if any.
+void DeleteCacheFile(const InfoVideo& video);
+// Sum of the sizes of every file in the cache folder.
+std::int64_t GetCacheFolderSize();

@@ -1,0 +1,327 @@
+#include "delivery/flv_download_manager.h"
+
+#include "common/event_window.h"
+#include "delivery/flv_cache.h"
+#include "delivery/flv_probe.h"
+#include "platform/http_client.h"
+#include "shell/settings/app_setting.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+std::int64_t ParseSize(const std::string& text)
+{
+    std::int64_t value = 0;
+    const auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), value);
+    (void)end;
+    return err == std::errc() ? value : 0;
+}
+
+// A request that has not been given any byte of the body yet.
+bool HasNoBodyYet(const CPlayRequest& request)
+{
+    return request.GetBodyBytesSent() == 0 && !request.HasCacheReader() && request.GetUnsentLiveSize() == 0;
+}
+
+}  // namespace
+
+CFLVDownloadManager::CFLVDownloadManager(CAppSetting& settings, CPlayRequestManager* playServer,
+                                         IFlvDownloadObserver* observer)
+    : settings_(settings), playServer_(playServer), observer_(observer ? *observer : defaultObserver_)
+{
+    Create();
+    SetTimer(kBackgroundTimerId, kBackgroundPeriodMs);
+}
+
+CFLVDownloadManager::~CFLVDownloadManager()
+{
+    // No notification may reach this object once it is being destroyed.
+    StopAllTasks();
+}
+
+void CFLVDownloadManager::SetBackgroundPeriod(unsigned periodMs)
+{
+    if (periodMs == 0)
+        KillTimer(kBackgroundTimerId);
+    else
+        SetTimer(kBackgroundTimerId, periodMs);
+}
+
+InfoVideo* CFLVDownloadManager::FindVideo(const std::string& key) const
+{
+    for (InfoVideo* video : settings_.playList)
+        if (video->a2 == key)
+            return video;
+    return nullptr;
+}
+
+std::string CFLVDownloadManager::PlayingKey() const
+{
+    return settings_.nowPlaying ? settings_.nowPlaying->key : std::string();
+}
+
+std::string CFLVDownloadManager::PreviewingKey() const
+{
+    return settings_.nowPreviewing ? settings_.nowPreviewing->key : std::string();
+}
+
+std::vector<CPlayRequest*> CFLVDownloadManager::RequestsOf(const std::string& key) const
+{
+    return playServer_ ? playServer_->FindRequestsByKey(key) : std::vector<CPlayRequest*>();
+}
+
+void CFLVDownloadManager::StartDownload(InfoVideo* video)
+{
+    if (!video || !GetRunningTasksForUrl(video->a4).empty())
+        return;
+    const CacheSizes sizes = GetCacheSizes(*video);
+    if (sizes.total > 0 && sizes.cached >= sizes.total)
+        return;
+    if (sizes.cached == 0)
+        video->a5 = "0";
+    const std::string headers = "Referer: " + video->a3 + "\r\n" + "Accept-Encoding: gzip, deflate\r\n"
+                                + "x-flash-version: 9,0,115,0\r\n";
+    AddTask(video->a4, sizes.cached, -1, false, video->a2, headers, kBlockSize, startDelayMs_);
+}
+
+void CFLVDownloadManager::ServeRequest(CPlayRequest& request)
+{
+    restarted_.erase(&request);
+    InfoVideo* video = FindVideo(request.GetKey());
+    if (!video || video->a4.empty())
+        return;
+    const std::string path = GetCachePath(*video);
+    // Every pushed block is in this file too, so the request may drop
+    // unsent pushed data and read it back from there.
+    request.SetCacheFilePath(path);
+    if (IsComplete(*video)) {
+        request.AttachCacheFile(path);
+        request.SetComplete(true);
+        return;
+    }
+    const std::vector<HttpTask*> tasks = GetRunningTasksForUrl(video->a4);
+    if (tasks.empty()) {
+        StartDownload(video);
+    } else if (tasks.front()->received > 0) {
+        request.AttachCacheFile(path);
+    } else {
+        // Nothing has arrived yet: start over so that this request sees the
+        // response header and can carry its Content-Length.
+        tasks.front()->running.exchange(0);
+        StartDownload(video);
+    }
+}
+
+void CFLVDownloadManager::StopDownloadsExceptPlaying()
+{
+    const std::string playing = PlayingKey();
+    for (HttpTask* task : GetRunningTasks())
+        if (task->key != playing)
+            task->running.exchange(0);
+}
+
+void CFLVDownloadManager::StopDownloadsExceptCurrent()
+{
+    const std::string playing = PlayingKey();
+    const std::string previewing = PreviewingKey();
+    for (HttpTask* task : GetRunningTasks())
+        if (task->key != playing && task->key != previewing)
+            task->running.exchange(0);
+}
+
+std::vector<HttpTask*> CFLVDownloadManager::GetRunningTasksForUrl(const std::string& url) const
+{
+    std::vector<HttpTask*> tasks = GetRunningTasks();
+    std::erase_if(tasks, [&](HttpTask* task) { return task->url != url; });
+    return tasks;
+}
+
+bool CFLVDownloadManager::IsCurrentVideoDownloading() const
+{
+    const std::string playing = PlayingKey();
+    const std::string previewing = PreviewingKey();
+    for (HttpTask* task : GetRunningTasks())
+        if ((!playing.empty() && task->key == playing) || (!previewing.empty() && task->key == previewing))
+            return true;
+    return false;
+}
+
+void CFLVDownloadManager::SetVideoState(int code, InfoVideo* video)
+{
+    if (!video)
+        return;
+    if (code == VIDEO_STATE_REMOVED || code == VIDEO_STATE_HTTP_ERROR || code == VIDEO_STATE_NOT_VIDEO) {
+        // The stream URL led to nothing usable: the next detection must
+        // find a new one, starting from the page.
+        DeleteCacheFile(*video);
+        video->a5 = "0";
+        video->a4.clear();
+        video->lookupDone = 1;
+        if (observer_.HasMainWindow())
+            observer_.SendDetectionReport(video->a2, "d", "d");
+    }
+    video->state = code;
+    if (video->a2.empty() || video->a2 != PlayingKey())
+        return;
+    switch (code) {
+    case VIDEO_STATE_NO_RESPONSE: observer_.ShowStateMessage(30033, *video); break;
+    case VIDEO_STATE_REMOVED: observer_.ShowStateMessage(30032, *video); break;
+    case VIDEO_STATE_HTTP_ERROR:
+    case VIDEO_STATE_NOT_VIDEO: observer_.ShowStateMessage(30034, *video); break;
+    default: break;
+    }
+}
+
+void CFLVDownloadManager::ClearCache()
+{
+    ::ClearCache();
+}
+
+void CFLVDownloadManager::MarkForRestart(const std::string& key, std::int64_t alreadyGiven)
+{
+    for (CPlayRequest* request : RequestsOf(key))
+        if (!HasNoBodyYet(*request))
+            restarted_[request] = Restarted{key, alreadyGiven};
+}
+
+void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse&)
+{
+    InfoVideo* video = FindVideo(task->key);
+    if (!video || !observer_.HasMainWindow() || task->statusCode == 0)
+        return;
+    if (task->rangeStart != 0) {
+        if (task->statusCode == 206) {
+            const std::int64_t total = ParseSize(video->a5);
+            const std::string path = GetCachePath(*video);
+            for (CPlayRequest* request : RequestsOf(video->a2)) {
+                request->SetContentLength(total);
+                // A request that already has the cached part continues with
+                // the new blocks; giving it the file again would repeat bytes.
+                if (HasNoBodyYet(*request))
+                    request->AttachCacheFile(path);
+            }
+        } else {
+            // The server ignored the range: start again from byte 0.
+            task->running.exchange(0);
+            MarkForRestart(video->a2, task->rangeStart);
+            DeleteCacheFile(*video);
+            StartDownload(video);
+        }
+        return;
+    }
+    if (task->statusCode != 200) {
+        task->running.exchange(0);
+        SetVideoState(task->statusCode == 404 ? VIDEO_STATE_REMOVED : VIDEO_STATE_HTTP_ERROR, video);
+        return;
+    }
+    DeleteCacheFile(*video);
+    video->a5 = std::to_string(task->contentLength);
+    for (CPlayRequest* request : RequestsOf(video->a2))
+        request->SetContentLength(task->contentLength);
+}
+
+void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int count, int)
+{
+    InfoVideo* video = FindVideo(task->key);
+    if (!video || !observer_.HasMainWindow())
+        return;
+    const bool firstBlock = task->rangeStart == 0 && count == task->received;
+    if (firstBlock && !IsVideoSignature(data, static_cast<std::size_t>(count))) {
+        task->running.exchange(0);
+        SetVideoState(VIDEO_STATE_NOT_VIDEO, video);
+        return;
+    }
+    // A failed write loses the block on disk only; a later resume starts
+    // from the file's real size.
+    AppendToCacheFile(GetCachePath(*video), data, static_cast<std::size_t>(count));
+    PushToRequests(video->a2, data, static_cast<std::size_t>(count));
+    BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(video));
+}
+
+void CFLVDownloadManager::PushToRequests(const std::string& key, const char* data, std::size_t count)
+{
+    const std::vector<CPlayRequest*> requests = RequestsOf(key);
+    std::erase_if(restarted_, [&](const auto& entry) {
+        return entry.second.key == key && std::find(requests.begin(), requests.end(), entry.first) == requests.end();
+    });
+    for (CPlayRequest* request : requests) {
+        std::size_t offset = 0;
+        const auto it = restarted_.find(request);
+        if (it != restarted_.end()) {
+            offset = static_cast<std::size_t>(std::min<std::int64_t>(it->second.skip, static_cast<std::int64_t>(count)));
+            it->second.skip -= static_cast<std::int64_t>(offset);
+            if (it->second.skip == 0)
+                restarted_.erase(it);
+        }
+        if (offset < count)
+            request->PushData(data + offset, count - offset);
+    }
+}
+
+void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
+{
+    InfoVideo* video = FindVideo(task->key);
+    if (!video || !observer_.HasMainWindow())
+        return;
+    if (task->statusCode == 0) {
+        task->running.exchange(0);
+        SetVideoState(VIDEO_STATE_NO_RESPONSE, video);
+        return;
+    }
+    if (!success) {
+        // The partial file stays; the next download resumes it.
+        SetVideoState(VIDEO_STATE_INCOMPLETE, video);
+        return;
+    }
+    const CacheSizes sizes = GetCacheSizes(*video);
+    if (sizes.total == 0)
+        video->a5 = std::to_string(sizes.cached);
+    if (playServer_)
+        playServer_->MarkRequestsComplete(video->a2);
+    observer_.RefreshPlayingSizeAndDuration();
+}
+
+void CFLVDownloadManager::RunBackgroundStep()
+{
+    if (!observer_.HasMainWindow() || IsCurrentVideoDownloading() || !settings_.idleDownEnable)
+        return;
+    const std::vector<HttpTask*> running = GetRunningTasks();
+    const int r = static_cast<int>(running.size());
+    const int m = settings_.maxDownload;
+    if (r == m)
+        return;
+    if (r > m) {
+        // The oldest give way.
+        for (int i = 0; i < r - m; ++i)
+            running[static_cast<std::size_t>(i)]->running.exchange(0);
+        return;
+    }
+    if (!observer_.IsDetectionIdle())
+        return;
+    for (InfoVideo* video : settings_.playList) {
+        if (IsComplete(*video) || !GetRunningTasksForUrl(video->a4).empty())
+            continue;
+        if (!video->a4.empty()) {
+            const bool segment = video->a2.find(' ') != std::string::npos;
+            if (video->state == VIDEO_STATE_LOADED || video->state == VIDEO_STATE_DETECTED
+                || video->state == VIDEO_STATE_RESOLVED || segment) {
+                StartDownload(video);
+                return;
+            }
+        } else if (video->state == VIDEO_STATE_NEW || video->state == VIDEO_STATE_LOADED) {
+            observer_.StartDetection(*video);
+            return;
+        }
+    }
+}
+
+LRESULT CFLVDownloadManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER && wParam == kBackgroundTimerId) {
+        RunBackgroundStep();
+        return 0;
+    }
+    return FCHttpTaskManager<CWnd>::WindowProc(msg, wParam, lParam);
+}

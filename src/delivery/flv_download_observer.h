@@ -1,0 +1,28 @@
+#pragma once
+// What the download manager asks of the main window and the detection
+// manager. Each has a harmless default, so the manager runs (and is tested)
+// before those parts exist.
+#include <string>
+
+class InfoVideo;
+
+class IFlvDownloadObserver {
+public:
+    virtual ~IFlvDownloadObserver() = default;
+
+    // Whether the main player window exists; without it downloads are not
+    // followed up and the background step rests.
+    virtual bool HasMainWindow() const { return true; }
+    // Detection manager: whether it has nothing to do, and starting one.
+    virtual bool IsDetectionIdle() const { return true; }
+    virtual void StartDetection(InfoVideo& /*video*/) {}
+    // Tells the detection service that a stream URL led nowhere.
+    virtual void SendDetectionReport(const std::string& /*pageKey*/, const std::string& /*a*/,
+                                     const std::string& /*b*/) {}
+    // Shows the string-table message stringId in the player's status line,
+    // with the video's site name filled in as the player does when it
+    // connects.
+    virtual void ShowStateMessage(int /*stringId*/, const InfoVideo& /*video*/) {}
+    // A download ended: refresh the playing video's size and duration.
+    virtual void RefreshPlayingSizeAndDuration() {}
+};

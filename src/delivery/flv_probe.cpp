@@ -1,0 +1,46 @@
+#include "delivery/flv_probe.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+bool IsVideoSignature(const char* block, std::size_t length)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(block);
+    if (!b)
+        return false;
+    if (length > 9 && b[0] == 'F' && b[1] == 'L' && b[2] == 'V' && b[3] == 1 && b[5] == 0 && b[6] == 0
+        && b[7] == 0 && b[8] == 9)
+        return true;
+    return length >= 13 && b[0] == 0 && b[1] == 0 && std::memcmp(b + 4, "ftypmp4", 7) == 0;
+}
+
+int GetFlvDuration(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char head[10];
+    if (!in.read(head, sizeof head) || !IsVideoSignature(head, sizeof head) || head[0] != 'F')
+        return 0;
+    in.seekg(0, std::ios::end);
+    const std::int64_t size = in.tellg();
+    if (size < 4)
+        return 0;
+    unsigned char tail[4];
+    in.seekg(size - 4);
+    if (!in.read(reinterpret_cast<char*>(tail), 4))
+        return 0;
+    // The last four bytes give the size of the last tag.
+    const std::int64_t tagSize = (std::int64_t{tail[0]} << 24) | (tail[1] << 16) | (tail[2] << 8) | tail[3];
+    const std::int64_t blockSize = tagSize + 4;
+    if (blockSize < 13 || blockSize > size)
+        return 0;
+    std::vector<unsigned char> tag(static_cast<std::size_t>(blockSize));
+    in.seekg(size - blockSize);
+    if (!in.read(reinterpret_cast<char*>(tag.data()), blockSize))
+        return 0;
+    // Timestamp: 24 bits big-endian, then the upper 8 bits.
+    const std::uint32_t stamp = (std::uint32_t{tag[4]} << 16) | (std::uint32_t{tag[5]} << 8) | tag[6]
+                                | (std::uint32_t{tag[7]} << 24);
+    return static_cast<int>(stamp);
+}

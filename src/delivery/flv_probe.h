@@ -1,0 +1,12 @@
+#pragma once
+// Two probes of video bytes: whether a block starts a video the player can
+// show, and the duration an FLV file records in its last tag.
+#include <cstddef>
+#include <string>
+
+// An FLV header of version 1 with a header size of 9, or an MP4 file whose
+// first box is a small "ftyp" box with an "mp4" brand.
+bool IsVideoSignature(const char* block, std::size_t length);
+// The timestamp of the last tag of an FLV file in milliseconds; 0 for any
+// other file or on a read failure.
+int GetFlvDuration(const std::string& path);
