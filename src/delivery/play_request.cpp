@@ -186,7 +186,16 @@ PlayRequestBuffer* CPlayRequest::NextSource()
         reader_->Refill();
         if (!reader_->Chunk().IsEmpty())
             return &reader_->Chunk();
-        // Done with the file (or it could not be read): pushed data follows.
+        if (reader_->Next() < reader_->End()) {
+            // The file is shorter than the bytes it held: the download is
+            // writing it again from byte 0. Sending pushed data now would
+            // leave a gap, so wait until the next push re-arms; a request
+            // that expects no more pushes ends here.
+            if (complete_)
+                EndRequest();
+            return nullptr;
+        }
+        // Done with the file: pushed data follows.
         reader_.reset();
         RearmSend();
         return nullptr;

@@ -1,5 +1,6 @@
 // The play server with real connections: a client thread reads while this
 // thread runs the event loop that drives the server.
+#include "delivery/cache_file_reader.h"
 #include "delivery/play_request_manager.h"
 #include "play_test_client.h"
 #include "support/event_wait.h"
@@ -305,4 +306,35 @@ TEST_F(PlayServerTest, AttachingAgainContinuesWhereTheRequestIs)
     manager.MarkRequestsComplete("v");
     ASSERT_TRUE(WaitFinished(client));
     EXPECT_TRUE(client.Received() == kPlainHeader + expected);
+}
+
+TEST_F(PlayServerTest, WaitsWhileTheCacheFileIsWrittenAgainFromTheStart)
+{
+    // The site ignored a resume request, so the download deletes the file
+    // and fetches it again from byte 0, pushing only what lies beyond the
+    // old end; the request must pick the rest up from the new file.
+    const fs::path file = folder / "rewritten";
+    const std::string video = PatternBytes(900000, 9);
+    AppendToFile(file, video.substr(0, 600000));
+    server.onServe = [&](CPlayRequest& request) { request.AttachCacheFile(file.string()); };
+    Client client(manager.GetPort(), 8192);
+    client.SendGet(PathOf("v"), Host());
+    ASSERT_TRUE(WaitServed(1));
+    CPlayRequest* request = server.served[0];
+    ASSERT_TRUE(RunEventsUntil([&] { return request->GetBodyBytesSent() > 0; }));
+
+    fs::remove(file);
+    AppendToFile(file, video.substr(0, 200000));
+    client.StartReading(4000);
+    // The first chunk was read before the file went; the next one is not
+    // there yet.
+    ASSERT_TRUE(RunEventsUntil([&] { return request->GetBodyBytesSent() == CacheFileReader::kChunkSize; }));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(request->HasCacheReader());
+    AppendToFile(file, video.substr(200000, 400000));
+    Deliver(file, "v", video.substr(600000));
+    manager.MarkRequestsComplete("v");
+    ASSERT_TRUE(WaitFinished(client));
+    EXPECT_TRUE(client.Received() == kPlainHeader + video);
 }
