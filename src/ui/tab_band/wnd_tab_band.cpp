@@ -37,6 +37,8 @@ QRect ToQRect(const FCRect& rect)
     return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
 }
 
+const QColor kBandBackground(0x1A, 0x1B, 0x20);
+const QColor kBandLine(0x2A, 0x2C, 0x33);
 const QColor kTextNormal(0xA8, 0xAD, 0xB8);
 const QColor kTextHover(0xE6, 0xE8, 0xEE);
 const QColor kTextSelected(0xFF, 0xFF, 0xFF);
@@ -264,6 +266,8 @@ void CWndTabBand::hideEvent(QHideEvent* event)
 void CWndTabBand::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.fillRect(rect(), kBandBackground);
+    painter.fillRect(QRect(0, height() - 1, width(), 1), kBandLine);
     painter.setFont(font());
     for (const auto& button : buttons_)
         DrawButton(painter, *button);

@@ -5,8 +5,11 @@
 #include "ui/widgets/skin_paint.h"
 
 #include <QDebug>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <set>
 
 namespace ui {
 namespace {
@@ -16,7 +19,39 @@ QRect ToQRect(const FCRect& rect)
     return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
 }
 
-void DrawItemTree(QPainter& painter, FCPanelItemBase& item, bool placeholders)
+// Outlines of the controls that have no window; controls sharing one place
+// are labelled once, with all their names.
+struct Placeholders {
+    bool draw = false;
+    std::set<const FCPanelItemBase*> created;
+    std::vector<std::pair<QRect, QString>> labels;
+
+    void Add(const QRect& rect, const QString& label)
+    {
+        for (auto& [placed, text] : labels)
+            if (placed == rect) {
+                text += " / " + label;
+                return;
+            }
+        labels.emplace_back(rect, label);
+    }
+    void Paint(QPainter& painter) const
+    {
+        QFont font = FCSkinFont(FCFontCache::Instance().GetDefaultFont());
+        font.setPixelSize(10);
+        painter.setFont(font);
+        for (const auto& [rect, label] : labels) {
+            painter.setPen(QPen(QColor(96, 102, 116), 1, Qt::DashLine));
+            painter.drawRect(rect.adjusted(0, 0, -1, -1));
+            painter.setPen(QColor(110, 116, 130));
+            const QRect inner = rect.adjusted(4, 1, -4, -1);
+            painter.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                             QFontMetrics(font).elidedText(label, Qt::ElideRight, inner.width()));
+        }
+    }
+};
+
+void DrawItemTree(QPainter& painter, FCPanelItemBase& item, Placeholders& placeholders)
 {
     if (!item.IsVisible())
         return;
@@ -27,12 +62,9 @@ void DrawItemTree(QPainter& painter, FCPanelItemBase& item, bool placeholders)
     } else if (auto* text = dynamic_cast<FCPanelItemText*>(&item)) {
         painter.setFont(FCSkinFont(text->GetFont()));
         FCDrawSkinText(painter, rect, text->text, FCItemState::kNormal, text->GetColorScheme());
-    } else if (auto* ctrl = dynamic_cast<FCPanelItemWIN32Ctrl*>(&item); ctrl && placeholders) {
-        painter.setPen(QPen(QColor(110, 116, 130), 1, Qt::DashLine));
-        painter.drawRect(rect.adjusted(0, 0, -1, -1));
-        painter.setFont(FCSkinFont(ctrl->GetFont()));
-        painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine,
-                         QString("%1 %2").arg(QString::fromStdString(ctrl->ctrlName)).arg(ctrl->ctrlId));
+    } else if (auto* ctrl = dynamic_cast<FCPanelItemWIN32Ctrl*>(&item);
+               ctrl && placeholders.draw && !placeholders.created.count(ctrl)) {
+        placeholders.Add(rect, QString("%1 %2").arg(QString::fromStdString(ctrl->ctrlName)).arg(ctrl->ctrlId));
     }
     for (FCPanelItemBase* child : item.GetChildren())
         DrawItemTree(painter, *child, placeholders);
@@ -182,7 +214,13 @@ void FCPanelWindow::AttachSkin(std::unique_ptr<SkinState> skin)
 void FCPanelWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    DrawItemTree(painter, skin_->top, drawPlaceholders_);
+    Placeholders placeholders;
+    placeholders.draw = drawPlaceholders_;
+    for (const auto& [item, window] : skin_->ctrls)
+        if (window)
+            placeholders.created.insert(item);
+    DrawItemTree(painter, skin_->top, placeholders);
+    placeholders.Paint(painter);
 }
 
 void FCPanelWindow::resizeEvent(QResizeEvent* event)
