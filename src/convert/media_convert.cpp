@@ -56,6 +56,15 @@ bool IsNonEmptyFile(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
+std::string LastLine(const std::string& text)
+{
+    const auto end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos)
+        return {};
+    const auto start = text.find_last_of("\r\n", end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
 void RemoveIfSet(const std::string& path)
 {
     if (!path.empty())
@@ -269,6 +278,9 @@ MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, Stat
         RunEncoder(EncoderPath(), BuildEncoderArguments(*preset, input, outputBase), state.cancel,
                    [&](float rate) { NotifyRate(self, state, rate); });
     if (!outcome.Succeeded()) {
+        if (outcome.started && !outcome.cancelled)
+            std::fprintf(stderr, "Convert: coder ended with code %d: %s\n", outcome.exitCode,
+                         LastLine(outcome.lastOutput).c_str());
         std::this_thread::sleep_for(kSettleAfterFailure);
         RemoveIfSet(tempInput);
         RemoveIfSet(tempOutput);
