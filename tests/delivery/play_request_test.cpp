@@ -129,3 +129,15 @@ TEST_F(CacheFileReaderTest, MissingFileLeavesTheReaderUnchanged)
     EXPECT_EQ(reader.Next(), 0);
     EXPECT_EQ(GetFileSize64((folder / "none").string()), -1);
 }
+
+TEST_F(CacheFileReaderTest, AFileOfExactlyFourGigabytesIsAttached)
+{
+    // Its size has nothing in the low 32 bits.
+    const fs::path path = folder / "four";
+    { std::ofstream create(path, std::ios::binary); }
+    fs::resize_file(path, std::uintmax_t{1} << 32);
+    CPlayRequestManager manager;
+    CPlayRequest request(manager);
+    request.AttachCacheFile(path.string());
+    EXPECT_TRUE(request.HasCacheReader());
+}
