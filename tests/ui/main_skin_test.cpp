@@ -3,6 +3,7 @@
 // no other control. Screenshots of the main window are saved for a person
 // to look at.
 #include "common/app_folder.h"
+#include "support/event_wait.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/panel_window.h"
@@ -147,6 +148,24 @@ TEST_F(Skins, MainSkinKeepsEveryControlAtItsAnchor)
 
     window.resize(window.minimumSize());
     ExpectInsideAndApart(ControlRects(window), window.minimumSize());
+}
+
+TEST_F(Skins, BrowsingTabsOnTheMainSkin)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(GetAppFolder() + "skin/main/skin.xml"));
+    window.show();
+    auto* band = qobject_cast<CWndTabBand*>(window.GetCtrl(233));
+    ASSERT_NE(band, nullptr);
+    const char* titles[] = {"首页", "搜索结果：纪录片", "一个很长很长很长很长的视频网页标题"};
+    for (int i = 0; i < 3; ++i) {
+        band->AddButton(2100 + i, i != 0);
+        band->SetButtonText(2100 + i, titles[i]);
+        ASSERT_TRUE(test_support::RunEventsUntil([&] { return band->GetSelectedViewId() == 2100 + i; }));
+    }
+    if (auto* button = qobject_cast<FCButtonBase*>(window.GetCtrl(20201)))
+        button->SetCheck(true);
+    SaveScreenshot(window, "main-tabs.png");
 }
 
 TEST_F(Skins, MiniAndPreviewSkinsHoldTheirControls)
