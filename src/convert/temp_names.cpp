@@ -49,7 +49,8 @@ std::string NewTempBase()
         counter = counter >= kCounterLimit ? 1 : counter + 1;
         count = counter;
     }
-    return TempFolder() + std::to_string(number) + std::to_string(count);
+    // The separator keeps 12 + 345 and 123 + 45 apart.
+    return TempFolder() + std::to_string(number) + "_" + std::to_string(count);
 }
 
 bool CreateExclusive(const std::string& path)

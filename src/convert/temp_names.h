@@ -1,6 +1,6 @@
 #pragma once
 // Temporary names for the copies of paths with blanks: the system's
-// temporary folder + a random number + a process-wide counter (1..10000),
+// temporary folder + a random number + "_" + a process-wide counter (1..10000),
 // the counter guarded by a lock so that objects converting at the same time
 // never share a name.
 #include <string>
