@@ -32,9 +32,11 @@ public:
     // Replaces the response header with one that carries Content-Length,
     // but only while nothing of the header has gone out yet.
     void SetContentLength(std::int64_t length);
-    // Serves the file's present bytes (from 0 to its current size) before
-    // any pushed data. A missing or empty file changes nothing. The path is
-    // also remembered as the request's cache file (see SetCacheFilePath).
+    // Serves the file's present bytes before any pushed data: from byte 0,
+    // or for a request that has already sent part of the body, from there
+    // on (its unsent pushed bytes are in the file too and come from it).
+    // A missing or empty file changes nothing. The path is also remembered
+    // as the request's cache file (see SetCacheFilePath).
     void AttachCacheFile(const std::string& path);
     // Names the cache file that holds every byte pushed to this request (the
     // download appends each block there before pushing it). With it, a
@@ -63,7 +65,6 @@ protected:
     void OnClose() override;
 
 private:
-    friend class CPlayRequestManager;
     // Source of the next block, or null when there is nothing to send now.
     PlayRequestBuffer* NextSource();
     void HandleRequestText();
