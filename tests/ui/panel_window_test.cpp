@@ -1,6 +1,7 @@
 // The skinned window: building from a file, drawing, placing child windows,
 // the control factories and the delivery of commands.
 #include "common/app_folder.h"
+#include "image/skin_color_scheme.h"
 #include "skin_test_files.h"
 #include "support/event_wait.h"
 #include "ui/widgets/button.h"
@@ -221,6 +222,57 @@ TEST_F(PanelWindow, ADetachedSkinComesBackWithItsWindows)
     window.resize(500, 300);
     EXPECT_EQ(window.GetCtrl(20000), button);
     EXPECT_EQ(window.GetCtrl(20007)->geometry(), QRect(430, 100, 60, 30));
+
+    // Loading over a skin without detaching it deletes its windows.
+    QPointer<QWidget> replaced = window.GetCtrl(20000);
+    ASSERT_TRUE(window.LoadSkin(path_));
+    EXPECT_NE(window.GetCtrl(20000), replaced.data());
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return replaced.isNull(); }));
+    EXPECT_EQ(window.findChildren<FCButtonBase*>().size(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Turns every colour and pixel pure blue.
+class BlueScheme : public FCSkinColorScheme {
+public:
+    std::uint32_t RecolourValue(std::uint32_t) const override { return 0xFF0000; }
+    void RecolourImage(const FCImageView& image) const override
+    {
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) {
+                std::uint8_t* pixel = image.Pixel(x, y);
+                pixel[kBlue] = 255;
+                pixel[kGreen] = 0;
+                pixel[kRed] = 0;
+            }
+    }
+};
+
+TEST_F(PanelWindow, ColourSchemeRecoloursOnlyFlaggedItems)
+{
+    const std::string path = folder_.Write(
+        "scheme.xml",
+        "<skin width='200' height='100' init_wnd_x='200' init_wnd_y='100'>"
+        "<panel x='0' y='0' width='50' height='50' filltype='1' fillvalue='255'/>"
+        "<panel x='50' y='0' width='50' height='50' filltype='1' fillvalue='255' color_scheme='0'/>"
+        "<panel x='100' y='0' width='50' height='50' filltype='2' fillvalue='img/green.png'/>"
+        "<panel x='150' y='0' width='50' height='50' filltype='2' fillvalue='img/green.png' color_scheme='0'/>"
+        "</skin>");
+    BlueScheme scheme;
+    FCSetSkinColorScheme(&scheme);
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path));
+    const QImage shot = window.grab().toImage();
+    FCSetSkinColorScheme(nullptr);
+    EXPECT_EQ(shot.pixelColor(25, 25), QColor(0, 0, 255));
+    EXPECT_EQ(shot.pixelColor(75, 25), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(125, 25), QColor(0, 0, 255));
+    EXPECT_EQ(shot.pixelColor(175, 25), QColor(0, 200, 0));
+    // Without a scheme the cache gives the original image again.
+    EXPECT_EQ(window.grab().toImage().pixelColor(125, 25), QColor(0, 200, 0));
 }
 
 }  // namespace

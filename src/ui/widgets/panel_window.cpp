@@ -113,6 +113,13 @@ FCPanelWindow::~FCPanelWindow()
 bool FCPanelWindow::LoadSkin(const std::string& path)
 {
     pressedItem_ = nullptr;
+    // The windows of the replaced skin go with it (DetachSkin keeps them);
+    // later, since a click on one of them may be what loads the new skin.
+    for (const auto& [item, window] : skin_->ctrls)
+        if (window) {
+            window->hide();
+            window->deleteLater();
+        }
     skin_ = std::make_unique<SkinState>();
     const FCSkinLoadResult result = skin_->top.LoadSkin(path);
     if (!result.ok) {

@@ -29,7 +29,8 @@ public:
 
     // Builds the window from the skin file; the window is resized to the
     // skin's initial size and gets its minimum size. A file that cannot be
-    // read leaves an empty window and one log line; false then.
+    // read leaves an empty window and one log line; false then. The child
+    // windows of the skin it replaces are deleted (detach a skin to keep it).
     bool LoadSkin(const std::string& path);
 
     FCPanelItemTop& GetTopItem();
