@@ -229,6 +229,10 @@ TEST_F(SkinModel, FilesThatCannotBeReadGiveAnEmptyTreeAndAReason)
     EXPECT_EQ(top_.GetChildren().PCL_GetObjectCount(), 0u);
     EXPECT_EQ(top_.GetRect(), (FCRect{}));
 
+    SetAppFolderForTesting(folder.Folder());
+    EXPECT_TRUE(top_.LoadSkin("good.xml").ok);  // relative to the program folder
+    EXPECT_EQ(top_.GetRect().height, 20);
+
     result = top_.LoadSkin(folder.Write("empty.xml", ""));
     EXPECT_FALSE(result.ok);
     top_.SetWindowSize({300, 200});  // an empty tree lays out without harm

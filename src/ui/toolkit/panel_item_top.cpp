@@ -1,5 +1,6 @@
 #include "ui/toolkit/panel_item_top.h"
 
+#include "common/app_folder.h"
 #include "ui/toolkit/skin_values.h"
 
 #include <cstring>
@@ -73,9 +74,11 @@ void ReadPanelChildren(FCPanelItemBase& container, const pugi::xml_node& element
     }
 }
 
-FCSkinLoadResult FCPanelItemTop::LoadSkin(const std::string& path)
+FCSkinLoadResult FCPanelItemTop::LoadSkin(const std::string& file)
 {
     Clear();
+    // Skins are named below the program folder ("skin/main/skin.xml").
+    const std::string path = !file.empty() && file.front() != '/' ? GetAppFolder() + file : file;
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_file(path.c_str());
     if (!parsed) {

@@ -17,7 +17,8 @@ class FCPanelItemTop : public FCPanelItemBase {
 public:
     // Reads the file and builds the tree from its document element. A file
     // that is missing or not well formed leaves an empty tree and says why.
-    FCSkinLoadResult LoadSkin(const std::string& path);
+    // A relative path is taken below the program folder.
+    FCSkinLoadResult LoadSkin(const std::string& file);
     // Builds the tree from an element already in memory.
     void ReadTop(const pugi::xml_node& element);
 
