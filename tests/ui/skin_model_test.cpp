@@ -208,6 +208,22 @@ TEST_F(SkinModel, ListItemsOfAButtonAreReadByElementName)
     EXPECT_EQ(player->frames[1].imagePath, "/prog/f2.png");
 }
 
+TEST_F(SkinModel, DeeplyNestedPanelsStopAtALimitInsteadOfExhaustingTheStack)
+{
+    std::string xml = "<skin width='100' height='100'>";
+    for (int i = 0; i < 100000; ++i)
+        xml += "<panel width='100' resize_x_mode='0'>";
+    for (int i = 0; i < 100000; ++i)
+        xml += "</panel>";
+    xml += "</skin>";
+    Read(xml.c_str());
+    int depth = 0;
+    for (const FCPanelItemBase* item = &top_; item->GetChildren().PCL_GetObjectCount() > 0; ++depth)
+        item = item->GetChildren().PCL_GetObject(0);
+    EXPECT_EQ(depth, 65);
+    top_.SetWindowSize({300, 100});
+}
+
 TEST_F(SkinModel, FilesThatCannotBeReadGiveAnEmptyTreeAndAReason)
 {
     ui_test::SkinFolder folder;

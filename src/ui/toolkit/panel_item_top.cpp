@@ -10,6 +10,11 @@ namespace ui {
 namespace {
 
 constexpr int kMinDefaultFontSize = 70;  // tenths of a point; at or below it the default stays
+// Panels nested deeper than any real skin are not read, so that a damaged
+// file cannot exhaust the stack of the recursive reading, layout and drawing.
+constexpr int kMaxPanelDepth = 64;
+
+void ReadChildren(FCPanelItemBase& container, const pugi::xml_node& element, int depth);
 
 void ReadDefaultFont(const pugi::xml_node& element)
 {
@@ -19,11 +24,11 @@ void ReadDefaultFont(const pugi::xml_node& element)
         FCFontCache::Instance().SetDefaultFont(FCFontCache::Instance().Get(face, size, kFontWeightRegular));
 }
 
-FCPanelItemBase* ReadPanel(const pugi::xml_node& element)
+FCPanelItemBase* ReadPanel(const pugi::xml_node& element, int depth)
 {
     auto panel = std::make_unique<FCPanelItemPanel>();
     panel->ReadCommonAttributes(element);
-    ReadPanelChildren(*panel, element);
+    ReadChildren(*panel, element, depth + 1);
     panel->fill.Read(element);
     panel->border.Read(element);
     return panel.release();
@@ -48,13 +53,13 @@ FCPanelItemBase* ReadText(const pugi::xml_node& element)
     return text.release();
 }
 
-FCPanelItemBase* ReadChild(const pugi::xml_node& element)
+FCPanelItemBase* ReadChild(const pugi::xml_node& element, int depth)
 {
     const char* name = element.name();
     if (std::strcmp(name, "mainframe") == 0)
         return new FCPanelItemTop;  // its own attributes and children are not read
     if (std::strcmp(name, "panel") == 0)
-        return ReadPanel(element);
+        return ReadPanel(element, depth);
     if (std::strcmp(name, "win32_ctrl") == 0)
         return ReadCtrl(element);
     if (std::strcmp(name, "string_item") == 0)
@@ -62,16 +67,23 @@ FCPanelItemBase* ReadChild(const pugi::xml_node& element)
     return nullptr;
 }
 
+void ReadChildren(FCPanelItemBase& container, const pugi::xml_node& element, int depth)
+{
+    if (depth > kMaxPanelDepth)
+        return;
+    for (const pugi::xml_node& child : element.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (FCPanelItemBase* item = ReadChild(child, depth))
+            container.AddChild(item);
+    }
+}
+
 }  // namespace
 
 void ReadPanelChildren(FCPanelItemBase& container, const pugi::xml_node& element)
 {
-    for (const pugi::xml_node& child : element.children()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        if (FCPanelItemBase* item = ReadChild(child))
-            container.AddChild(item);
-    }
+    ReadChildren(container, element, 0);
 }
 
 FCSkinLoadResult FCPanelItemTop::LoadSkin(const std::string& file)

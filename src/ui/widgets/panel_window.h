@@ -40,7 +40,9 @@ public:
     HWND GetSafeHwnd() const;
     // Called for WM_COMMAND by the default WindowProc.
     void SetCommandHandler(std::function<void(int commandId)> handler) { commandHandler_ = std::move(handler); }
-    // Sends WM_COMMAND(commandId) to this window.
+    // Sends WM_COMMAND(commandId) to this window. It arrives while the
+    // clicked item or button is still handling its mouse event, so a handler
+    // that ends the window does so with deleteLater() or close().
     void DeliverCommand(int commandId);
 
     // Places the child windows where the tree says (after the owner moved
