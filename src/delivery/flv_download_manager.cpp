@@ -80,7 +80,7 @@ void CFLVDownloadManager::StartDownload(InfoVideo* video)
     if (sizes.total > 0 && sizes.cached >= sizes.total)
         return;
     if (sizes.cached == 0)
-        video->a5 = "0";
+        video->a5.assign(1, '0');  // (not = "0": g++ 12 -O3 warns falsely on that)
     const std::string headers = "Referer: " + video->a3 + "\r\n" + "Accept-Encoding: gzip, deflate\r\n"
                                 + "x-flash-version: 9,0,115,0\r\n";
     AddTask(video->a4, sizes.cached, -1, false, video->a2, headers, kBlockSize, startDelayMs_);
@@ -156,7 +156,7 @@ void CFLVDownloadManager::SetVideoState(int code, InfoVideo* video)
         // The stream URL led to nothing usable: the next detection must
         // find a new one, starting from the page.
         DeleteCacheFile(*video);
-        video->a5 = "0";
+        video->a5.assign(1, '0');  // (not = "0": g++ 12 -O3 warns falsely on that)
         video->a4.clear();
         video->lookupDone = 1;
         if (observer_.HasMainWindow())

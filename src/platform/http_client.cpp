@@ -96,8 +96,15 @@ public:
     }
 };
 
+// The transfer runs in a multi handle so that the body can be handed over
+// in blocks of the caller's size: curl delivers at most 16 KiB per write
+// callback, and a block is passed on when it is full or when curl has
+// nothing more to read at the moment, whichever comes first.
 struct HttpClient::Impl {
     CURL* curl = nullptr;
+    CURLM* multi = nullptr;
+    std::vector<char> block;
+    std::size_t filled = 0;
     std::string userAgent;
     long timeoutMs = 30000;
     ReceivedHead head;
@@ -151,17 +158,66 @@ struct HttpClient::Impl {
         return length;
     }
 
+    bool Flush()
+    {
+        if (filled == 0)
+            return true;
+        const std::size_t count = filled;
+        filled = 0;
+        if (callbacks && callbacks->onBody && !callbacks->onBody(block.data(), count)) {
+            aborted = true;
+            return false;
+        }
+        return true;
+    }
+
     static size_t OnBody(char* data, size_t size, size_t count, void* user)
     {
         auto* self = static_cast<Impl*>(user);
         const size_t length = size * count;
         if (!self->headDelivered && !self->DeliverHead())
             return 0;
-        if (self->callbacks->onBody && !self->callbacks->onBody(data, length)) {
-            self->aborted = true;
-            return 0;
+        size_t taken = 0;
+        while (taken < length) {
+            const size_t n = std::min(length - taken, self->block.size() - self->filled);
+            std::copy_n(data + taken, n, self->block.data() + self->filled);
+            self->filled += n;
+            taken += n;
+            if (self->filled == self->block.size() && !self->Flush())
+                return 0;
         }
         return length;
+    }
+
+    // Runs the easy handle's transfer to its end; blocks that are not full
+    // are passed on whenever curl has read all that was there.
+    CURLcode Drive()
+    {
+        curl_multi_add_handle(multi, curl);
+        CURLcode result = CURLE_OK;
+        for (;;) {
+            int active = 0;
+            if (curl_multi_perform(multi, &active) != CURLM_OK) {
+                result = CURLE_RECV_ERROR;
+                break;
+            }
+            if (!Flush() || aborted)
+                break;
+            if (active == 0)
+                break;
+            if (callbacks && callbacks->keepGoing && !callbacks->keepGoing()) {
+                aborted = true;
+                break;
+            }
+            curl_multi_poll(multi, nullptr, 0, 200, nullptr);
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left))
+            if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
+                result = message->data.result;
+        curl_multi_remove_handle(multi, curl);
+        filled = 0;
+        return result;
     }
 
     static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -183,12 +239,15 @@ HttpClient::HttpClient(std::string userAgent, long timeoutMs) : impl_(std::make_
     impl_->userAgent = std::move(userAgent);
     impl_->timeoutMs = timeoutMs;
     impl_->curl = curl_easy_init();
+    impl_->multi = curl_multi_init();
 }
 
 HttpClient::~HttpClient()
 {
     if (impl_->curl)
         curl_easy_cleanup(impl_->curl);
+    if (impl_->multi)
+        curl_multi_cleanup(impl_->multi);
 }
 
 HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList& headers, std::size_t blockSize,
@@ -201,7 +260,7 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
     d.callbacks = &callbacks;
     d.errorBuffer[0] = 0;
     d.errorText.clear();
-    if (!d.curl) {
+    if (!d.curl || !d.multi) {
         d.errorText = "no HTTP client";
         return Outcome::Failed;
     }
@@ -223,7 +282,11 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
     // as a read that times out would be.
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, std::max(1L, d.timeoutMs / 1000));
-    const long buffer = static_cast<long>(std::clamp<std::size_t>(blockSize, 1024, CURL_MAX_READ_SIZE));
+    d.block.assign(std::max<std::size_t>(blockSize, 1), '\0');
+    d.filled = 0;
+    // curl reads the socket in pieces of this size; larger reads mean fewer
+    // system calls, and the blocks handed on keep the caller's size.
+    const long buffer = static_cast<long>(std::clamp<std::size_t>(std::max<std::size_t>(blockSize, 256 * 1024), 1024, CURL_MAX_READ_SIZE));
     curl_easy_setopt(c, CURLOPT_BUFFERSIZE, buffer);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &Impl::OnHeaderLine);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, &d);
@@ -234,7 +297,7 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, &d);
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, d.errorBuffer);
 
-    const CURLcode result = curl_easy_perform(c);
+    const CURLcode result = d.Drive();
     // A response with neither body nor final head (204, an empty 404) still
     // reports its head.
     if (result == CURLE_OK && !d.headDelivered && d.head.status >= 200)
@@ -254,17 +317,19 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
 bool HttpClient::Head(const std::string& url)
 {
     Impl& d = *impl_;
-    if (!d.curl)
+    if (!d.curl || !d.multi)
         return false;
     CURL* c = d.curl;
-    // Same handle, so curl takes the previous connection when it is still open.
+    d.callbacks = nullptr;
+    d.aborted = false;
+    // Same handles, so curl takes the previous connection when it is still open.
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &Impl::Discard);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Impl::Discard);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 1L);
-    const CURLcode result = curl_easy_perform(c);
+    const CURLcode result = d.Drive();
     if (result != CURLE_OK)
         d.errorText = curl_easy_strerror(result);
     return result == CURLE_OK;
