@@ -56,13 +56,12 @@ bool IsNonEmptyFile(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
-std::string LastLine(const std::string& text)
+std::string LastLine(std::string text)
 {
-    const auto end = text.find_last_not_of("\r\n");
-    if (end == std::string::npos)
-        return {};
-    const auto start = text.find_last_of("\r\n", end);
-    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const auto start = text.find_last_of("\r\n");
+    return start == std::string::npos ? text : text.substr(start + 1);
 }
 
 void RemoveIfSet(const std::string& path)
