@@ -196,7 +196,8 @@ void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::H
             const std::int64_t total = ParseSize(video->a5);
             const std::string path = GetCachePath(*video);
             for (CPlayRequest* request : RequestsOf(video->a2)) {
-                request->SetContentLength(total);
+                if (total > 0)
+                    request->SetContentLength(total);
                 // A request that already has the cached part continues with
                 // the new blocks; giving it the file again would repeat bytes.
                 if (HasNoBodyYet(*request))
@@ -218,8 +219,13 @@ void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::H
     }
     DeleteCacheFile(*video);
     video->a5 = std::to_string(task->contentLength);
-    for (CPlayRequest* request : RequestsOf(video->a2))
-        request->SetContentLength(task->contentLength);
+    // An unknown length is left out of the answer rather than announced as
+    // 0, which a player would take for an empty video; the body then ends
+    // when the connection closes.
+    if (task->contentLength > 0) {
+        for (CPlayRequest* request : RequestsOf(video->a2))
+            request->SetContentLength(task->contentLength);
+    }
 }
 
 void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int count, int)
