@@ -1,8 +1,27 @@
 #!/usr/bin/env bash
-# Builds Quelt and starts it; arguments go to the program.
+# Builds Quelt and starts it. With no argument it also starts the embedded
+# demo service on 127.0.0.1:20080 and plays its demo video; otherwise the
+# argument (a stream URL) goes to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j"$(nproc)"
-exec build/app/quelt "$@"
+
+if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+  echo "No display found: the window runs offscreen; the play URL printed below still works."
+  export QT_QPA_PLATFORM=offscreen
+fi
+
+args=("$@")
+if [[ ${#args[@]} -eq 0 ]]; then
+  build/app/quelt-demo-service &
+  demo=$!
+  trap 'kill $demo 2>/dev/null' EXIT
+  for _ in $(seq 100); do
+    curl -sf -o /dev/null http://127.0.0.1:20080/ && break
+    sleep 0.1
+  done
+  args=(http://127.0.0.1:20080/videos/demo.flv)
+fi
+build/app/quelt "${args[@]}"
