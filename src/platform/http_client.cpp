@@ -105,6 +105,10 @@ struct HttpClient::Impl {
     CURLM* multi = nullptr;
     std::vector<char> block;
     std::size_t filled = 0;
+    // The first block is held until it is long enough to tell what the
+    // body is (a file signature), unless the body ends before.
+    std::size_t firstBlockMin = 0;
+    bool firstBlockPassed = false;
     std::string userAgent;
     long timeoutMs = 30000;
     ReceivedHead head;
@@ -158,12 +162,13 @@ struct HttpClient::Impl {
         return length;
     }
 
-    bool Flush()
+    bool Flush(bool atEnd = true)
     {
-        if (filled == 0)
+        if (filled == 0 || (!atEnd && !firstBlockPassed && filled < firstBlockMin))
             return true;
         const std::size_t count = filled;
         filled = 0;
+        firstBlockPassed = true;
         if (callbacks && callbacks->onBody && !callbacks->onBody(block.data(), count)) {
             aborted = true;
             return false;
@@ -201,7 +206,7 @@ struct HttpClient::Impl {
                 result = CURLE_RECV_ERROR;
                 break;
             }
-            if (!Flush() || aborted)
+            if (!Flush(active == 0) || aborted)
                 break;
             if (active == 0)
                 break;
@@ -284,6 +289,8 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, std::max(1L, d.timeoutMs / 1000));
     d.block.assign(std::max<std::size_t>(blockSize, 1), '\0');
     d.filled = 0;
+    d.firstBlockMin = std::min<std::size_t>(d.block.size(), 1024);
+    d.firstBlockPassed = false;
     // curl reads the socket in pieces of this size; larger reads mean fewer
     // system calls, and the blocks handed on keep the caller's size.
     const long buffer = static_cast<long>(std::clamp<std::size_t>(std::max<std::size_t>(blockSize, 256 * 1024), 1024, CURL_MAX_READ_SIZE));

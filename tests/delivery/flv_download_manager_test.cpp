@@ -270,6 +270,22 @@ TEST_F(StreamingTest, FailuresSetTheirStateCodes)
     }
 }
 
+TEST_F(StreamingTest, AVideoArrivingInTinyPiecesIsStillRecognised)
+{
+    // The signature check must not see a first block of a few bytes.
+    site.AddFile("/tiny.flv", source.substr(0, 3000), "video/x-flv");
+    Behaviour tiny;
+    tiny.trickleBytes = 7;
+    tiny.trickleDelayMs = 1;
+    site.SetBehaviour("/tiny.flv", tiny);
+    InfoVideo* video = AddVideo("page-tiny", "/tiny.flv");
+    manager.StartDownload(video);
+    ASSERT_TRUE(Wait([&] { return site.RequestsFor("/tiny.flv").size() == 1 && manager.GetTaskCount() == 0; }));
+    EXPECT_EQ(video->state, VIDEO_STATE_RESOLVED);
+    EXPECT_TRUE(SameBytes(FileBytes(GetCachePath(*video)), source.substr(0, 3000)));
+    EXPECT_EQ(video->a5, "3000");
+}
+
 TEST_F(StreamingTest, AStoppedDownloadNeverReportsAgain)
 {
     Behaviour slow;
