@@ -123,13 +123,13 @@ bool ParseRange(const std::string& value, std::int64_t size, std::int64_t& first
 {
     if (value.rfind("bytes=", 0) != 0)
         return false;
-    const std::string spec = value.substr(6);
-    const auto dash = spec.find('-');
+    const std::string rangeText = value.substr(6);
+    const auto dash = rangeText.find('-');
     if (dash == std::string::npos || dash == 0)
         return false;
     try {
-        first = std::stoll(spec.substr(0, dash));
-        last = dash + 1 < spec.size() ? std::stoll(spec.substr(dash + 1)) : size - 1;
+        first = std::stoll(rangeText.substr(0, dash));
+        last = dash + 1 < rangeText.size() ? std::stoll(rangeText.substr(dash + 1)) : size - 1;
     } catch (...) {
         return false;
     }
