@@ -48,7 +48,7 @@ public:
             return task_.contentLength == task_.received;
         // Without a length, only a clean end can be trusted, and then the
         // server is asked once more to tell a clean end from a lost server.
-        return outcome == platform::HttpClient::Outcome::Complete && client.Head(task_.url);
+        return outcome == platform::HttpClient::Outcome::Complete && client.Head(task_.url, callbacks.keepGoing);
     }
 
 private:

@@ -321,13 +321,15 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
     return Outcome::Complete;
 }
 
-bool HttpClient::Head(const std::string& url)
+bool HttpClient::Head(const std::string& url, const std::function<bool()>& keepGoing)
 {
     Impl& d = *impl_;
     if (!d.curl || !d.multi)
         return false;
     CURL* c = d.curl;
-    d.callbacks = nullptr;
+    Callbacks callbacks;
+    callbacks.keepGoing = keepGoing;
+    d.callbacks = &callbacks;
     d.aborted = false;
     // Same handles, so curl takes the previous connection when it is still open.
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
@@ -337,9 +339,10 @@ bool HttpClient::Head(const std::string& url)
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Impl::Discard);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 1L);
     const CURLcode result = d.Drive();
+    d.callbacks = nullptr;
     if (result != CURLE_OK)
         d.errorText = curl_easy_strerror(result);
-    return result == CURLE_OK;
+    return result == CURLE_OK && !d.aborted;
 }
 
 bool HttpClient::GotResponse() const

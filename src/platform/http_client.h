@@ -62,8 +62,9 @@ public:
     Outcome Get(const std::string& url, const HttpHeaderList& headers, std::size_t blockSize,
                 const Callbacks& callbacks);
     // A HEAD of url, reusing the connection of the last Get when it is still
-    // open; true when any response arrived.
-    bool Head(const std::string& url);
+    // open; true when any response arrived. keepGoing is polled as in Get,
+    // so that a server which never answers cannot hold the caller.
+    bool Head(const std::string& url, const std::function<bool()>& keepGoing = {});
     // Whether the last Get saw a response head at all.
     bool GotResponse() const;
     // A short reason for the log when the last exchange failed.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,24 @@ TEST_F(HttpTaskTest, StoppedDuringTheStartDelayNeverConnects)
     EXPECT_TRUE(WaitFreed(m));
     EXPECT_TRUE(m.events.empty());
     EXPECT_TRUE(site.Requests().empty());
+}
+
+TEST_F(HttpTaskTest, StoppedWhileConfirmingTheEndWithAHeadRequestEndsPromptly)
+{
+    // The HEAD that confirms a body without length can meet a server that
+    // never answers; a stop must still end the worker at once, since the
+    // manager's destructor waits for it on the user-interface thread.
+    Behaviour b;
+    b.contentLength = false;
+    b.headUnanswered = true;
+    site.SetBehaviour("/video.flv", b);
+    RecordingManager m;
+    m.AddTask(site.Url("/video.flv"), 0, -1, false);
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return site.RequestsFor("/video.flv").size() == 2; }));
+    EXPECT_EQ(m.bytes.size(), 300000u);
+    m.StopAllTasks();
+    EXPECT_TRUE(test_support::RunEventsUntil([&] { return m.GetTaskCount() == 0; }, std::chrono::seconds(3)));
+    EXPECT_FALSE(m.Finished());
 }
 
 TEST_F(HttpTaskTest, StoppedDuringTheTransferReportsNothingMore)

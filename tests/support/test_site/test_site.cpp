@@ -338,6 +338,13 @@ bool TestSite::Answer(int fd, const RecordedRequest& request, bool& keepAlive)
     if (!LookUp(request.target, route))
         route.behaviour.status = 404;
     const Behaviour& b = route.behaviour;
+    if (head && b.headUnanswered) {
+        // A server that has stopped answering: the client must give up on
+        // its own (or be told to stop).
+        while (!stopping_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
+    }
 
     if (b.status != 200 || b.htmlInstead) {
         const int status = b.status != 200 ? b.status : 200;
