@@ -3,8 +3,10 @@
 #include "platform/http_client.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <limits>
 
 const HttpTaskMessages& GetHttpTaskMessages()
 {
@@ -55,8 +57,10 @@ bool AcceptReceivedBlock(HttpTask& task, HttpTaskChunk& chunk)
     chunk.sampleMs += chunk.elapsedMs;
     // The rate is sampled over windows of more than two seconds of read time.
     if (chunk.sampleMs > 2000) {
-        task.bytesPerSecond = static_cast<int>(static_cast<double>(chunk.sampleBytes) * 1000.0
-                                               / static_cast<double>(chunk.sampleMs));
+        // Reads under a millisecond count as 0 ms, so the figure can exceed
+        // an int on a fast link; it is capped rather than converted out of range.
+        const double rate = static_cast<double>(chunk.sampleBytes) * 1000.0 / static_cast<double>(chunk.sampleMs);
+        task.bytesPerSecond = static_cast<int>(std::min(rate, static_cast<double>(std::numeric_limits<int>::max())));
         chunk.sampleBytes = 0;
         chunk.sampleMs = 0;
     }

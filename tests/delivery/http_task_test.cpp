@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -295,6 +296,23 @@ TEST_F(HttpTaskTest, RateIsMeasuredAfterTwoSecondsOfReads)
     EXPECT_EQ(rates.front(), 0);
     EXPECT_GT(rates.back(), 10000);
     EXPECT_LT(rates.back(), 50000);
+}
+
+TEST(HttpTaskRateTest, ARateBeyondTheIntRangeIsCappedNotWrapped)
+{
+    // Reads shorter than a millisecond count as 0 ms, so a fast link can
+    // pile up gigabytes over two seconds of counted read time.
+    HttpTask task;
+    const char byte = 0;
+    HttpTaskChunk chunk;
+    chunk.data = &byte;
+    chunk.count = 1;
+    chunk.elapsedMs = 1;
+    chunk.sampleBytes = 10'000'000'000;
+    chunk.sampleMs = 2000;
+    ASSERT_TRUE(AcceptReceivedBlock(task, chunk));
+    EXPECT_EQ(task.bytesPerSecond, std::numeric_limits<int>::max());
+    EXPECT_EQ(chunk.sampleBytes, 0);
 }
 
 TEST_F(HttpTaskTest, DestroyingTheManagerStopsAndFreesRunningTasks)
