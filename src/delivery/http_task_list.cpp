@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 HttpTaskList::~HttpTaskList()
 {
@@ -28,7 +29,14 @@ HttpTask* HttpTaskList::Add(HWND owner, const HttpTaskRequest& request)
     HttpTask* raw = task.get();
     // Listed before the worker runs, so that its first message finds it.
     tasks_.push_back(std::move(task));
-    raw->thread = std::thread(RunHttpTask, raw);
+    try {
+        raw->thread = std::thread(RunHttpTask, raw);
+    } catch (const std::system_error&) {
+        // Without a worker nothing would ever end the task, and the
+        // destructor would wait for it forever; the download just fails to start.
+        tasks_.pop_back();
+        return nullptr;
+    }
     return raw;
 }
 

@@ -26,7 +26,8 @@ public:
     HttpTaskList& operator=(const HttpTaskList&) = delete;
     ~HttpTaskList();
 
-    // Creates the task, lists it and starts its worker.
+    // Creates the task, lists it and starts its worker. Null, with nothing
+    // listed, when no thread could be started.
     HttpTask* Add(HWND owner, const HttpTaskRequest& request);
     void StopAll();
     void StopByKey(std::string_view key);
