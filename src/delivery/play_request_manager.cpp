@@ -76,6 +76,22 @@ void CPlayRequestManager::MarkRequestsComplete(const std::string& key)
         request->SetComplete(true);
 }
 
+namespace {
+
+// Whether path occurs in url as a whole: the path of serial 5 is also the
+// start of the path of serial 50, so a match may not go on with a digit.
+bool UrlHoldsPath(const std::string& url, const std::string& path)
+{
+    for (std::size_t at = url.find(path); at != std::string::npos; at = url.find(path, at + 1)) {
+        const std::size_t end = at + path.size();
+        if (end == url.size() || !std::isdigit(static_cast<unsigned char>(url[end])))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void CPlayRequestManager::CloseRequestByPath(const std::string& url)
 {
     // Requests without a path have not been parsed yet, and ended ones go
@@ -83,7 +99,7 @@ void CPlayRequestManager::CloseRequestByPath(const std::string& url)
     // reach a new request at the same address).
     for (std::size_t i = 0; i < PCL_GetObjectCount(); ++i) {
         const CPlayRequest* request = PCL_GetObject(i);
-        if (!request->HasEnded() && !request->GetPath().empty() && url.find(request->GetPath()) != std::string::npos) {
+        if (!request->HasEnded() && !request->GetPath().empty() && UrlHoldsPath(url, request->GetPath())) {
             PCL_DeleteObject(i);
             return;
         }

@@ -195,6 +195,29 @@ TEST_F(PlayServerTest, CloseRequestByPathClosesOnlyTheFirstMatch)
     EXPECT_EQ(first.Received(), "");
 }
 
+TEST_F(PlayServerTest, CloseRequestByPathDoesNotTakeAnEarlierSerialForALaterOne)
+{
+    // The path of serial 5 is the start of the path of serial 50: closing
+    // the player's URL of serial 50 must not close the preview's request of
+    // serial 5 of the same video.
+    const std::string preview = PathOf("v");
+    std::string player;
+    do {
+        player = PathOf("v");
+    } while (!(player.size() > preview.size() && player.starts_with(preview)));
+    Client previewClient(manager.GetPort());
+    Client playerClient(manager.GetPort());
+    previewClient.SendGet(preview, Host());
+    ASSERT_TRUE(WaitServed(1));
+    playerClient.SendGet(player, Host());
+    ASSERT_TRUE(WaitServed(2));
+    CPlayRequest* previewRequest = server.served[0];
+
+    manager.CloseRequestByPath("http://" + Host() + player);
+    ASSERT_EQ(manager.PCL_GetObjectCount(), 1u);
+    EXPECT_EQ(manager.PCL_GetObject(0), previewRequest);
+}
+
 TEST_F(PlayServerTest, EndedRequestsLeaveTheListAndGetNoMoreData)
 {
     Client client(manager.GetPort());
