@@ -32,11 +32,6 @@ public:
     QPoint at;
 };
 
-QRect ToQRect(const FCRect& rect)
-{
-    return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
-}
-
 const QColor kBandBackground(0x1A, 0x1B, 0x20);
 const QColor kBandLine(0x2A, 0x2C, 0x33);
 const QColor kTextNormal(0xA8, 0xAD, 0xB8);
@@ -277,7 +272,7 @@ void CWndTabBand::paintEvent(QPaintEvent*)
 // left end, the middle that is stretched, the right end.
 void CWndTabBand::DrawButton(QPainter& painter, const CTabButtonItem& button)
 {
-    const QRect rect = ToQRect(button.GetRect());
+    const QRect rect = FCToQRect(button.GetRect());
     const bool hover = rect.contains(hoverPoint_);
     const QImage& image = FCSkinImage(tabButtonImage_, 1);
     if (!image.isNull()) {
@@ -298,7 +293,7 @@ void CWndTabBand::DrawButton(QPainter& painter, const CTabButtonItem& button)
 
     QRect textRect = rect.adjusted(8, 0, -8, 0);
     if (button.IsClosable())
-        textRect.setRight(ToQRect(button.GetCloseBoxRect()).left() - 4);
+        textRect.setRight(FCToQRect(button.GetCloseBoxRect()).left() - 4);
     painter.setPen(button.IsSelected() ? kTextSelected : hover ? kTextHover : kTextNormal);
     const QString text = QFontMetrics(painter.font())
                              .elidedText(QString::fromStdString(button.GetText()), Qt::ElideRight, textRect.width());
@@ -311,7 +306,7 @@ void CWndTabBand::DrawButton(QPainter& painter, const CTabButtonItem& button)
 // and the normal state (right half).
 void CWndTabBand::DrawCloseBox(QPainter& painter, const CTabButtonItem& button)
 {
-    const QRect box = ToQRect(button.GetCloseBoxRect());
+    const QRect box = FCToQRect(button.GetCloseBoxRect());
     const QImage& image = FCSkinImage(closeButtonImage_, 1);
     if (!image.isNull()) {
         const int half = image.width() / 2;

@@ -16,11 +16,6 @@ namespace {
 
 constexpr int kIconTextGap = 6;
 
-QRect ToQRect(const FCRect& rect)
-{
-    return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
-}
-
 // An icon at its own size: centred when there is no text, else at the left.
 QRect IconRect(const QRect& area, const QImage& icon, bool withText)
 {
@@ -111,7 +106,7 @@ QRect FCButtonBase::ItemRect(const FCListItem& item) const
 {
     if (item.rect.width == 0 || item.rect.height == 0)
         return rect();
-    return ToQRect(item.rect);
+    return FCToQRect(item.rect);
 }
 
 void FCButtonBase::paintEvent(QPaintEvent*)

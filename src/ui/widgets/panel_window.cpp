@@ -14,11 +14,6 @@
 namespace ui {
 namespace {
 
-QRect ToQRect(const FCRect& rect)
-{
-    return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
-}
-
 // Outlines of the controls that have no window; controls sharing one place
 // are labelled once, with all their names.
 struct Placeholders {
@@ -55,7 +50,7 @@ void DrawItemTree(QPainter& painter, FCPanelItemBase& item, Placeholders& placeh
 {
     if (!item.IsVisible())
         return;
-    const QRect rect = ToQRect(item.GetAbsoluteRect());
+    const QRect rect = FCToQRect(item.GetAbsoluteRect());
     if (auto* panel = dynamic_cast<FCPanelItemPanel*>(&item)) {
         FCDrawFill(painter, rect, panel->fill, panel->GetColorScheme());
         FCDrawBorder(painter, rect, panel->border, panel->GetColorScheme());
@@ -74,7 +69,7 @@ void DrawItemTree(QPainter& painter, FCPanelItemBase& item, Placeholders& placeh
 // drawn first.
 FCPanelItemBase* FindCommandItem(FCPanelItemBase& item, const QPoint& point)
 {
-    if (!item.IsVisible() || !ToQRect(item.GetAbsoluteRect()).contains(point))
+    if (!item.IsVisible() || !FCToQRect(item.GetAbsoluteRect()).contains(point))
         return nullptr;
     const auto& children = item.GetChildren();
     for (std::size_t i = children.PCL_GetObjectCount(); i-- > 0;)
@@ -140,7 +135,7 @@ bool FCPanelWindow::LoadSkin(const std::string& path)
 void FCPanelWindow::CreateCtrls()
 {
     for (FCPanelItemWIN32Ctrl* item : skin_->top.GetCtrlItems()) {
-        const QRect rect = ToQRect(item->GetAbsoluteRect());
+        const QRect rect = FCToQRect(item->GetAbsoluteRect());
         QWidget* window = FCCreateCtrl(item->GetElement(), rect, this, item->ctrlName);
         if (!window)
             continue;
@@ -191,7 +186,7 @@ void FCPanelWindow::PlaceCtrls()
 {
     for (const auto& [item, window] : skin_->ctrls)
         if (window)
-            window->setGeometry(ToQRect(item->GetAbsoluteRect()));
+            window->setGeometry(FCToQRect(item->GetAbsoluteRect()));
 }
 
 void FCPanelWindow::SetDrawPlaceholders(bool draw)

@@ -48,6 +48,11 @@ const FCSkinColorScheme* FCGetSkinColorScheme()
     return g_scheme;
 }
 
+QRect FCToQRect(const FCRect& rect)
+{
+    return QRect(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height));
+}
+
 QColor FCSkinColour(std::uint32_t colour, int colorScheme)
 {
     if (UsesScheme(colorScheme))

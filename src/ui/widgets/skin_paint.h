@@ -4,6 +4,7 @@
 // backgrounds and texts the items and widgets share.
 #include "ui/toolkit/controllers.h"
 #include "ui/toolkit/font_cache.h"
+#include "ui/toolkit/geometry.h"
 
 #include <QColor>
 #include <QFont>
@@ -26,6 +27,10 @@ enum class FCItemState { kNormal = 0, kHover = 1, kPressed = 2 };
 // so that windows repainted afterwards show the new colours.
 void FCSetSkinColorScheme(const FCSkinColorScheme* scheme);
 const FCSkinColorScheme* FCGetSkinColorScheme();
+
+// An item's rectangle as Qt's; a negative size (an item shrunk past zero by
+// the layout) is empty.
+QRect FCToQRect(const FCRect& rect);
 
 // A Win32 colour value (0x00BBGGRR), through the scheme when the flag is set.
 QColor FCSkinColour(std::uint32_t colour, int colorScheme = 0);
