@@ -209,6 +209,27 @@ TEST_F(PanelWindow, MissingOrBrokenSkinGivesAnEmptyWindowAndALogLine)
     EXPECT_FALSE(window.grab().isNull());
 }
 
+// The windows of a detached skin must neither show through the skin that
+// replaces it nor take its clicks; they come back as they were.
+TEST_F(PanelWindow, ADetachedSkinsWindowsStayOutOfSightUntilAttached)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    window.show();
+    QWidget* button = window.GetCtrl(20000);
+    QWidget* check = window.GetCtrl(20007);
+    check->hide();  // hidden by the program before the swap: stays hidden
+    auto mainSkin = window.DetachSkin();
+    ASSERT_TRUE(
+        window.LoadSkin(folder_.Write("mini.xml", "<skin width='100' height='80' init_wnd_x='400' init_wnd_y='300'/>")));
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_EQ(window.childAt(QPoint(20, 110)), nullptr);
+
+    window.AttachSkin(std::move(mainSkin));
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_FALSE(check->isVisible());
+}
+
 TEST_F(PanelWindow, ADetachedSkinComesBackWithItsWindows)
 {
     FCPanelWindow window;

@@ -199,6 +199,13 @@ std::unique_ptr<FCPanelWindow::SkinState> FCPanelWindow::DetachSkin()
 {
     pressedItem_ = nullptr;
     auto detached = std::move(skin_);
+    // Still children of this window: out of sight, so that they neither
+    // cover the next skin nor send it their commands.
+    for (const auto& [item, window] : detached->ctrls)
+        if (window && !window->isHidden()) {
+            window->hide();
+            detached->hiddenWhileDetached.emplace_back(window);
+        }
     skin_ = std::make_unique<SkinState>();
     update();
     return detached;
@@ -211,6 +218,9 @@ void FCPanelWindow::AttachSkin(std::unique_ptr<SkinState> skin)
     pressedItem_ = nullptr;
     skin_ = std::move(skin);
     Relayout();
+    for (const QPointer<QWidget>& window : std::exchange(skin_->hiddenWhileDetached, {}))
+        if (window)
+            window->show();
 }
 
 void FCPanelWindow::paintEvent(QPaintEvent*)

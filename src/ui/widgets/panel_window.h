@@ -54,7 +54,7 @@ public:
     void SetDrawPlaceholders(bool draw);
 
     // Swapping whole skins (mini mode): the detached skin keeps its tree and
-    // child windows and comes back as it was.
+    // child windows, hidden meanwhile, and comes back as it was.
     struct SkinState;
     std::unique_ptr<SkinState> DetachSkin();
     void AttachSkin(std::unique_ptr<SkinState> skin);
@@ -84,6 +84,8 @@ private:
 struct FCPanelWindow::SkinState {
     FCPanelItemTop top;
     std::vector<std::pair<FCPanelItemWIN32Ctrl*, QPointer<QWidget>>> ctrls;
+    // The windows DetachSkin hid, shown again by AttachSkin.
+    std::vector<QPointer<QWidget>> hiddenWhileDetached;
 };
 
 // Sends a command to the skinned window that holds the widget (what a
