@@ -230,6 +230,25 @@ TEST_F(PanelWindow, ADetachedSkinsWindowsStayOutOfSightUntilAttached)
     EXPECT_FALSE(check->isVisible());
 }
 
+// Attaching over a skin that was not detached deletes its windows, as
+// loading over it does, instead of leaving them behind untracked.
+TEST_F(PanelWindow, AttachingOverASkinDeletesItsWindows)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    window.show();
+    auto mainSkin = window.DetachSkin();
+    ASSERT_TRUE(window.LoadSkin(folder_.Write(
+        "mini.xml", "<skin width='100' height='80'><win32_ctrl x='0' y='0' width='20' height='20' "
+                    "ctrl_name='uis_button' ctrl_id='20050'/></skin>")));
+    QPointer<QWidget> miniButton = window.GetCtrl(20050);
+    ASSERT_FALSE(miniButton.isNull());
+    window.AttachSkin(std::move(mainSkin));
+    EXPECT_FALSE(miniButton->isVisible());
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return miniButton.isNull(); }));
+    EXPECT_EQ(window.findChildren<FCButtonBase*>().size(), 2);
+}
+
 TEST_F(PanelWindow, ADetachedSkinComesBackWithItsWindows)
 {
     FCPanelWindow window;

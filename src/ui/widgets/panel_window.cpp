@@ -108,13 +108,7 @@ FCPanelWindow::~FCPanelWindow()
 bool FCPanelWindow::LoadSkin(const std::string& path)
 {
     pressedItem_ = nullptr;
-    // The windows of the replaced skin go with it (DetachSkin keeps them);
-    // later, since a click on one of them may be what loads the new skin.
-    for (const auto& [item, window] : skin_->ctrls)
-        if (window) {
-            window->hide();
-            window->deleteLater();
-        }
+    DeleteSkinWindows();
     skin_ = std::make_unique<SkinState>();
     const FCSkinLoadResult result = skin_->top.LoadSkin(path);
     if (!result.ok) {
@@ -130,6 +124,17 @@ bool FCPanelWindow::LoadSkin(const std::string& path)
     resize(std::max(initSize.cx, minimumWidth()), std::max(initSize.cy, minimumHeight()));
     Relayout();
     return true;
+}
+
+// The windows of a replaced skin go with it (DetachSkin keeps them); later,
+// since a click on one of them may be what replaces the skin.
+void FCPanelWindow::DeleteSkinWindows()
+{
+    for (const auto& [item, window] : skin_->ctrls)
+        if (window) {
+            window->hide();
+            window->deleteLater();
+        }
 }
 
 void FCPanelWindow::CreateCtrls()
@@ -216,6 +221,7 @@ void FCPanelWindow::AttachSkin(std::unique_ptr<SkinState> skin)
     if (!skin)
         return;
     pressedItem_ = nullptr;
+    DeleteSkinWindows();
     skin_ = std::move(skin);
     Relayout();
     for (const QPointer<QWidget>& window : std::exchange(skin_->hiddenWhileDetached, {}))

@@ -54,7 +54,8 @@ public:
     void SetDrawPlaceholders(bool draw);
 
     // Swapping whole skins (mini mode): the detached skin keeps its tree and
-    // child windows, hidden meanwhile, and comes back as it was.
+    // child windows, hidden meanwhile, and comes back as it was; attaching
+    // over a skin deletes that skin's windows, as loading over it does.
     struct SkinState;
     std::unique_ptr<SkinState> DetachSkin();
     void AttachSkin(std::unique_ptr<SkinState> skin);
@@ -71,6 +72,7 @@ protected:
 private:
     class MessageWindow;
     void CreateCtrls();
+    void DeleteSkinWindows();
     void PlaceCtrls();
     FCPanelItemBase* CommandItemAt(const QPoint& point);
 
