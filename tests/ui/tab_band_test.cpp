@@ -201,6 +201,27 @@ TEST_F(TabBand, HidingRemembersTheViewAndShowingSelectsItAgain)
     EXPECT_FALSE(band_->grab().isNull());
 }
 
+// A selection still on its way when the band is hidden (a tab opened, or the
+// band shown, and hidden again in the same turn) must not bring a view back
+// over what replaced the band; it is the view shown again with the band.
+TEST_F(TabBand, ASelectionArrivingAfterHidingShowsNoView)
+{
+    Add(2100);
+    View(2101);
+    band_->AddButton(2101, true);  // its selection is posted
+    band_->hide();
+    PostedSoFar();  // lets the posted selection arrive
+    EXPECT_TRUE(VisibleViews().empty());
+
+    band_->show();
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return VisibleViews() == std::vector<int>{2101}; }));
+    band_->hide();
+    band_->show();  // posts the remembered view's selection
+    band_->hide();
+    PostedSoFar();
+    EXPECT_TRUE(VisibleViews().empty());
+}
+
 TEST_F(TabBand, MenuCloseAllIsPostedToTheMainWindow)
 {
     std::unique_ptr<QMenu> menu(band_->CreateBandMenu());

@@ -135,7 +135,12 @@ void CWndTabBand::SelectAt(const QPoint& point)
         return;
     for (const auto& button : buttons_)
         button->SetSelected(button.get() == pressed);
-    ShowSelectedView();
+    // A selection posted before the band was hidden arrives afterwards: the
+    // views stay hidden with the band, and this one is shown with it again.
+    if (isVisible())
+        ShowSelectedView();
+    else
+        lastSelectedViewId_ = pressed->GetViewId();
     update();
 }
 

@@ -41,7 +41,9 @@ public:
     // when it was first).
     void RemoveButton(int viewId);
     // Posts the band a press at the button's top-left corner, handled like
-    // a click; the selection happens when the event loop gets there.
+    // a click; the selection happens when the event loop gets there. When
+    // the band is hidden by then, no view is shown: the selected one is the
+    // view shown when the band is shown again.
     void SelectButton(int viewId);
     void SetButtonText(int viewId, const std::string& text);
 
