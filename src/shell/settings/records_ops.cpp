@@ -33,7 +33,7 @@ void RemoveFile(const std::string& path)
 
 void RemoveVideoAt(CAppSetting& setting, std::size_t index)
 {
-    RemoveFile(GetCachePath(*setting.playList.PCL_GetObject(index)));
+    DeleteCacheFile(*setting.playList.PCL_GetObject(index));
     setting.playList.PCL_DeleteObject(index);
 }
 
