@@ -43,8 +43,8 @@ private:
 };
 
 // Reads the children of a container element (the top item or a panel) in
-// document order; unknown element names are skipped, and so are panels
-// nested more than 64 deep.
+// document order; unknown element names are skipped, and panels nested more
+// than 64 deep are read without their children.
 void ReadPanelChildren(FCPanelItemBase& container, const pugi::xml_node& element);
 
 }  // namespace ui
