@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <vector>
 
 bool IsVideoSignature(const char* block, std::size_t length)
 {
@@ -35,9 +34,11 @@ int GetFlvDuration(const std::string& path)
     const std::int64_t blockSize = tagSize + 4;
     if (blockSize < 13 || blockSize > size)
         return 0;
-    std::vector<unsigned char> tag(static_cast<std::size_t>(blockSize));
+    // Only the tag's header is read: the size comes from the file's last
+    // bytes and may be gigabytes (a partial file ends in the middle of a tag).
+    unsigned char tag[8];
     in.seekg(size - blockSize);
-    if (!in.read(reinterpret_cast<char*>(tag.data()), blockSize))
+    if (!in.read(reinterpret_cast<char*>(tag), sizeof tag))
         return 0;
     // Timestamp: 24 bits big-endian, then the upper 8 bits.
     const std::uint32_t stamp = (std::uint32_t{tag[4]} << 16) | (std::uint32_t{tag[5]} << 8) | tag[6]

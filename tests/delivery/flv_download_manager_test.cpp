@@ -341,6 +341,21 @@ TEST(FlvProbeTest, DurationIsTheTimestampOfTheLastTag)
     const std::string file = std::filesystem::temp_directory_path() / ("quelt-probe-" + std::to_string(::getpid()));
     std::ofstream(file, std::ios::binary) << bytes;
     EXPECT_EQ(GetFlvDuration(file), 0x01123456);
+
+    // A last tag of three gigabytes (a sparse file): its header is enough.
+    const std::int64_t dataSize = std::int64_t{3} << 30;
+    const std::uint32_t tagSize = static_cast<std::uint32_t>(11 + dataSize);
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << FlvSource().substr(0, 13);
+        out.write(reinterpret_cast<const char*>(tag), sizeof tag);
+        out.seekp(13 + 11 + dataSize);
+        const unsigned char tail[] = {static_cast<unsigned char>(tagSize >> 24),
+                                      static_cast<unsigned char>(tagSize >> 16),
+                                      static_cast<unsigned char>(tagSize >> 8), static_cast<unsigned char>(tagSize)};
+        out.write(reinterpret_cast<const char*>(tail), sizeof tail);
+    }
+    EXPECT_EQ(GetFlvDuration(file), 0x01123456);
     std::filesystem::remove(file);
 }
 
