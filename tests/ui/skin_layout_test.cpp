@@ -116,4 +116,30 @@ TEST(SkinLayout, TopItemFillsTheWindowWhateverTheFileSays)
     EXPECT_EQ(top.GetLayoutModes().resizeY, 0);
 }
 
+// A damaged skin with values at the ends of the integer range must not make
+// the layout wrap around (nor overflow, which sanitizer builds abort on).
+TEST(SkinLayout, ExtremeValuesOfADamagedSkinDoNotWrapAround)
+{
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(
+        "<skin width='400' height='300'>"
+        "<panel x='2147483647' y='-2147483648' width='2147483647' height='2147483647' position_x_mode='0' "
+        "resize_x_mode='0' position_y_mode='0'>"
+        "  <panel x='2147483647' y='2147483647' width='2147483647' height='10' position_x_mode='0'/>"
+        "</panel></skin>"));
+    FCPanelItemTop top;
+    top.ReadTop(document.document_element());
+    top.SetWindowSize({600, 200});
+    const auto* outer = top.GetChildren().PCL_GetObject(0);
+    const auto* inner = outer->GetChildren().PCL_GetObject(0);
+    EXPECT_GT(outer->GetRect().x, 0);
+    EXPECT_GT(outer->GetRect().width, 0);
+    EXPECT_LT(outer->GetRect().y, 0);
+    EXPECT_GT(inner->GetRect().x, 0);
+    EXPECT_GE(inner->GetAbsoluteRect().x, outer->GetRect().x);
+    EXPECT_GT(inner->GetAbsoluteRect().Right(), inner->GetAbsoluteRect().x);
+    EXPECT_GT(inner->GetAbsoluteRect().y, outer->GetRect().y);
+    EXPECT_FALSE(inner->GetAbsoluteRect().Contains(100, 100));
+}
+
 }  // namespace

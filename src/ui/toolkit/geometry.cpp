@@ -1,5 +1,7 @@
 #include "ui/toolkit/geometry.h"
 
+#include <algorithm>
+
 namespace ui {
 namespace {
 
@@ -8,21 +10,31 @@ namespace {
 int LayoutPosition(int mode, int position, int newSize, int oldParent, int newParent)
 {
     if (mode == 0)
-        return position + (newParent - oldParent);
+        return ClampSkinCoordinate(static_cast<long long>(position) + newParent - oldParent);
     if (mode == 2)
-        return (newParent - newSize) / 2;
+        return ClampSkinCoordinate((static_cast<long long>(newParent) - newSize) / 2);
     return position;
+}
+
+int LayoutSize(int mode, int size, int oldParent, int newParent)
+{
+    if (mode == 0)
+        return ClampSkinCoordinate(static_cast<long long>(size) + newParent - oldParent);
+    return size;
 }
 
 }  // namespace
 
+int ClampSkinCoordinate(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, -kMaxSkinCoordinate, kMaxSkinCoordinate));
+}
+
 FCRect LayoutRect(const FCRect& rect, const FCLayoutModes& modes, FCSize oldParent, FCSize newParent)
 {
     FCRect out = rect;
-    if (modes.resizeX == 0)
-        out.width = rect.width + (newParent.cx - oldParent.cx);
-    if (modes.resizeY == 0)
-        out.height = rect.height + (newParent.cy - oldParent.cy);
+    out.width = LayoutSize(modes.resizeX, rect.width, oldParent.cx, newParent.cx);
+    out.height = LayoutSize(modes.resizeY, rect.height, oldParent.cy, newParent.cy);
     out.x = LayoutPosition(modes.positionX, rect.x, out.width, oldParent.cx, newParent.cx);
     out.y = LayoutPosition(modes.positionY, rect.y, out.height, oldParent.cy, newParent.cy);
     return out;

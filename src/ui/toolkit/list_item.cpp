@@ -9,8 +9,7 @@ namespace ui {
 
 void FCListItem::ReadCommonListAttributes(const pugi::xml_node& element)
 {
-    rect = {ReadSkinInt(element, "x", 0), ReadSkinInt(element, "y", 0), ReadSkinInt(element, "width", 0),
-            ReadSkinInt(element, "height", 0)};
+    rect = ReadSkinRect(element);
     modes = {ReadSkinInt(element, "position_x_mode", 1), ReadSkinInt(element, "position_y_mode", 1),
              ReadSkinInt(element, "resize_x_mode", 1), ReadSkinInt(element, "resize_y_mode", 1)};
     ownFont = ReadOwnFont(element);

@@ -14,12 +14,13 @@ void FCPanelItemBase::AddChild(FCPanelItemBase* child)
 
 FCRect FCPanelItemBase::GetAbsoluteRect() const
 {
-    FCRect rect = rect_;
+    long long x = rect_.x;
+    long long y = rect_.y;
     for (const FCPanelItemBase* up = parent_; up; up = up->parent_) {
-        rect.x += up->rect_.x;
-        rect.y += up->rect_.y;
+        x += up->rect_.x;
+        y += up->rect_.y;
     }
-    return rect;
+    return {ClampSkinCoordinate(x), ClampSkinCoordinate(y), rect_.width, rect_.height};
 }
 
 bool FCPanelItemBase::IsShownInWindow() const
@@ -69,10 +70,7 @@ FCPanelItemBase* FCPanelItemBase::FindByCommandId(int commandId)
 
 void FCPanelItemBase::ReadCommonAttributes(const pugi::xml_node& element)
 {
-    rect_.x = ReadSkinInt(element, "x", 0);
-    rect_.y = ReadSkinInt(element, "y", 0);
-    rect_.width = ReadSkinInt(element, "width", 0);
-    rect_.height = ReadSkinInt(element, "height", 0);
+    rect_ = ReadSkinRect(element);
     commandId_ = ReadSkinInt(element, "item_command_id", 0);
     modes_.positionX = ReadSkinInt(element, "position_x_mode", 1);
     modes_.positionY = ReadSkinInt(element, "position_y_mode", 1);

@@ -50,6 +50,13 @@ std::uint32_t ReadSkinColour(const pugi::xml_node& element, const char* name, st
     return static_cast<std::uint32_t>(ReadSkinInt(element, name, static_cast<int>(defaultValue)));
 }
 
+FCRect ReadSkinRect(const pugi::xml_node& element)
+{
+    return {ClampSkinCoordinate(ReadSkinInt(element, "x", 0)), ClampSkinCoordinate(ReadSkinInt(element, "y", 0)),
+            ClampSkinCoordinate(ReadSkinInt(element, "width", 0)),
+            ClampSkinCoordinate(ReadSkinInt(element, "height", 0))};
+}
+
 std::string ReadSkinImagePath(const pugi::xml_node& element, const char* name)
 {
     const std::string text = ReadSkinText(element, name);

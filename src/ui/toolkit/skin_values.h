@@ -1,6 +1,8 @@
 #pragma once
 // Reading the attribute values of skin elements: integers, colours, texts
 // and image paths. A missing or unreadable attribute leaves the default.
+#include "ui/toolkit/geometry.h"
+
 #include <pugixml.hpp>
 
 #include <cstdint>
@@ -14,6 +16,8 @@ int ReadSkinInt(const pugi::xml_node& element, const char* name, int defaultValu
 std::string ReadSkinText(const pugi::xml_node& element, const char* name, const std::string& defaultValue = {});
 // A colour is a Win32 colour value 0x00BBGGRR written as a decimal integer.
 std::uint32_t ReadSkinColour(const pugi::xml_node& element, const char* name, std::uint32_t defaultValue);
+// "x", "y", "width" and "height" (default 0), each within kMaxSkinCoordinate.
+FCRect ReadSkinRect(const pugi::xml_node& element);
 // An image is named relative to the program folder; empty means no image.
 std::string ReadSkinImagePath(const pugi::xml_node& element, const char* name);
 
