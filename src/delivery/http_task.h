@@ -38,10 +38,17 @@ struct HttpTask {
     std::int64_t received = 0;       // body bytes of this task so far
     std::unique_ptr<std::string> body;  // every block, when the owner asked for it
     int bytesPerSecond = 0;
+    // Messages of this task being handled right now (its worker waits).
+    int handling = 0;
 
     // Set by the worker as its very last action; the record may be freed
     // only after this (and the thread joined).
     std::atomic<bool> workerEnded{false};
+    // Set on the window's thread when the manager is destroyed inside a
+    // notification of this task: its worker waits for that handler and so
+    // cannot be waited for. The thread is detached and the worker frees the
+    // record itself after its finish message.
+    std::atomic<bool> freedByWorker{false};
 };
 
 // One block handed from the worker to the window. It lives in the worker's

@@ -79,6 +79,17 @@ void HttpTaskList::StopAndFreeAll()
         return;
     for (auto& task : tasks_)
         task->running.exchange(0);
+    // A worker whose message is being handled further up this thread's
+    // stack (the manager is destroyed from inside a notification) cannot end
+    // before that handler returns; it is left to free its own record.
+    for (auto& task : tasks_) {
+        if (task->handling > 0) {
+            task->freedByWorker.store(true);
+            task->thread.detach();
+            task.release();
+        }
+    }
+    std::erase_if(tasks_, [](const auto& task) { return !task; });
     for (auto& task : tasks_)
         platform::WaitWhileDispatching([&] { return task->workerEnded.load(); }, std::chrono::milliseconds(100));
     // A thread cannot be ended safely from outside; a stopped worker gives

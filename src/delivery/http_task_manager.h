@@ -51,21 +51,22 @@ protected:
     {
         const HttpTaskMessages& m = GetHttpTaskMessages();
         auto* task = reinterpret_cast<HttpTask*>(wParam);
-        if (msg == m.responseHeader) {
-            const auto& response = *reinterpret_cast<const platform::HttpResponse*>(lParam);
-            if (AcceptResponseHeader(*task, response))
-                OnTaskResponseHeader(task, response);
-            return 0;
-        }
-        if (msg == m.receive) {
-            auto& chunk = *reinterpret_cast<HttpTaskChunk*>(lParam);
-            if (AcceptReceivedBlock(*task, chunk))
-                OnTaskReceive(task, chunk.data, chunk.count, chunk.elapsedMs);
-            return 0;
-        }
-        if (msg == m.finish) {
-            if (AcceptFinish(*task))
+        if (msg == m.responseHeader || msg == m.receive || msg == m.finish) {
+            // The handler may destroy this manager: past it, only the task
+            // (kept alive by its waiting worker) is touched, never a member.
+            ++task->handling;
+            if (msg == m.responseHeader) {
+                const auto& response = *reinterpret_cast<const platform::HttpResponse*>(lParam);
+                if (AcceptResponseHeader(*task, response))
+                    OnTaskResponseHeader(task, response);
+            } else if (msg == m.receive) {
+                auto& chunk = *reinterpret_cast<HttpTaskChunk*>(lParam);
+                if (AcceptReceivedBlock(*task, chunk))
+                    OnTaskReceive(task, chunk.data, chunk.count, chunk.elapsedMs);
+            } else if (AcceptFinish(*task)) {
                 OnTaskFinish(task, lParam != 0);
+            }
+            --task->handling;
             return 0;
         }
         if (msg == m.threadWillExit) {

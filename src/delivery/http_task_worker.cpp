@@ -118,6 +118,11 @@ void RunHttpTask(HttpTask* task)
     }
     const HWND owner = task->ownerWindow;
     platform::SendMessage(owner, messages.finish, reinterpret_cast<WPARAM>(task), success ? 1 : 0);
+    if (task->freedByWorker.load()) {
+        // The manager is gone and left the record to this thread.
+        delete task;
+        return;
+    }
     // From here on the record may be freed at any moment.
     task->workerEnded.store(true);
     platform::PostMessage(owner, messages.threadWillExit, reinterpret_cast<WPARAM>(task), 0);

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -329,6 +330,49 @@ TEST_F(HttpTaskTest, DestroyingTheManagerStopsAndFreesRunningTasks)
     }
     // Nothing to wait for: the destructor returned only after every worker ended.
     SUCCEED();
+}
+
+// Deletes itself from inside one of its own notifications, as an owner may
+// when a download's end makes the manager unneeded (or a nested event loop
+// in a handler closes the program).
+class SelfDeletingManager : public FCHttpTaskManager<CWnd> {
+public:
+    enum class At { Receive, Finish };
+    SelfDeletingManager(std::unique_ptr<SelfDeletingManager>& holder, At at) : holder_(holder), at_(at) { Create(); }
+
+protected:
+    void OnTaskReceive(HttpTask*, const char*, int, int) override
+    {
+        if (at_ == At::Receive)
+            holder_.reset();
+    }
+    void OnTaskFinish(HttpTask*, bool) override
+    {
+        if (at_ == At::Finish)
+            holder_.reset();
+    }
+
+private:
+    std::unique_ptr<SelfDeletingManager>& holder_;
+    At at_;
+};
+
+TEST_F(HttpTaskTest, AManagerDeletedInsideItsOwnNotificationDoesNotWaitForThatWorker)
+{
+    // The worker whose message is being handled waits for the handler to
+    // return, so the destructor cannot wait for it to end.
+    Behaviour b;
+    b.trickleBytes = 20000;
+    b.trickleDelayMs = 5;
+    site.SetBehaviour("/video.flv", b);
+    for (const auto at : {SelfDeletingManager::At::Receive, SelfDeletingManager::At::Finish}) {
+        std::unique_ptr<SelfDeletingManager> holder;
+        holder = std::make_unique<SelfDeletingManager>(holder, at);
+        holder->AddTask(site.Url("/video.flv"), 0, -1, false);
+        EXPECT_TRUE(test_support::RunEventsUntil([&] { return holder == nullptr; }));
+        // The worker ends on its own and closes its connection.
+        EXPECT_TRUE(test_support::RunEventsUntil([&] { return site.OpenConnections() == 0; }));
+    }
 }
 
 TEST(HttpHeaderListTest, AddIfNewKeepsThePresentHeaderAndReplaceOverwrites)
