@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 using namespace ui;
@@ -155,6 +157,27 @@ TEST_F(PanelWindow, ApplicationFactoryIsAskedFirstInDocumentOrder)
     EXPECT_NE(qobject_cast<QLabel*>(window.GetCtrl(600)), nullptr);
     EXPECT_EQ(window.GetCtrl(600)->geometry(), QRect(10, 170, 100, 24));
     EXPECT_NE(qobject_cast<FCButtonCheck*>(window.GetCtrl(20007)), nullptr);
+}
+
+// Font sizes at the ends of the integer range (a damaged skin) give a font
+// that can still be drawn.
+TEST_F(PanelWindow, ExtremeFontSizesAreDrawnAtABoundedSize)
+{
+    FCFontCache& fonts = FCFontCache::Instance();
+    for (const int tenths : {INT_MIN, -90, 0, INT_MAX}) {
+        const int pixels = FCSkinFont(fonts.Get("Noto Sans CJK SC", tenths, kFontWeightRegular)).pixelSize();
+        EXPECT_GE(pixels, 1) << tenths;
+        EXPECT_LE(pixels, 1000) << tenths;
+    }
+    EXPECT_EQ(FCSkinFont(fonts.Get("Noto Sans CJK SC", 90, kFontWeightRegular)).pixelSize(), 12);
+
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(folder_.Write(
+        "fonts.xml", "<skin width='200' height='100'>"
+                     "<string_item x='0' y='0' width='200' height='50' text='big' font_size='2147483647'/>"
+                     "<string_item x='0' y='50' width='200' height='50' text='odd' font_size='-2147483648'/>"
+                     "</skin>")));
+    EXPECT_FALSE(window.grab().isNull());
 }
 
 TEST_F(PanelWindow, ItemsAndButtonsDeliverTheirCommandsToTheWindowProcedure)

@@ -15,6 +15,7 @@ namespace ui {
 namespace {
 
 const FCSkinColorScheme* g_scheme = nullptr;
+constexpr int kMaxFontPixels = 1000;
 
 std::map<std::pair<std::string, bool>, QImage>& ImageCache()
 {
@@ -67,9 +68,10 @@ QFont FCSkinFont(const FCFontHandle& font)
         return qfont;
     qfont.setFamily(QString::fromStdString(font->face));
     // Sizes are tenths of a point; the skin is drawn at 96 pixels per inch
-    // whatever the screen says, so that its texts fit the fixed layout.
-    const int pixels = std::max(1, static_cast<int>(std::lround(std::abs(font->sizeTenths) * 96.0 / 720.0)));
-    qfont.setPixelSize(pixels);
+    // whatever the screen says, so that its texts fit the fixed layout. A
+    // damaged skin's size is kept to what can be drawn.
+    const double pixels = std::round(std::fabs(static_cast<double>(font->sizeTenths)) * 96.0 / 720.0);
+    qfont.setPixelSize(static_cast<int>(std::clamp(pixels, 1.0, static_cast<double>(kMaxFontPixels))));
     qfont.setWeight(font->weight >= kFontWeightBold ? QFont::Bold : QFont::Normal);
     return qfont;
 }
