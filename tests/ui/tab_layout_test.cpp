@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 using ui::CTabButtonItem;
@@ -39,6 +41,16 @@ TEST(TabButtonLayout, CloseBoxSitsNearTheTopRightOfClosableButtons)
     CTabButtonLayout::Layout(buttons, 612, 30, 60, 150);
     EXPECT_EQ(buttons[0]->GetCloseBoxRect(), (FCRect{12 + 150 - 16, 8, 13, 13}));
     EXPECT_EQ(buttons[1]->GetCloseBoxRect(), (FCRect{}));
+}
+
+TEST(TabButtonLayout, HugeWidthsOfADamagedSkinDoNotWrapAround)
+{
+    auto buttons = Buttons(12);
+    CTabButtonLayout::Layout(buttons, 612, 30, INT_MAX, INT_MAX);
+    for (std::size_t i = 1; i < buttons.size(); ++i) {
+        EXPECT_GE(buttons[i]->GetRect().x, buttons[i - 1]->GetRect().x) << i;
+        EXPECT_GE(buttons[i]->GetRect().Right(), buttons[i]->GetRect().x) << i;
+    }
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ int CTabButtonLayout::ButtonWidth(int count, int clientWidth, int minItemWidth, 
 {
     if (count <= 0)
         return 0;
-    return std::max(minItemWidth, std::min(maxItemWidth, (clientWidth - kLeftMargin) / count));
+    const int width = std::max(minItemWidth, std::min(maxItemWidth, (clientWidth - kLeftMargin) / count));
+    return ClampSkinCoordinate(width);
 }
 
 void CTabButtonLayout::Layout(const std::vector<std::unique_ptr<CTabButtonItem>>& buttons, int clientWidth,
@@ -26,7 +27,7 @@ void CTabButtonLayout::Layout(const std::vector<std::unique_ptr<CTabButtonItem>>
     int x = kLeftMargin;
     for (const auto& button : buttons) {
         button->SetRect({x, 0, width, clientHeight});
-        x += width;
+        x = ClampSkinCoordinate(static_cast<long long>(x) + width);
     }
 }
 

@@ -14,7 +14,7 @@ public:
 
     // Every button gets max(minWidth, min(maxWidth, (clientWidth - 12) / n))
     // and the full client height; they start at x = 12 without gaps, and may
-    // run past the band's edge when there are many.
+    // run past the band's edge when there are many (up to kMaxSkinCoordinate).
     static void Layout(const std::vector<std::unique_ptr<CTabButtonItem>>& buttons, int clientWidth,
                        int clientHeight, int minItemWidth, int maxItemWidth);
     static int ButtonWidth(int count, int clientWidth, int minItemWidth, int maxItemWidth);
