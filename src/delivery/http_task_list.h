@@ -36,7 +36,8 @@ public:
     // Unknown tasks are ignored.
     void Reap(HttpTask* task);
     // Stops every task, gives each worker a short grace period, waits for
-    // the rest (handling their sends meanwhile) and frees everything.
+    // the rest (handling their sends meanwhile) and frees everything; a task
+    // whose message is being handled right now is left to its worker.
     void StopAndFreeAll();
     std::size_t Size() const { return tasks_.size(); }
 

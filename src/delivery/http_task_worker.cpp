@@ -73,8 +73,8 @@ private:
         return statusOk_;
     }
 
-    // One network read may hold more than a block when the client's buffer
-    // is larger; it is handed over in blocks of at most the task's size.
+    // The client already hands over blocks of at most the task's size; a
+    // block is cut short at the byte limit, and the transfer stops there.
     bool OnBody(const char* data, std::size_t size)
     {
         std::size_t offset = 0;
