@@ -295,7 +295,8 @@ void CFLVDownloadManager::RunBackgroundStep()
         return;
     const std::vector<HttpTask*> running = GetRunningTasks();
     const int r = static_cast<int>(running.size());
-    const int m = settings_.maxDownload;
+    // A hand-edited "setting.xml" may hold any number; the setting means 1 to 3.
+    const int m = std::clamp(settings_.maxDownload, 1, 3);
     if (r == m)
         return;
     if (r > m) {

@@ -56,6 +56,21 @@ TEST_F(BackgroundTest, StartsOneDownloadPerStepUpToTheLimitAndStopsTheOldestFirs
     EXPECT_EQ(RunningKeys(), (Keys{"v2", "v3", "v1"})) << "a stopped video is picked up again";
 }
 
+TEST_F(BackgroundTest, AnOutOfRangeLimitCountsAsTheNearestAllowedOne)
+{
+    for (int i = 1; i <= 5; ++i)
+        AddVideo("v" + std::to_string(i), "/v" + std::to_string(i) + ".flv");
+    settings.maxDownload = 1000;
+    for (int step = 0; step < 5; ++step)
+        manager.RunBackgroundStep();
+    EXPECT_EQ(RunningKeys(), (Keys{"v1", "v2", "v3"}));
+
+    settings.maxDownload = 0;
+    manager.RunBackgroundStep();
+    manager.RunBackgroundStep();
+    EXPECT_EQ(RunningKeys(), Keys{"v3"}) << "0 means one, not background caching switched off";
+}
+
 TEST_F(BackgroundTest, RestsWhileThePlayingOrPreviewedVideoDownloads)
 {
     AddVideo("playing", "/v1.flv");
