@@ -211,14 +211,15 @@ void TestSite::Stop()
         acceptThread_.join();
     ::close(listenFd_);
     listenFd_ = -1;
-    std::vector<std::thread> threads;
+    std::map<std::thread::id, std::thread> threads;
     {
         std::lock_guard lock(mutex_);
         for (int fd : connectionFds_)
             ::shutdown(fd, SHUT_RDWR);
         threads.swap(connectionThreads_);
+        finishedThreads_.clear();
     }
-    for (auto& thread : threads)
+    for (auto& [id, thread] : threads)
         thread.join();
 }
 
@@ -291,10 +292,25 @@ void TestSite::AcceptLoop()
         }
         const int yes = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        std::lock_guard lock(mutex_);
-        connectionFds_.push_back(fd);
-        ++openConnections_;
-        connectionThreads_.emplace_back([this, fd] { Serve(fd); });
+        std::vector<std::thread> ended;
+        {
+            std::lock_guard lock(mutex_);
+            for (const auto& id : finishedThreads_) {
+                const auto it = connectionThreads_.find(id);
+                if (it == connectionThreads_.end())
+                    continue;  // ended before a Stop that already joined it
+                ended.push_back(std::move(it->second));
+                connectionThreads_.erase(it);
+            }
+            finishedThreads_.clear();
+            connectionFds_.push_back(fd);
+            ++openConnections_;
+            std::thread thread([this, fd] { Serve(fd); });
+            const auto id = thread.get_id();
+            connectionThreads_.emplace(id, std::move(thread));
+        }
+        for (auto& thread : ended)
+            thread.join();
     }
 }
 
@@ -328,6 +344,7 @@ void TestSite::Serve(int fd)
     connectionFds_.erase(std::remove(connectionFds_.begin(), connectionFds_.end(), fd), connectionFds_.end());
     ::close(fd);
     --openConnections_;
+    finishedThreads_.push_back(std::this_thread::get_id());
 }
 
 bool TestSite::Answer(int fd, const RecordedRequest& request, bool& keepAlive)

@@ -90,7 +90,11 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, Route> routes_;
     std::vector<RecordedRequest> requests_;
-    std::vector<std::thread> connectionThreads_;
+    // Connection threads by id; a thread that ends moves its id to
+    // finishedThreads_, and the accept loop joins those, so a long-running
+    // demo service does not gather ended threads.
+    std::map<std::thread::id, std::thread> connectionThreads_;
+    std::vector<std::thread::id> finishedThreads_;
     std::vector<int> connectionFds_;
     std::atomic<int> openConnections_{0};
 };
