@@ -6,6 +6,7 @@
 //       with that many concurrent loopback clients and prints
 //       "BYTES <body bytes of all clients> SECONDS <wall time>".
 #include "delivery/play_request_manager.h"
+#include "test_site/test_site.h"
 
 #include <QCoreApplication>
 
@@ -57,15 +58,9 @@ int Serve(int argc, char** argv, const char* file)
 // Body bytes received, or -1 when the connection failed.
 long long FetchOnce(int port, const std::string& path)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(static_cast<std::uint16_t>(port));
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
-        ::close(fd);
+    const int fd = test_site::ConnectToLoopback(port);
+    if (fd < 0)
         return -1;
-    }
     const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port)
                                 + "\r\nConnection: close\r\n\r\n";
     ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);

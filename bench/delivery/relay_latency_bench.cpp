@@ -52,12 +52,8 @@ class Client {
 public:
     Client(int port, const std::string& path)
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(static_cast<std::uint16_t>(port));
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0)
+        fd_ = test_site::ConnectToLoopback(port);
+        if (fd_ < 0)
             return;
         const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
         ::send(fd_, request.data(), request.size(), MSG_NOSIGNAL);

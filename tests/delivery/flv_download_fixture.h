@@ -38,12 +38,8 @@ public:
         const auto pathStart = playUrl.find('/', hostStart);
         const std::string host = playUrl.substr(hostStart, pathStart - hostStart);
         const int port = std::stoi(host.substr(host.find(':') + 1));
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(static_cast<std::uint16_t>(port));
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0)
+        fd_ = test_site::ConnectToLoopback(port);
+        if (fd_ < 0)
             return;
         const std::string request = "GET " + playUrl.substr(pathStart) + " HTTP/1.1\r\nHost: " + host
                                     + "\r\nAccept: */*\r\n\r\n";

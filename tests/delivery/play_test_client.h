@@ -4,6 +4,7 @@
 // request server that records what it is given, and file helpers.
 #include "delivery/play_request.h"
 #include "delivery/play_request_manager.h"
+#include "test_site/test_site.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -28,14 +29,8 @@ public:
     // socket often.
     explicit Client(int port, int receiveBuffer = 0)
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (receiveBuffer > 0)
-            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(static_cast<std::uint16_t>(port));
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+        fd_ = test_site::ConnectToLoopback(port, receiveBuffer);
+        connected_ = fd_ >= 0;
     }
     ~Client()
     {

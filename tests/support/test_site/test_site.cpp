@@ -16,6 +16,24 @@
 
 namespace test_site {
 
+int ConnectToLoopback(int port, int receiveBuffer)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return -1;
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<std::uint16_t>(port));
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 namespace {
 
 // The pattern repeats with a period that is no power of two, so a body

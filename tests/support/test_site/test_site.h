@@ -46,6 +46,10 @@ struct Content {
 
     std::int64_t Size() const { return bytes ? static_cast<std::int64_t>(bytes->size()) : patternSize; }
 };
+// A TCP connection to 127.0.0.1:port, or -1. receiveBuffer > 0 sets a small
+// receive window before connecting, so that the server meets a full socket.
+int ConnectToLoopback(int port, int receiveBuffer = 0);
+
 unsigned char PatternByte(std::int64_t offset);
 std::string PatternBytes(std::int64_t offset, std::int64_t count);
 
