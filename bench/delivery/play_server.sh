@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The play server against nginx (sendfile on) in the same run: a complete
-# cached file of 512 MiB to one loopback client, then to 8 clients at once.
-# Prints throughputs, the ratios to nginx and the servers' peak resident
-# memory. Uses BUILD_DIR (default build-bench) for play_server_bench.
+# cached file of 512 MiB to one loopback client, then to 8 clients at once,
+# then 8 clients each fetching 32 ranges of 2 MiB at random offsets (as a
+# seeking player does). Prints throughputs, the ratios to nginx and the
+# servers' peak resident memory. Uses BUILD_DIR (default build-bench) for play_server_bench.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD_DIR="${BUILD_DIR:-$PWD/build-bench}"
@@ -93,4 +94,24 @@ for clients in 1 8; do
   ratio="$(awk -v a="$play" -v b="$nginx_rate" 'BEGIN {printf "%.2f", a / b}')"
   echo "play server, ${SIZE_MIB} MiB cached file, $clients client(s): $play MiB/s; nginx $nginx_rate MiB/s; ratio $ratio (target >= 0.50)"
 done
+# Random ranges: a new connection and a seek for every 2 MiB.
+span=$((2 * 1024 * 1024))
+measure_ranges() {  # port path
+  local best=0 line bytes seconds rate
+  for _ in $(seq "$ROUNDS"); do
+    line="$("$BENCH" ranges "$1" "$2" 8 32 "$span" "$((SIZE_MIB * 1024 * 1024))")" || {
+      echo "wrong range answer: $line" >&2
+      exit 1
+    }
+    bytes="$(awk '{print $2}' <<<"$line")"
+    seconds="$(awk '{print $4}' <<<"$line")"
+    rate="$(awk -v b="$bytes" -v s="$seconds" 'BEGIN {printf "%.0f", b / 1048576 / s}')"
+    (( rate > best )) && best=$rate
+  done
+  echo "$best"
+}
+play="$(measure_ranges "$play_port" "$play_path")"
+nginx_rate="$(measure_ranges "$nginx_port" /video.flv)"
+ratio="$(awk -v a="$play" -v b="$nginx_rate" 'BEGIN {printf "%.2f", a / b}')"
+echo "play server, 8 clients x 32 random 2 MiB ranges: $play MiB/s; nginx $nginx_rate MiB/s; ratio $ratio (target >= 0.50)"
 echo "peak resident memory: play server $(peak_kib "$server_pid") KiB; nginx $(peak_kib "$nginx_pid") KiB"

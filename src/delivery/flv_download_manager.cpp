@@ -19,6 +19,19 @@ std::int64_t ParseSize(const std::string& text)
     return err == std::errc() ? value : 0;
 }
 
+// The total of "Content-Range: bytes a-b/total" or "bytes */total"; 0 when
+// the header is missing or the total is "*" or unreadable.
+std::int64_t ParseContentRangeTotal(const std::string& value)
+{
+    const std::size_t slash = value.rfind('/');
+    if (!value.starts_with("bytes ") || slash == std::string::npos)
+        return 0;
+    const std::string total = value.substr(slash + 1);
+    if (total.empty() || total.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return ParseSize(total);
+}
+
 // A request that has not been given any byte of the body yet.
 bool HasNoBodyYet(const CPlayRequest& request)
 {
@@ -90,17 +103,27 @@ void CFLVDownloadManager::ServeRequest(CPlayRequest& request)
 {
     restarted_.erase(&request);
     InfoVideo* video = FindVideo(request.GetKey());
-    if (!video || video->a4.empty())
+    if (!video) {
+        request.AnswerError(404);
+        return;
+    }
+    // A video whose stream is still to be found keeps its player waiting:
+    // once detection finds the stream, its download feeds this request.
+    if (video->a4.empty())
         return;
     const std::string path = GetCachePath(*video);
     // Every pushed block is in this file too, so the request may drop
     // unsent pushed data and read it back from there.
     request.SetCacheFilePath(path);
+    const CacheSizes sizes = GetCacheSizes(*video);
     if (IsComplete(*video)) {
+        request.SetContentLength(sizes.cached);
         request.AttachCacheFile(path);
         request.SetComplete(true);
         return;
     }
+    if (sizes.total > 0)
+        request.SetContentLength(sizes.total);
     const std::vector<HttpTask*> tasks = GetRunningTasksForUrl(video->a4);
     if (tasks.empty()) {
         StartDownload(video);
@@ -186,13 +209,19 @@ void CFLVDownloadManager::MarkForRestart(const std::string& key, std::int64_t al
             restarted_[request] = Restarted{key, alreadyGiven};
 }
 
-void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse&)
+void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse& response)
 {
     InfoVideo* video = FindVideo(task->key);
     if (!video || !observer_.HasMainWindow() || task->statusCode == 0)
         return;
     if (task->rangeStart != 0) {
+        const std::int64_t rangeTotal = ParseContentRangeTotal(response.QueryHeader("Content-Range"));
         if (task->statusCode == 206) {
+            // The record may have lost the total (an earlier run that ended
+            // without saving, or a first answer without length); the
+            // resume's Content-Range tells it.
+            if (rangeTotal > 0)
+                video->a5 = std::to_string(rangeTotal);
             const std::int64_t total = ParseSize(video->a5);
             const std::string path = GetCachePath(*video);
             for (CPlayRequest* request : RequestsOf(video->a2)) {
@@ -203,6 +232,10 @@ void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::H
                 if (HasNoBodyYet(*request))
                     request->AttachCacheFile(path);
             }
+        } else if (task->statusCode == 416 && rangeTotal == task->rangeStart) {
+            // Nothing lies beyond the cached bytes: the cache is complete.
+            task->running.exchange(0);
+            CompleteFromCache(*video, rangeTotal);
         } else {
             // The server ignored the range: start again from byte 0.
             task->running.exchange(0);
@@ -226,6 +259,20 @@ void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::H
         for (CPlayRequest* request : RequestsOf(video->a2))
             request->SetContentLength(task->contentLength);
     }
+}
+
+void CFLVDownloadManager::CompleteFromCache(InfoVideo& video, std::int64_t total)
+{
+    video.a5 = std::to_string(total);
+    const std::string path = GetCachePath(video);
+    for (CPlayRequest* request : RequestsOf(video.a2)) {
+        request->SetContentLength(total);
+        if (HasNoBodyYet(*request))
+            request->AttachCacheFile(path);
+    }
+    if (playServer_)
+        playServer_->MarkRequestsComplete(video.a2);
+    observer_.RefreshPlayingSizeAndDuration();
 }
 
 void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int count, int)
@@ -282,11 +329,7 @@ void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
         return;
     }
     const CacheSizes sizes = GetCacheSizes(*video);
-    if (sizes.total == 0)
-        video->a5 = std::to_string(sizes.cached);
-    if (playServer_)
-        playServer_->MarkRequestsComplete(video->a2);
-    observer_.RefreshPlayingSizeAndDuration();
+    CompleteFromCache(*video, sizes.total == 0 ? sizes.cached : sizes.total);
 }
 
 void CFLVDownloadManager::RunBackgroundStep()

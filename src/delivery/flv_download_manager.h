@@ -58,6 +58,8 @@ private:
     std::vector<CPlayRequest*> RequestsOf(const std::string& key) const;
     void PushToRequests(const std::string& key, const char* data, std::size_t count);
     void MarkForRestart(const std::string& key, std::int64_t alreadyGiven);
+    // The cache file holds the whole video of `total` bytes.
+    void CompleteFromCache(InfoVideo& video, std::int64_t total);
 
     CAppSetting& settings_;
     CPlayRequestManager* playServer_;

@@ -45,3 +45,14 @@ int GetFlvDuration(const std::string& path)
                                 | (std::uint32_t{tag[7]} << 24);
     return static_cast<int>(stamp);
 }
+
+std::string SniffVideoType(const char* block, std::size_t length)
+{
+    if (!block)
+        return {};
+    if (length >= 4 && std::memcmp(block, "FLV\x01", 4) == 0)
+        return "video/x-flv";
+    if (length >= 8 && std::memcmp(block + 4, "ftyp", 4) == 0)
+        return "video/mp4";
+    return {};
+}

@@ -10,3 +10,7 @@ bool IsVideoSignature(const char* block, std::size_t length);
 // The timestamp of the last tag of an FLV file in milliseconds; 0 for any
 // other file or on a read failure.
 int GetFlvDuration(const std::string& path);
+// The media type a player should be told for a video starting with these
+// bytes: "video/x-flv" for an FLV header, "video/mp4" for a file whose first
+// box is "ftyp"; empty when the bytes say neither (or are too few to tell).
+std::string SniffVideoType(const char* block, std::size_t length);

@@ -2,56 +2,36 @@
 
 #include "common/base64.h"
 #include "delivery/cache_file_reader.h"
+#include "delivery/flv_probe.h"
 #include "delivery/play_request_manager.h"
+#include "delivery/play_response.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
-constexpr const char* kPlainHeader = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nConnection: close\r\n\r\n";
 constexpr const char* kMarker = "-&flag&-";
 constexpr std::size_t kMaxRequestSize = 8192;
 constexpr std::size_t kMaxBlock = 65536;
+// Enough of a file's start to tell FLV from MP4.
+constexpr std::size_t kSniffSize = 16;
 
-std::string Trim(std::string text)
+std::size_t ReadFileStart(const std::string& path, char* buffer, std::size_t size)
 {
-    const auto isBlank = [](unsigned char c) { return std::isspace(c) != 0; };
-    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), isBlank));
-    text.erase(std::find_if_not(text.rbegin(), text.rend(), isBlank).base(), text.end());
-    return text;
-}
-
-// The value of the request's Host header; found is false without one.
-std::string FindHostHeader(const std::string& request, bool& found)
-{
-    found = false;
-    std::size_t start = request.find('\n');
-    while (start != std::string::npos && start + 1 < request.size()) {
-        const std::size_t lineStart = start + 1;
-        const std::size_t lineEnd = request.find('\n', lineStart);
-        const std::string line = request.substr(lineStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - lineStart);
-        const std::size_t colon = line.find(':');
-        if (colon != std::string::npos) {
-            std::string name = Trim(line.substr(0, colon));
-            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-            if (name == "host") {
-                found = true;
-                return Trim(line.substr(colon + 1));
-            }
-        }
-        start = lineEnd;
-    }
-    return {};
+    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (!file)
+        return 0;
+    const std::size_t count = std::fread(buffer, 1, size, file);
+    std::fclose(file);
+    return count;
 }
 
 }  // namespace
 
-CPlayRequest::CPlayRequest(CPlayRequestManager& manager) : manager_(manager)
+CPlayRequest::CPlayRequest(CPlayRequestManager& manager)
+    : manager_(manager), acceptedAt_(std::chrono::steady_clock::now())
 {
-    header_.Assign(kPlainHeader);
 }
 
 CPlayRequest::~CPlayRequest() = default;
@@ -59,31 +39,34 @@ CPlayRequest::~CPlayRequest() = default;
 void CPlayRequest::SetComplete(bool complete)
 {
     complete_ = complete;
+    if (mode_ == Mode::Span)
+        ExtendSpanToFile();
     RearmSend();
 }
 
-void CPlayRequest::SetContentLength(std::int64_t length)
+void CPlayRequest::SetContentLength(std::int64_t total)
 {
-    // Only a header of which nothing has gone out can still be replaced.
-    if (header_.UnsentText().starts_with("HTTP/1.1 ")) {
-        header_.Assign("HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: " + std::to_string(length)
-                       + "\r\nConnection: close\r\n\r\n");
-    }
+    if (mode_ == Mode::Waiting)
+        total_ = total;
     RearmSend();
 }
 
 void CPlayRequest::AttachCacheFile(const std::string& path)
 {
-    const std::int64_t size = GetFileSize64(path);
-    if (size > 0) {
-        cachePath_ = path;
-        // The body is the file from byte 0, so a request that has already
-        // sent part of it continues from there; unsent pushed bytes are in
-        // the file too and come from it now.
-        if (bodySent_ < size) {
-            reader_ = std::make_unique<CacheFileReader>(path, bodySent_, size);
-            live_.Clear();
-            liveFileOffset_ = size;
+    if (mode_ == Mode::Span) {
+        ExtendSpanToFile();
+    } else if (mode_ != Mode::Error) {
+        const std::int64_t size = GetFileSize64(path);
+        if (size > 0) {
+            cachePath_ = path;
+            // The body is the file from byte 0, so a request that has already
+            // sent part of it continues from there; unsent pushed bytes are in
+            // the file too and come from it now.
+            if (bodySent_ < size) {
+                reader_ = std::make_unique<CacheFileReader>(path, bodySent_, size);
+                live_.Clear();
+                liveFileOffset_ = size;
+            }
         }
     }
     RearmSend();
@@ -91,9 +74,14 @@ void CPlayRequest::AttachCacheFile(const std::string& path)
 
 void CPlayRequest::PushData(const char* data, std::size_t count)
 {
-    live_.Append(data, count);
-    if (live_.Unsent() > manager_.GetLiveDataLimit() && !cachePath_.empty())
-        MoveLiveDataToFile();
+    if (mode_ == Mode::Span) {
+        // The block is in the cache file already; the span reads it there.
+        ExtendSpanToFile();
+    } else if (mode_ != Mode::Error) {
+        live_.Append(data, count);
+        if (live_.Unsent() > manager_.GetLiveDataLimit() && !cachePath_.empty())
+            MoveLiveDataToFile();
+    }
     RearmSend();
 }
 
@@ -112,6 +100,23 @@ void CPlayRequest::MoveLiveDataToFile()
     live_.Clear();
 }
 
+void CPlayRequest::AnswerError(int status, std::int64_t total)
+{
+    if (ended_)
+        return;
+    if (mode_ != Mode::Waiting) {
+        EndRequest();
+        return;
+    }
+    parsed_ = true;
+    mode_ = Mode::Error;
+    key_.clear();
+    reader_.reset();
+    live_.Clear();
+    header_.Assign(BuildPlayErrorAnswer(status, total));
+    RearmSend();
+}
+
 void CPlayRequest::EndRequest()
 {
     // One notice only: a second one could reach a later request that
@@ -128,60 +133,157 @@ void CPlayRequest::OnReceive()
     char buffer[kMaxRequestSize];
     const std::int64_t count = Receive(buffer, sizeof buffer);
     if (count < 0) {
-        EndRequest();
+        HandlePeerGone();
         return;
     }
-    // After the request, whatever the player sends is read away unseen.
+    // After the request head, whatever the player sends is read away unseen.
     if (parsed_ || ended_ || count == 0)
         return;
     received_.append(buffer, static_cast<std::size_t>(count));
     HandleRequestText();
 }
 
-// Waits for the whole request header, so that a request split over several
-// reads is still understood and the Host header can be checked.
+// Waits for the whole request head, so that a request split over several
+// reads is still understood and its headers can be checked.
 void CPlayRequest::HandleRequestText()
 {
-    const std::size_t zero = received_.find('\0');
-    const std::string text = zero == std::string::npos ? received_ : received_.substr(0, zero);
-    const bool headerDone = text.find("\r\n\r\n") != std::string::npos || text.find("\n\n") != std::string::npos;
-    if (!headerDone) {
-        if (zero != std::string::npos || received_.size() >= kMaxRequestSize)
+    const std::size_t end = FindHeadEnd(received_);
+    if (received_.find('\0', 0) < std::min(end, received_.size())) {
+        AnswerError(400);
+        return;
+    }
+    if (end == std::string::npos) {
+        if (received_.size() >= kMaxRequestSize)
             EndRequest();
         return;
     }
+    parsed_ = true;
+    const std::optional<PlayRequestHead> head = ParsePlayRequestHead(std::string_view(received_).substr(0, end));
     received_.clear();
-    const std::size_t lineEnd = text.find_first_of("\r\n");
-    bool hasHost = false;
-    const std::string host = FindHostHeader(text, hasHost);
-    if (!ParseRequestLine(text.substr(0, lineEnd)) || (hasHost && !manager_.IsAllowedHost(host))) {
+    received_.shrink_to_fit();
+    if (!head) {
+        AnswerError(400);
+        return;
+    }
+    const std::vector<std::string> hosts = head->Values("Host");
+    if (hosts.size() > 1) {
+        AnswerError(400);
+        return;
+    }
+    // A foreign Host or a path that is no play URL gets no answer at all:
+    // nothing tells a prober that this is the play server.
+    if ((hosts.size() == 1 && !manager_.IsAllowedHost(hosts.front())) || !TakePlayTarget(head->target)) {
         EndRequest();
         return;
     }
-    parsed_ = true;
+    if (head->method != "GET" && head->method != "HEAD") {
+        AnswerError(405);
+        return;
+    }
+    headOnly_ = head->method == "HEAD";
+    range_ = ParseByteRange(head->Values("Range"));
     manager_.OnRequestParsed(*this);
 }
 
-bool CPlayRequest::ParseRequestLine(const std::string& line)
+// "/" + Base64 of the key + "-&flag&-" + serial.
+bool CPlayRequest::TakePlayTarget(const std::string& target)
 {
-    const std::size_t slash = line.find('/');
-    if (slash == std::string::npos)
+    if (!target.starts_with('/'))
         return false;
-    const std::size_t marker = line.find(kMarker, slash + 1);
+    const std::size_t marker = target.find(kMarker, 1);
     if (marker == std::string::npos)
         return false;
-    const std::size_t blank = line.find(' ', marker + 1);
-    if (blank == std::string::npos)
-        return false;
-    path_ = line.substr(slash, blank - slash);
-    key_ = Base64Decode(std::string_view(line).substr(slash + 1, marker - slash - 1));
+    path_ = target;
+    key_ = Base64Decode(std::string_view(target).substr(1, marker - 1));
     return true;
+}
+
+bool CPlayRequest::ComposeHead()
+{
+    const bool haveData = reader_ != nullptr || !live_.IsEmpty();
+    std::int64_t total = total_;
+    if (total <= 0 && complete_)
+        total = GetFileSize64(cachePath_);
+    if (range_ && total > 0 && !cachePath_.empty()) {
+        const std::optional<ByteSpan> span = ResolveByteRange(*range_, total);
+        if (span)
+            StartSpan(*span, total);
+        else
+            AnswerError(416, total);
+        return true;
+    }
+    if (!haveData && !complete_)
+        return false;
+    // Without a known size a Range request gets the whole body: HTTP lets a
+    // server ignore Range, and a span needs its end.
+    PlayResponseHead head;
+    head.contentType = SniffContentType();
+    head.contentLength = total > 0 ? total : -1;
+    header_.Assign(BuildPlayResponseHead(head));
+    mode_ = Mode::Stream;
+    return true;
+}
+
+void CPlayRequest::StartSpan(const ByteSpan& span, std::int64_t total)
+{
+    PlayResponseHead head;
+    head.status = 206;
+    head.contentType = SniffContentType();
+    head.contentLength = span.last - span.first + 1;
+    head.contentRange = "bytes " + std::to_string(span.first) + "-" + std::to_string(span.last) + "/"
+                        + std::to_string(total);
+    header_.Assign(BuildPlayResponseHead(head));
+    mode_ = Mode::Span;
+    live_.Clear();
+    spanEnd_ = span.last + 1;
+    reader_ = std::make_unique<CacheFileReader>(cachePath_, span.first, span.first);
+    ExtendSpanToFile();
+}
+
+// The span reads up to what the file holds now, within the span's end.
+void CPlayRequest::ExtendSpanToFile()
+{
+    const std::int64_t end = std::min(spanEnd_, GetFileSize64(cachePath_));
+    if (reader_ && end > reader_->End())
+        reader_->ExtendEnd(end);
+}
+
+std::string CPlayRequest::SniffContentType() const
+{
+    char start[kSniffSize];
+    const std::size_t count = ReadFileStart(cachePath_, start, sizeof start);
+    // Pushed bytes that begin at offset 0 are the video's first bytes too.
+    const auto pushed = static_cast<std::size_t>(std::min<std::int64_t>(live_.Unsent(), kSniffSize));
+    if (liveFileOffset_ == 0 && bodySent_ == 0 && pushed > count)
+        return SniffVideoType(live_.UnsentData(), pushed);
+    return SniffVideoType(start, count);
 }
 
 PlayRequestBuffer* CPlayRequest::NextSource()
 {
     if (!header_.IsEmpty())
         return &header_;
+    switch (mode_) {
+    case Mode::Waiting:
+        if (!parsed_ || !ComposeHead())
+            return nullptr;
+        return NextSource();
+    case Mode::Error:
+        EndRequest();
+        return nullptr;
+    case Mode::Stream:
+    case Mode::Span:
+        if (headOnly_) {
+            EndRequest();
+            return nullptr;
+        }
+        return mode_ == Mode::Stream ? NextStreamSource() : NextSpanSource();
+    }
+    return nullptr;
+}
+
+PlayRequestBuffer* CPlayRequest::NextStreamSource()
+{
     if (reader_) {
         reader_->Refill();
         if (!reader_->Chunk().IsEmpty())
@@ -209,11 +311,24 @@ PlayRequestBuffer* CPlayRequest::NextSource()
     return &live_;
 }
 
+PlayRequestBuffer* CPlayRequest::NextSpanSource()
+{
+    reader_->Refill();
+    if (!reader_->Chunk().IsEmpty())
+        return &reader_->Chunk();
+    // Done, or waiting for bytes the download has not written yet; once
+    // no more will come, the file is all there is.
+    if (reader_->Next() >= spanEnd_ || complete_)
+        EndRequest();
+    return nullptr;
+}
+
 void CPlayRequest::OnSend()
 {
     if (ended_)
         return;
     PlayRequestBuffer* source = NextSource();
+    sleeping_ = source == nullptr;
     if (!source)
         return;
     const auto size = static_cast<std::size_t>(std::min<std::int64_t>(source->Unsent(), kMaxBlock));
@@ -233,5 +348,17 @@ void CPlayRequest::OnSend()
 
 void CPlayRequest::OnClose()
 {
-    EndRequest();
+    HandlePeerGone();
+}
+
+// The end of the player's input: a reset ends the request; an orderly close
+// may be a half-close after a complete request, which still gets its whole
+// answer (a player that has really gone shows when a send fails).
+void CPlayRequest::HandlePeerGone()
+{
+    if (GetLastError() != 0 || !parsed_) {
+        EndRequest();
+        return;
+    }
+    peerFinished_ = true;
 }

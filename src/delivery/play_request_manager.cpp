@@ -11,6 +11,7 @@ namespace {
 constexpr const char* kListenAddress = "127.0.0.1";
 constexpr int kBacklog = 5;
 constexpr int kSendBufferSize = 65536;
+constexpr UINT_PTR kHeaderTimerId = 1;
 
 // Makes every play URL, and so every request path, unique in the process.
 std::uint64_t g_playUrlSerial = 0;
@@ -112,6 +113,10 @@ LRESULT CPlayRequestManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         PCL_DeleteObject(reinterpret_cast<const CPlayRequest*>(wParam));
         return 0;
     }
+    if (msg == WM_TIMER && wParam == kHeaderTimerId) {
+        DropUnfinishedHeads();
+        return 0;
+    }
     return CWnd::WindowProc(msg, wParam, lParam);
 }
 
@@ -123,13 +128,64 @@ void CPlayRequestManager::AcceptConnection()
         return;
     }
     request->SetSendBufferSize(kSendBufferSize);
+    const bool room = MakeRoom();
     PCL_PushObject(request);
+    if (!room) {
+        request->AnswerError(503);
+        return;
+    }
+    if (!headerTimerRunning_) {
+        // Checked five times per time-out, at most once a second.
+        SetTimer(kHeaderTimerId, std::clamp(headerTimeoutMs_ / 5, 10u, 1000u));
+        headerTimerRunning_ = true;
+    }
+}
+
+bool CPlayRequestManager::MakeRoom()
+{
+    std::size_t open = 0;
+    CPlayRequest* idle = nullptr;
+    for (CPlayRequest* request : *this) {
+        if (request->HasEnded() || request->IsAnsweringError())
+            continue;
+        ++open;
+        if (!idle && request->IsIdleAfterPeerFinished())
+            idle = request;
+    }
+    if (open < maxConnections_)
+        return true;
+    // A player that closed its side and waits for data it will not read is
+    // most likely gone: it gives way before a new player is refused.
+    if (!idle)
+        return false;
+    idle->EndRequest();
+    return true;
+}
+
+void CPlayRequestManager::DropUnfinishedHeads()
+{
+    const auto now = std::chrono::steady_clock::now();
+    bool waiting = false;
+    for (CPlayRequest* request : *this) {
+        if (request->IsParsed() || request->HasEnded())
+            continue;
+        if (now - request->AcceptedAt() >= std::chrono::milliseconds(headerTimeoutMs_))
+            request->EndRequest();
+        else
+            waiting = true;
+    }
+    if (!waiting) {
+        KillTimer(kHeaderTimerId);
+        headerTimerRunning_ = false;
+    }
 }
 
 void CPlayRequestManager::OnRequestParsed(CPlayRequest& request)
 {
     if (server_)
         server_->ServeRequest(request);
+    else
+        request.AnswerError(503);
 }
 
 // A web page can reach 127.0.0.1 under a name of its own (DNS rebinding);

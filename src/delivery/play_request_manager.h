@@ -2,7 +2,9 @@
 // The local play server: a hidden window that listens on 127.0.0.1 (from
 // port 20155 upward), owns one CPlayRequest per accepted connection, hands
 // every parsed request to the request server (the download manager), and
-// deletes ended requests from its own message. User-interface thread only.
+// deletes ended requests from its own message. It keeps the number of
+// connections and the time a request head may take within limits.
+// User-interface thread only.
 #include "common/composite.h"
 #include "delivery/play_request.h"
 #include "platform/async_socket.h"
@@ -46,6 +48,11 @@ public:
     // Unsent pushed data a request may hold before it reads it back from
     // its cache file instead.
     static constexpr std::int64_t kDefaultLiveDataLimit = 16 * 1024 * 1024;
+    // Open play connections at once; the next one is answered 503.
+    static constexpr std::size_t kMaxConnections = 64;
+    // A request head not complete this long after the connection opened is
+    // dropped, so that idle connections cannot pile up.
+    static constexpr unsigned kHeaderTimeoutMs = 10000;
 
     // Creates the window and starts listening.
     explicit CPlayRequestManager(int firstPort = kFirstPort);
@@ -62,12 +69,15 @@ public:
     void CloseRequestByPath(const std::string& url);
 
     // The server that receives parsed requests; null while there is none
-    // (the request then gets no answer).
+    // (the request is then answered 503).
     void SetRequestServer(IPlayRequestServer* server) { server_ = server; }
     // The listening port, 0 when the server could not listen.
     int GetPort() const { return listener_.GetPort(); }
     void SetLiveDataLimit(std::int64_t bytes) { liveDataLimit_ = bytes; }
     std::int64_t GetLiveDataLimit() const { return liveDataLimit_; }
+    // Tests make the limits small; the program keeps the constants.
+    void SetConnectionLimit(std::size_t count) { maxConnections_ = count; }
+    void SetHeaderTimeout(unsigned ms) { headerTimeoutMs_ = ms; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -76,10 +86,16 @@ private:
     friend class CPlayRequest;
     friend class CPlayRequestNotify;
     void AcceptConnection();
+    // Makes room for one more connection; false when the server is full.
+    bool MakeRoom();
+    void DropUnfinishedHeads();
     void OnRequestParsed(CPlayRequest& request);
     bool IsAllowedHost(const std::string& host) const;
 
     CPlayRequestNotify listener_;
     IPlayRequestServer* server_ = nullptr;
     std::int64_t liveDataLimit_ = kDefaultLiveDataLimit;
+    std::size_t maxConnections_ = kMaxConnections;
+    unsigned headerTimeoutMs_ = kHeaderTimeoutMs;
+    bool headerTimerRunning_ = false;
 };

@@ -32,7 +32,8 @@ namespace flv_test {
 // Fetches one play URL and reads until the server closes.
 class PlayClient {
 public:
-    explicit PlayClient(const std::string& playUrl)
+    // extraHeaders: "\r\n"-ended lines added to the request.
+    explicit PlayClient(const std::string& playUrl, const std::string& extraHeaders = {})
     {
         const auto hostStart = playUrl.find("//") + 2;
         const auto pathStart = playUrl.find('/', hostStart);
@@ -42,7 +43,7 @@ public:
         if (fd_ < 0)
             return;
         const std::string request = "GET " + playUrl.substr(pathStart) + " HTTP/1.1\r\nHost: " + host
-                                    + "\r\nAccept: */*\r\n\r\n";
+                                    + "\r\nAccept: */*\r\n" + extraHeaders + "\r\n";
         ::send(fd_, request.data(), request.size(), MSG_NOSIGNAL);
         reader_ = std::thread([this] {
             char buffer[65536];

@@ -68,6 +68,8 @@ public:
     {
         ::shutdown(fd_, SHUT_RDWR);
     }
+    // Half-closes: the request is all the server will get.
+    void FinishSending() { ::shutdown(fd_, SHUT_WR); }
 
 private:
     int fd_ = -1;
