@@ -6,7 +6,9 @@
 #include "common/string_table.h"
 #include "image/app_skin_color_settings.h"
 #include "image/skin_color_tone.h"
+#include "platform/quit_signals.h"
 #include "shell/settings/app_setting.h"
+#include "shell/settings/setting_autosave.h"
 #include "ui/widgets/ctrl_factory.h"
 #include "ui/widgets/panel_window.h"
 #include "ui/widgets/player_ctrl_factory.h"
@@ -41,6 +43,8 @@ int main(int argc, char** argv)
 
     CAppSetting& settings = AppSetting();
     settings.Load(GetSettingFilePath());
+    // From here on every change reaches the disk within seconds.
+    CSettingAutoSave autoSave(settings, GetSettingFilePath());
 
     static CAppSkinColorSettings colourSettings(settings);
     static CSkinColorTone colourScheme(colourSettings);
@@ -61,10 +65,18 @@ int main(int argc, char** argv)
     window.setWindowTitle(QString::fromStdString(productName));
     window.LoadSkin(GetAppFolder() + "skin/main/skin.xml");
     window.SetDrawPlaceholders(true);
-    window.SetCommandHandler([&window](int command) {
+    // The Exit command, the close button and the quit signals all end the
+    // program the same way: the window closes, the event loop ends, and the
+    // settings are saved below.
+    const auto exitProgram = [&window] {
+        window.close();
+        QApplication::quit();
+    };
+    window.SetCommandHandler([exitProgram](int command) {
         if (command == kCommandExit || command == kCommandClose)
-            window.close();
+            exitProgram();
     });
+    platform::OnQuitSignals(exitProgram);
 
     CDeliveryDemo demo(settings, [&statusLabel](const std::string& text) {
         if (statusLabel)

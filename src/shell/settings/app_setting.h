@@ -1,7 +1,8 @@
 #pragma once
 // The one settings object: preferences, service addresses, window position,
-// usage counters and the four record lists. Read once at start-up, written
-// once at exit; everything else reads and writes its fields directly, on the
+// usage counters and the four record lists. Read once at start-up and
+// written at exit (and, through CSettingAutoSave, soon after each change);
+// everything else reads and writes its fields directly, on the
 // user-interface thread.
 #include "common/composite.h"
 #include "shell/records/info_favorite.h"
@@ -28,6 +29,8 @@ public:
     void SetDefault();
     bool Load(const std::string& path);
     bool Save(const std::string& path) const;
+    // The text Save writes.
+    std::string ToXml() const;
 
     int skinColorTone;  // 0x00BBGGRR, 0 = no tint
     int skinSaturation;

@@ -132,6 +132,14 @@ bool CAppSetting::Load(const std::string& path)
 
 bool CAppSetting::Save(const std::string& path) const
 {
+    const FileWriteResult result = ReplaceFileAtomically(path, ToXml());
+    if (!result.ok)
+        std::fprintf(stderr, "quelt: settings not saved: %s\n", result.error.c_str());
+    return result.ok;
+}
+
+std::string CAppSetting::ToXml() const
+{
     pugi::xml_document document;
     pugi::xml_node declaration = document.append_child(pugi::node_declaration);
     declaration.append_attribute("version").set_value("1.0");
@@ -154,8 +162,5 @@ bool CAppSetting::Save(const std::string& path) const
 
     StringWriter writer;
     document.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
-    const FileWriteResult result = ReplaceFileAtomically(path, writer.text);
-    if (!result.ok)
-        std::fprintf(stderr, "quelt: settings not saved: %s\n", result.error.c_str());
-    return result.ok;
+    return writer.text;
 }
