@@ -117,7 +117,7 @@ private:
     bool ended_ = false;
     bool headOnly_ = false;
     bool peerFinished_ = false;
-    bool sleeping_ = false;
+    bool sleeping_ = true;  // nothing to send until a source says otherwise
     std::optional<ByteRangeSpec> range_;
     std::int64_t total_ = 0;
     PlayRequestBuffer header_;
