@@ -22,11 +22,25 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+# npm installs the player page's scripts; a machine may already have node
+# and npm from elsewhere, so the commands are what counts.
+command -v npm >/dev/null || missing+=(nodejs npm)
 
-echo "Installing: ${missing[*]}"
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The player page's packages, exactly as the lock file pins them; again
+# only when the lock file changed since the last install.
+page="$(cd "$(dirname "$0")/.." && pwd)/web/player"
+stamp="$page/node_modules/.quelt-lock"
+if ! cmp -s "$page/package-lock.json" "$stamp" 2>/dev/null; then
+  echo "Installing the player page's packages (npm ci)"
+  (cd "$page" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  cp "$page/package-lock.json" "$stamp"
+fi

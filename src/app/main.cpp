@@ -1,29 +1,28 @@
-// The quelt program. The main player window is not built yet: until it is,
-// the program shows the main skin and runs the delivery spine (play server,
-// download manager and cache) for a stream URL given on the command line.
-#include "app/delivery_demo.h"
+// The quelt program: start-up, one instance per user and program folder,
+// the main player window, and the orderly exit that saves the settings.
+#include "app/command_line.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
 #include "image/app_skin_color_settings.h"
 #include "image/skin_color_tone.h"
 #include "platform/quit_signals.h"
+#include "platform/single_instance.h"
+#include "platform/web/player_page_view.h"
 #include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
 #include "shell/settings/setting_autosave.h"
-#include "ui/widgets/ctrl_factory.h"
-#include "ui/widgets/panel_window.h"
+#include "shell/window/ovrin_dlg.h"
+#include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
 #include "ui/widgets/skin_paint.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <filesystem>
 
 namespace {
-
-constexpr int kCommandExit = 20100;
-constexpr int kCommandClose = 20008;
 
 void CreateProgramFolders()
 {
@@ -32,64 +31,99 @@ void CreateProgramFolders()
     std::filesystem::create_directories(GetAppFolder() + "favorite", ec);
 }
 
+// Without a display nobody could close a message box: the reason goes to
+// the terminal only.
+void ReportFatal(const std::string& text)
+{
+    std::fprintf(stderr, "quelt: %s\n", text.c_str());
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QString::fromStdString(LoadString(IDS_PRODUCT_NAME)),
+                              QString::fromStdString(text));
+}
+
+// "uninstall": the running instance is told to exit; waits at most 2 s,
+// and not at all when none runs.
+int Uninstall(const platform::SingleInstance& instance)
+{
+    if (instance.SendToRunning(platform::SingleInstance::kTagExit, {}))
+        instance.WaitUntilGone(2000);
+    return 0;
+}
+
+// A stream address from the command line becomes a play-list video whose
+// stream is already known, so it plays without detection.
+void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string& url)
+{
+    if (!FindVideo(settings, url)) {
+        auto* video = new InfoVideo;
+        video->a0 = kAddPlayNow;
+        video->a1 = StreamTitle(url);
+        video->a2 = url;
+        video->a4 = url;
+        settings.playList.PCL_PushObject(video);
+    }
+    control.AddVideo(StreamTitle(url), url, kAddPlayNow);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    platform::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
+    CreateProgramFolders();
+    const StartRequest request = ParseCommandLine(argc > 1 ? argv[1] : "");
     const std::string productName = LoadString(IDS_PRODUCT_NAME);
     QApplication::setApplicationName(QString::fromStdString(productName));
-    CreateProgramFolders();
 
-    CAppSetting& settings = AppSetting();
-    settings.Load(GetSettingFilePath());
-    // From here on every change reaches the disk within seconds.
-    CSettingAutoSave autoSave(settings, GetSettingFilePath());
-
+    static CAppSetting& settings = AppSetting();
     static CAppSkinColorSettings colourSettings(settings);
     static CSkinColorTone colourScheme(colourSettings);
     ui::FCSetSkinColorScheme(&colourScheme);
-
-    // The status bar shows the delivery's progress until the real one exists.
-    QLabel* statusLabel = nullptr;
-    ui::CPlayerCtrlFactory::Instance().Register(
-        "status_bar", [&statusLabel](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
-            statusLabel = new QLabel(parent);
-            statusLabel->setGeometry(rect);
-            statusLabel->setStyleSheet(QStringLiteral("color: #9aa3b5;"));
-            return statusLabel;
-        });
+    ui::RegisterPlayerControls();
     ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
+    settings.Load(GetSettingFilePath());
 
-    ui::FCPanelWindow window;
-    window.setWindowTitle(QString::fromStdString(productName));
-    window.LoadSkin(GetAppFolder() + "skin/main/skin.xml");
-    window.SetDrawPlaceholders(true);
-    // The Exit command, the close button and the quit signals all end the
-    // program the same way: the window closes, the event loop ends, and the
-    // settings are saved below.
-    const auto exitProgram = [&window] {
-        window.close();
-        QApplication::quit();
-    };
-    window.SetCommandHandler([exitProgram](int command) {
-        if (command == kCommandExit || command == kCommandClose)
-            exitProgram();
+    platform::SingleInstance instance(platform::SingleInstance::NameFor(GetAppFolder()));
+    if (request.uninstall)
+        return Uninstall(instance);
+    COvrinDlg* window = nullptr;
+    const bool first = instance.BecomeInstance([&window](std::uint32_t tag, const std::string& text) {
+        if (!window)
+            return;
+        if (tag == platform::SingleInstance::kTagActivate)
+            window->ShowAndActivate();
+        else if (tag == platform::SingleInstance::kTagPlay && !text.empty())
+            window->Control().PlayItem(text);
+        else if (tag == platform::SingleInstance::kTagExit)
+            window->close();
     });
-    platform::OnQuitSignals(exitProgram);
-
-    CDeliveryDemo demo(settings, [&statusLabel](const std::string& text) {
-        if (statusLabel)
-            statusLabel->setText(QString::fromStdString(text));
-        std::printf("%s\n", text.c_str());
-        std::fflush(stdout);
-    });
-    if (argc > 1) {
-        const std::string playUrl = demo.Play(argv[1]);
-        std::printf("Play URL (open it in any player, e.g. ffplay or a browser): %s\n", playUrl.c_str());
-        std::fflush(stdout);
+    if (!first) {
+        // The running instance comes to the front and plays what was given.
+        instance.SendToRunning(platform::SingleInstance::kTagActivate, {});
+        if (!request.pendingKey.empty())
+            instance.SendToRunning(platform::SingleInstance::kTagPlay, request.pendingKey);
+        return 0;
     }
-    window.show();
+
+    // From here on every change reaches the disk within seconds.
+    CSettingAutoSave autoSave(settings, GetSettingFilePath());
+    COvrinDlg dialog(settings);
+    window = &dialog;
+    // The Exit command, the close button and the quit signals all end the
+    // program the same way: the window runs its exit sequence and closes,
+    // the event loop ends, and the settings are saved below.
+    platform::OnQuitSignals([&dialog] {
+        dialog.close();
+        QApplication::quit();
+    });
+    std::string error;
+    if (!dialog.Start(request.pendingKey, error)) {
+        ReportFatal(error);
+        return 1;
+    }
+    if (!request.streamUrl.empty())
+        PlayStream(settings, dialog.Control(), request.streamUrl);
 
     const int result = app.exec();
     settings.Save(GetSettingFilePath());

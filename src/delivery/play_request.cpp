@@ -12,6 +12,7 @@
 namespace {
 
 constexpr const char* kMarker = "-&flag&-";
+constexpr const char* kPagePrefix = "/player/";
 constexpr std::size_t kMaxRequestSize = 8192;
 constexpr std::size_t kMaxBlock = 65536;
 // Enough of a file's start to tell FLV from MP4.
@@ -172,7 +173,12 @@ void CPlayRequest::HandleRequestText()
     }
     // A foreign Host or a path that is no play URL gets no answer at all:
     // nothing tells a prober that this is the play server.
-    if ((hosts.size() == 1 && !manager_.IsAllowedHost(hosts.front())) || !TakePlayTarget(head->target)) {
+    if (hosts.size() == 1 && !manager_.IsAllowedHost(hosts.front())) {
+        EndRequest();
+        return;
+    }
+    const bool pageFile = head->target.starts_with(kPagePrefix);
+    if (!pageFile && !TakePlayTarget(head->target)) {
         EndRequest();
         return;
     }
@@ -182,7 +188,38 @@ void CPlayRequest::HandleRequestText()
     }
     headOnly_ = head->method == "HEAD";
     range_ = ParseByteRange(head->Values("Range"));
+    if (pageFile) {
+        if (!ServePageFile(head->target))
+            AnswerError(404);
+        return;
+    }
     manager_.OnRequestParsed(*this);
+}
+
+// "/player/<name>": a plain file name of the page folder, nothing else.
+bool CPlayRequest::ServePageFile(const std::string& target)
+{
+    const std::string name = target.substr(std::string_view(kPagePrefix).size());
+    const bool plain = !name.empty() && name.front() != '.'
+                       && name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-")
+                              == std::string::npos;
+    if (!plain || manager_.GetPageFolder().empty())
+        return false;
+    const std::string path = manager_.GetPageFolder() + "/" + name;
+    const std::int64_t size = GetFileSize64(path);
+    if (size < 0)
+        return false;
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {".html", "text/html; charset=utf-8"}, {".js", "text/javascript; charset=utf-8"}, {".css", "text/css"}};
+    for (const auto& [extension, type] : kTypes)
+        if (name.ends_with(extension))
+            contentType_ = type;
+    path_ = target;
+    SetCacheFilePath(path);
+    SetContentLength(size);
+    AttachCacheFile(path);
+    SetComplete(true);
+    return true;
 }
 
 // "/" + Base64 of the key + "-&flag&-" + serial.
@@ -250,6 +287,8 @@ void CPlayRequest::ExtendSpanToFile()
 
 std::string CPlayRequest::SniffContentType() const
 {
+    if (!contentType_.empty())
+        return contentType_;
     char start[kSniffSize];
     const std::size_t count = ReadFileStart(cachePath_, start, sizeof start);
     // Pushed bytes that begin at offset 0 are the video's first bytes too.

@@ -105,6 +105,7 @@ private:
     std::string SniffContentType() const;
     void HandleRequestText();
     bool TakePlayTarget(const std::string& target);
+    bool ServePageFile(const std::string& target);
     void HandlePeerGone();
     void MoveLiveDataToFile();
 
@@ -120,6 +121,7 @@ private:
     bool sleeping_ = true;  // nothing to send until a source says otherwise
     std::optional<ByteRangeSpec> range_;
     std::int64_t total_ = 0;
+    std::string contentType_;  // set for page files; videos are sniffed
     PlayRequestBuffer header_;
     std::unique_ptr<CacheFileReader> reader_;
     PlayRequestBuffer live_;

@@ -61,6 +61,11 @@ std::string CPlayRequestManager::BuildPlayUrl(const std::string& key)
            + std::to_string(g_playUrlSerial);
 }
 
+std::string CPlayRequestManager::BuildPageUrl(const std::string& name) const
+{
+    return "http://127.0.0.1:" + std::to_string(GetPort()) + "/player/" + name;
+}
+
 std::vector<CPlayRequest*> CPlayRequestManager::FindRequestsByKey(const std::string& key) const
 {
     std::vector<CPlayRequest*> found;

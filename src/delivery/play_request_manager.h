@@ -75,6 +75,14 @@ public:
     int GetPort() const { return listener_.GetPort(); }
     void SetLiveDataLimit(std::int64_t bytes) { liveDataLimit_ = bytes; }
     std::int64_t GetLiveDataLimit() const { return liveDataLimit_; }
+    // The folder of the player page's files, served under "/player/" so
+    // that the page and the videos it fetches share one origin. Only plain
+    // file names of that folder are served; empty serves none.
+    void SetPageFolder(const std::string& folder) { pageFolder_ = folder; }
+    const std::string& GetPageFolder() const { return pageFolder_; }
+    // "http://127.0.0.1:<port>/player/<name>".
+    std::string BuildPageUrl(const std::string& name) const;
+
     // Tests make the limits small; the program keeps the constants.
     void SetConnectionLimit(std::size_t count) { maxConnections_ = count; }
     void SetHeaderTimeout(unsigned ms) { headerTimeoutMs_ = ms; }
@@ -98,4 +106,5 @@ private:
     std::size_t maxConnections_ = kMaxConnections;
     unsigned headerTimeoutMs_ = kHeaderTimeoutMs;
     bool headerTimerRunning_ = false;
+    std::string pageFolder_;
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,11 +21,14 @@ const QString kStreamUrl = QStringLiteral("http://127.0.0.1:9/videos/exit-test.f
 class ProgramExitTest : public ::testing::Test {
 protected:
     // Runs a copy of quelt in a program folder of its own, so that its
-    // "setting.xml" is this test's, and waits until the video was added.
+    // "setting.xml" is this test's, and waits until the video plays.
     void StartQuelt()
     {
         ASSERT_TRUE(folder.isValid());
         ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
+        // The skins and the player page are the build's.
+        const QString skin = QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath() + "/skin";
+        QFile::link(skin, folder.filePath("skin"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         quelt.setProcessEnvironment(environment);
@@ -32,7 +36,7 @@ protected:
         quelt.start(Program(), {kStreamUrl});
         ASSERT_TRUE(quelt.waitForStarted());
         QByteArray output;
-        while (!output.contains("Play URL")) {
+        while (!output.contains("quelt: playing")) {
             ASSERT_TRUE(quelt.waitForReadyRead(20000)) << "quelt did not add the video";
             output += quelt.readAllStandardOutput();
         }

@@ -26,6 +26,7 @@ std::string DemoPage()
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Quelt demo videos</title></head>\n"
            "<body><h1>Quelt demo videos</h1>\n<ul>\n"
            "<li><a href=\"/watch/flv.html\">Test pattern (FLV)</a></li>\n"
+           "<li><a href=\"/watch/flv-h264.html\">Test pattern (H.264 FLV)</a></li>\n"
            "<li><a href=\"/watch/mp4.html\">Test pattern (MP4)</a></li>\n"
            "</ul></body></html>\n";
 }
@@ -56,15 +57,20 @@ int main(int argc, char** argv)
 
     test_site::TestSite site;
     const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::Flv, 10, mediaDir);
+    const std::string flvH264 = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 10, mediaDir);
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 10, mediaDir);
-    if (flv.empty() || mp4.empty()) {
+    if (flv.empty() || flvH264.empty() || mp4.empty()) {
         std::fprintf(stderr, "quelt-demo-service: could not make the demo videos (is ffmpeg installed?)\n");
         return 1;
     }
     site.AddFileFromDisk("/videos/demo.flv", flv, "video/x-flv");
+    site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
     site.AddFile("/", DemoPage(), "text/html; charset=utf-8");
     site.AddFile("/watch/flv.html", WatchPage("Test pattern (FLV)", "/videos/demo.flv", "video/x-flv"),
+                 "text/html; charset=utf-8");
+    site.AddFile("/watch/flv-h264.html",
+                 WatchPage("Test pattern (H.264 FLV)", "/videos/demo-h264.flv", "video/x-flv"),
                  "text/html; charset=utf-8");
     site.AddFile("/watch/mp4.html", WatchPage("Test pattern (MP4)", "/videos/demo.mp4", "video/mp4"),
                  "text/html; charset=utf-8");

@@ -28,15 +28,18 @@ std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder
     const std::string dir = folder.empty() ? DefaultFolder() : folder;
     std::error_code ec;
     fs::create_directories(dir, ec);
-    const bool flv = kind == VideoKind::Flv;
-    const std::string name = std::string(flv ? "clip" : "movie") + std::to_string(seconds) + (flv ? ".flv" : ".mp4");
+    const bool flv = kind != VideoKind::Mp4;
+    const char* base = kind == VideoKind::Flv ? "clip" : kind == VideoKind::FlvH264 ? "clip-h264-" : "movie";
+    const std::string name = base + std::to_string(seconds) + (flv ? ".flv" : ".mp4");
     const std::string path = dir + "/" + name;
     if (fs::exists(path, ec) && fs::file_size(path, ec) > 0)
         return path;
 
     const std::string s = std::to_string(seconds);
-    const std::string codecs = flv ? "-c:v flv1 -c:a libmp3lame -ar 44100"
-                                   : "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -brand mp42";
+    const std::string h264 = "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac";
+    const std::string codecs = kind == VideoKind::Flv ? "-c:v flv1 -c:a libmp3lame -ar 44100"
+                               : kind == VideoKind::FlvH264 ? h264
+                                                            : h264 + " -brand mp42";
     // Written under a temporary name first, so that a half-made file is never taken for a video.
     const std::string partial = path + "." + std::to_string(::getpid()) + ".part";
     const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s

@@ -5,10 +5,11 @@
 
 namespace test_site {
 
-enum class VideoKind { Flv, Mp4 };
+enum class VideoKind { Flv, FlvH264, Mp4 };
 
 // Path of a video of about `seconds` seconds (FLV: Sorenson Spark with MP3;
-// MP4: H.264 with AAC and an "mp42" brand). Empty when ffmpeg failed.
+// FlvH264: H.264 with AAC in FLV; MP4: H.264 with AAC and an "mp42" brand).
+// Empty when ffmpeg failed.
 std::string MakeTestVideo(VideoKind kind, int seconds = 2, const std::string& folder = {});
 
 // The whole file, or empty.

@@ -1,0 +1,173 @@
+#include "shell/player/play_control.h"
+
+#include "common/event_window.h"
+#include "common/string_table.h"
+#include "delivery/flv_cache.h"
+#include "delivery/flv_download_manager.h"
+#include "delivery/flv_probe.h"
+#include "delivery/play_request_manager.h"
+#include "shell/player/flash_call.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr int IDS_CONNECTING = 30031;  // "正在连接%s服务器"
+// Until stream detection is built, a video without a stream URL says so.
+constexpr const char* kNoDetectionYet = "还不能从网页查找视频地址：此版本尚无视频检测";
+
+std::string FormatWithSite(int id, const std::string& site)
+{
+    std::string text = LoadString(id);
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, site);
+    return text;
+}
+
+}  // namespace
+
+CPlayControl::CPlayControl(CAppSetting& settings, CFLVDownloadManager& downloads, CPlayRequestManager& playServer,
+                           IPlayerSurface& surface, IStreamDetection& detection)
+    : settings_(settings), downloads_(downloads), playServer_(playServer), surface_(surface), detection_(detection)
+{
+}
+
+const std::string& CPlayControl::PlayingKey() const
+{
+    static const std::string none;
+    return settings_.nowPlaying ? settings_.nowPlaying->key : none;
+}
+
+bool CPlayControl::IsLocalFile(const std::string& key) const
+{
+    std::error_code error;
+    return !key.empty() && key.front() == '/' && std::filesystem::is_regular_file(key, error);
+}
+
+std::string CPlayControl::SiteNameOf(const InfoVideo& video)
+{
+    for (const std::string* address : {&video.a2, &video.a4}) {
+        const std::size_t scheme = address->find("://");
+        if (scheme == std::string::npos)
+            continue;
+        const std::size_t start = scheme + 3;
+        const std::size_t end = address->find_first_of(":/?#", start);
+        std::string host = address->substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!host.empty())
+            return host;
+    }
+    return {};
+}
+
+void CPlayControl::PlayItem(const std::string& key)
+{
+    surface_.ClosePreview();
+    const std::string product = LoadString(IDS_PRODUCT_NAME);
+    InfoVideo* video = FindVideo(settings_, key);
+    const bool local = IsLocalFile(key);
+    if (local)
+        surface_.SetTitle(std::filesystem::path(key).filename().string() + " - " + product);
+    else if (video)
+        surface_.SetTitle(video->a1 + " - " + product);
+
+    settings_.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{key});
+    settings_.nowPreviewing.reset();
+
+    surface_.StopPlayer();
+    if (video && !local) {
+        const std::string site = SiteNameOf(*video);
+        surface_.CallPlayer("SetWebStationName", site);
+        surface_.CallPlayer("SetConnectStatus", FormatWithSite(IDS_CONNECTING, site));
+    }
+    surface_.ResetControls();
+
+    // Every source reaches the page through the play server: a local file
+    // and a complete cache are served from disk, anything else as it
+    // downloads.
+    if (local || (video && IsComplete(*video))) {
+        surface_.PlayInPlayer(playServer_.BuildPlayUrl(key));
+        return;
+    }
+    if (!video)
+        return;
+    detection_.StopDetection();
+    downloads_.StopDownloadsExceptPlaying();
+    if (!video->a4.empty()) {
+        surface_.PlayInPlayer(playServer_.BuildPlayUrl(key));
+    } else if (!detection_.StartDetection(*video)) {
+        surface_.ShowStatus(kNoDetectionYet);
+    }
+}
+
+void CPlayControl::AddVideo(const std::string& title, const std::string& key, const std::string& mode)
+{
+    AddHistory(settings_, title, key);
+    const bool listWasEmpty = settings_.playList.PCL_GetObjectCount() == 0;
+    InfoVideo* video = FindVideo(settings_, key);
+    if (!video) {
+        video = new InfoVideo;
+        video->a0 = mode;
+        video->a1 = title;
+        video->a2 = key;
+        settings_.playList.PCL_PushObject(video);
+    }
+    if (mode == kAddPreview) {
+        // The preview window comes with the list views; until then a
+        // preview request queues the video.
+        return;
+    }
+    if (video->a0 == kAddPreview)
+        video->a0 = mode;
+    if (mode == kAddPlayNow) {
+        // (A stream that failed for good, 12, 13 or 15, has already lost its
+        // URL, so it is looked for again; 11 and 17 resume.)
+        PlayItem(key);
+    } else if (mode == kAddQueue && listWasEmpty) {
+        PlayItem(key);
+    }
+    BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
+}
+
+bool CPlayControl::PlayNextVideo()
+{
+    const std::string playing = PlayingKey();
+    for (std::size_t i = 0; i + 1 < settings_.playList.PCL_GetObjectCount(); ++i) {
+        if (settings_.playList.PCL_GetObject(i)->a2 == playing) {
+            const std::string next = settings_.playList.PCL_GetObject(i + 1)->a2;
+            PlayItem(next);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPlayControl::StopPlaying()
+{
+    surface_.StopPlayer();
+    surface_.ResetControls();
+    settings_.nowPlaying.reset();
+}
+
+void CPlayControl::SendSizeAndDuration()
+{
+    if (!settings_.nowPlaying)
+        return;
+    const std::string& key = settings_.nowPlaying->key;
+    std::int64_t bytes = 0;
+    int durationMs = 0;
+    if (IsLocalFile(key)) {
+        std::error_code error;
+        bytes = static_cast<std::int64_t>(std::filesystem::file_size(key, error));
+        durationMs = GetFlvDuration(key);
+    } else if (const InfoVideo* video = FindVideo(settings_, key)) {
+        bytes = GetCacheSizes(*video).total;
+        if (IsComplete(*video))
+            durationMs = GetFlvDuration(GetCachePath(*video));
+    }
+    surface_.CallPlayer("SetVideoBytes", FormatFlashNumber(static_cast<double>(bytes)));
+    surface_.CallPlayer("SetVideoDuration", FormatFlashNumber(durationMs / 1000));
+}

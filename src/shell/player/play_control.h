@@ -1,0 +1,51 @@
+#pragma once
+// Deciding what the main player shows: PlayItem (a local file, a cached or
+// downloading video through the play server, or detection first), AddVideo
+// (the one entry for playing and queueing from lists, pages and searches),
+// the next video of the play list, and the durations sent at "Play.Start".
+// User-interface thread only; no display needed.
+#include "shell/player/player_surface.h"
+
+#include <cstdint>
+#include <string>
+
+class CAppSetting;
+class CFLVDownloadManager;
+class CPlayRequestManager;
+class InfoVideo;
+
+// AddVideo modes, as the list records keep them in a0.
+inline constexpr const char* kAddPlayNow = "1";
+inline constexpr const char* kAddQueue = "2";
+inline constexpr const char* kAddPreview = "3";
+
+class CPlayControl {
+public:
+    CPlayControl(CAppSetting& settings, CFLVDownloadManager& downloads, CPlayRequestManager& playServer,
+                 IPlayerSurface& surface, IStreamDetection& detection);
+
+    void PlayItem(const std::string& key);
+    void AddVideo(const std::string& title, const std::string& key, const std::string& mode);
+    // Plays the play-list video after the playing one; false when there is
+    // none (the playing one is last, or not listed).
+    bool PlayNextVideo();
+    // Stops the main player and forgets the playing video.
+    void StopPlaying();
+    // SetVideoBytes and SetVideoDuration of the playing video, sent when
+    // the page reports "Play.Start".
+    void SendSizeAndDuration();
+
+    // The site a video comes from, for the connecting message: the host
+    // of its page address.
+    static std::string SiteNameOf(const InfoVideo& video);
+    const std::string& PlayingKey() const;
+
+private:
+    bool IsLocalFile(const std::string& key) const;
+
+    CAppSetting& settings_;
+    CFLVDownloadManager& downloads_;
+    CPlayRequestManager& playServer_;
+    IPlayerSurface& surface_;
+    IStreamDetection& detection_;
+};

@@ -1,0 +1,242 @@
+// The main window's commands: skin buttons, menus and keys, by the ids the
+// skin, the menus and the accelerators share.
+#include "shell/window/ovrin_dlg.h"
+
+#include "common/event_window.h"
+#include "common/string_table.h"
+#include "delivery/flv_cache.h"
+#include "delivery/flv_probe.h"
+#include "shell/player/flash_call.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
+#include "ui/widgets/button.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QToolTip>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+constexpr int IDS_SAVE_AFTER_DOWNLOAD = 30020;
+constexpr int IDS_MUTE_TIP = 30010;
+constexpr int IDS_SOUND_TIP = 30011;
+constexpr int IDS_CLEAR_CONFIRM = 30050;
+constexpr int IDS_NOT_A_VIDEO = 30051;
+
+// Controls shown only with the player tab (20200).
+constexpr int kPlayerTabCtrls[] = {213, 201, 20000, 20001, 20004, 270, 20003, 20005, 20006, 20007, 20002, 220};
+
+QString Text(int id)
+{
+    return QString::fromStdString(LoadString(id));
+}
+
+}  // namespace
+
+void COvrinDlg::OnCommand(int id)
+{
+    switch (id) {
+    case 20000: CallPlayer("PauseVideo", "null"); break;
+    case 20001: control_->StopPlaying(); break;
+    case 20002: ToggleMute(); break;
+    case 20003:
+        // The page pauses first, then echoes the capture request back.
+        if (player_)
+            player_->CallFunction("IsPause", "null", [this](const std::string& result) {
+                if (result.find("true") == std::string::npos)
+                    CallPlayer("PauseVideo", "null");
+                CallPlayer("StartCaptureScreen", "null");
+            });
+        break;
+    case 20004:
+        // Saving is built with the save dialog; until then, and for videos
+        // still downloading, the tip says when it becomes possible.
+        QToolTip::showText(QCursor::pos(), Text(IDS_SAVE_AFTER_DOWNLOAD), this);
+        break;
+    case 20006: ToggleFullScreen(); break;
+    case 20007:
+        if (auto* wide = Ctrl<ui::FCButtonBase>(20007)) {
+            wide->SetCheck(!wide->GetCheck());
+            CallPlayer("SetWideScreenMode", wide->GetCheck() ? "true" : "false");
+        }
+        break;
+    case 20021:
+    case 20051: {
+        const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        show();
+        for (const int button : {20021, 20051})
+            if (auto* check = Ctrl<ui::FCButtonBase>(button))
+                check->SetCheck(onTop);
+        break;
+    }
+    case 20030: OpenFile(); break;
+    case 20100: close(); break;
+    case 20102: isMaximized() ? showNormal() : showMaximized(); break;
+    case 20103:
+        if (QWidget* button = GetCtrl(20103))
+            ShowMainMenu(button->mapToGlobal(QPoint(0, button->height())));
+        break;
+    case 20105: showMinimized(); break;
+    case 20150: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.homeUrl))); break;
+    case 20151: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.feedbackUrl))); break;
+    case 20152:
+        QMessageBox::about(this, Text(IDS_PRODUCT_NAME),
+                           Text(IDS_PRODUCT_NAME) + QStringLiteral(" — 在线视频播放器"));
+        break;
+    case 20300: ClearPlayList(); break;
+    default:
+        if (id >= 20200 && id <= 20209)
+            SelectMainTab(id);
+        break;
+    }
+}
+
+void COvrinDlg::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)
+        OnCommand(20000);
+    else if (event->key() == Qt::Key_D && event->modifiers() == Qt::ControlModifier)
+        OnCommand(20001);
+    else if (event->key() == Qt::Key_M && event->modifiers() == Qt::ControlModifier)
+        OnCommand(20002);
+    else if (enter && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        OnCommand(20006);
+    else
+        FCPanelWindow::keyPressEvent(event);
+}
+
+void COvrinDlg::ToggleMute()
+{
+    settings_.soundOn = settings_.soundOn ? 0 : 1;
+    if (auto* button = Ctrl<ui::FCButtonBase>(20002)) {
+        button->SetCheck(!settings_.soundOn);
+        button->SetTooltipText(LoadString(settings_.soundOn ? IDS_MUTE_TIP : IDS_SOUND_TIP));
+    }
+    CallPlayer("SetVideoVolume", FormatPercent(settings_.soundOn ? settings_.volume : 0));
+}
+
+void COvrinDlg::CaptureScreen()
+{
+    if (!player_)
+        return;
+    const QImage image = player_->Widget()->grab().toImage();
+    QString name = windowTitle().section(QStringLiteral(" - "), 0, 0);
+    if (name.isEmpty())
+        name = Text(IDS_PRODUCT_NAME);
+    const QString path = QFileDialog::getSaveFileName(this, QString(), name + QStringLiteral(".bmp"),
+                                                      QStringLiteral("BMP files (*.bmp);;PNG files (*.png)"));
+    if (!path.isEmpty() && !image.save(path))
+        QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), QStringLiteral("无法保存截图：") + path);
+}
+
+void COvrinDlg::SelectMainTab(int id)
+{
+    auto* chosen = Ctrl<ui::FCButtonBase>(id);
+    if (chosen && chosen->GetCheck())
+        return;
+    for (int tab = 20200; tab <= 20209; ++tab)
+        if (auto* button = Ctrl<ui::FCButtonBase>(tab))
+            button->SetCheck(tab == id);
+    const bool playerTab = id == 20200;
+    for (const int ctrl : kPlayerTabCtrls)
+        if (QWidget* widget = GetCtrl(ctrl))
+            widget->setVisible(playerTab);
+    if (player_)
+        player_->Widget()->setVisible(playerTab);
+    if (QWidget* band = GetCtrl(233))
+        band->setVisible(id == 20201);
+}
+
+void COvrinDlg::ClearPlayList()
+{
+    if (QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), Text(IDS_CLEAR_CONFIRM), QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    control_->StopPlaying();
+    settings_.nowPreviewing.reset();
+    noDetection_.StopDetection();
+    downloads_.StopAllTasks();
+    downloads_.ClearCache();
+    settings_.playList.PCL_DeleteAllObjects();
+    const std::string none;
+    BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&none));
+}
+
+// A file the user opens must look like a video; anything else is refused
+// before the player is touched.
+void COvrinDlg::OpenFile()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                      QStringLiteral("Flash Video (*.flv);;MP4 (*.mp4);;* (*)"));
+    if (path.isEmpty())
+        return;
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    if (!in) {
+        QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    char head[32] = {};
+    in.read(head, sizeof head);
+    if (!IsVideoSignature(head, static_cast<std::size_t>(in.gcount()))) {
+        QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), Text(IDS_NOT_A_VIDEO));
+        return;
+    }
+    control_->PlayItem(QFileInfo(path).absoluteFilePath().toStdString());
+    SelectMainTab(20200);
+}
+
+void COvrinDlg::ShowMainMenu(const QPoint& where)
+{
+    QMenu menu(this);
+    const std::pair<int, const char*> entries[] = {
+        {20030, "播放视频文件(&O)..."}, {20031, "播放视频网页(&U)..."}, {20033, "界面颜色(&C)..."},
+        {20020, "设置(&S)..."}, {0, nullptr}, {20150, "访问Quelt网站"}, {20151, "意见与反馈"},
+        {20152, "关于(&A)..."}, {0, nullptr}, {20100, "退出(&X)"},
+    };
+    for (const auto& [id, text] : entries) {
+        if (!text) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    }
+    menu.exec(where);
+}
+
+// The player alone fills the screen; Esc (or the same keys) brings it back.
+void COvrinDlg::ToggleFullScreen()
+{
+    if (!player_)
+        return;
+    QWidget* view = player_->Widget();
+    if (view->isWindow()) {
+        view->setParent(this);
+        view->setGeometry(playerPlace_);
+        view->show();
+        CallPlayer("SetStyle", "2");
+        return;
+    }
+    playerPlace_ = view->geometry();
+    view->setParent(nullptr);
+    view->showFullScreen();
+    CallPlayer("SetStyle", "3");
+    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), view);
+    connect(leave, &QShortcut::activated, this, [this, leave] {
+        leave->deleteLater();
+        ToggleFullScreen();
+    });
+}

@@ -1,0 +1,273 @@
+#include "shell/window/ovrin_dlg.h"
+
+#include "common/app_folder.h"
+#include "common/event_window.h"
+#include "common/string_table.h"
+#include "delivery/flv_cache.h"
+#include "shell/player/flash_call.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/player_controls.h"
+#include "ui/widgets/player_ctrl_factory.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QToolTip>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int IDS_BUFFERED = 30070;  // "已缓冲: %d%%\r\n总长度: %.2f Mb"
+constexpr int IDS_SEEK_UNKNOWN = 30053;
+
+}  // namespace
+
+// Shows the playing video's download progress in the status line.
+class CDownloadStatusWindow : public CEventWindowBaseT<CWnd> {
+public:
+    CDownloadStatusWindow(const CAppSetting& settings, std::function<void(const std::string&)> show)
+        : settings_(settings), show_(std::move(show))
+    {
+        Create();
+    }
+
+protected:
+    void OnEventFlvDownloadProgress(InfoVideo* video) override
+    {
+        if (!video || !settings_.nowPlaying || settings_.nowPlaying->key != video->a2)
+            return;
+        const CacheSizes sizes = GetCacheSizes(*video);
+        const int percent = sizes.total > 0 ? static_cast<int>(sizes.cached * 100 / sizes.total) : 0;
+        char text[256];
+        std::snprintf(text, sizeof text, LoadString(IDS_BUFFERED).c_str(), percent,
+                      static_cast<double>(sizes.total) / 1048576.0);
+        std::string line = text;
+        for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n"))
+            line.replace(at, 2, "  ");
+        show_(line);
+    }
+
+private:
+    const CAppSetting& settings_;
+    std::function<void(const std::string&)> show_;
+};
+
+COvrinDlg::COvrinDlg(CAppSetting& settings)
+    : settings_(settings), downloads_(settings, &playServer_), router_(settings, downloads_)
+{
+    playServer_.SetRequestServer(&router_);
+    playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
+    RegisterPlayerWindow();
+    downloadStatus_ = std::make_unique<CDownloadStatusWindow>(settings, [this](const std::string& text) {
+        ShowStatus(text);
+    });
+}
+
+COvrinDlg::~COvrinDlg()
+{
+    RunExitSequence();
+    playServer_.SetRequestServer(nullptr);
+    ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
+    player_.reset();
+}
+
+// The skin creates the main player where it names "flash_player".
+void COvrinDlg::RegisterPlayerWindow()
+{
+    ui::CPlayerCtrlFactory::Instance().Register(
+        "flash_player", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+            player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kMainPlayerId, &playServer_,
+                                                      settings_.soundOn ? settings_.volume : 0);
+            player_->Widget()->setGeometry(rect);
+            player_->Widget()->show();
+            return player_->Widget();
+        });
+}
+
+bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
+{
+    const std::string skin = GetAppFolder() + "skin/main/skin.xml";
+    if (!LoadSkin(skin)) {
+        error = "the main skin cannot be read: " + skin;
+        return false;
+    }
+    if (!player_ || !player_->IsLoaded()) {
+        error = "the player page is missing: " + CWndFlashPlay::PagePath();
+        return false;
+    }
+    ConnectControls();
+    control_ = std::make_unique<CPlayControl>(settings_, downloads_, playServer_, *this, noDetection_);
+    PlayerControls controls;
+    controls.timeLabel = Ctrl<QLabel>(270);
+    controls.statusLabel = Ctrl<QLabel>(239);
+    controls.seek = Ctrl<ui::CWndSliderPlay>(201);
+    controls.volume = Ctrl<ui::CWndSlider>(220);
+    controls.playButton = Ctrl<ui::FCButtonBase>(20000);
+    bridge_ = std::make_unique<CPlayerBridge>(settings_, *control_, controls);
+    bridge_->onCapture = [this] { CaptureScreen(); };
+    bridge_->onFullScreen = [this] { ToggleFullScreen(); };
+    bridge_->onStartPush = [this] { SelectMainTab(20201); };
+    // QUELT_TRACE_PLAYER=1 shows the page's events on the terminal.
+    const bool trace = qEnvironmentVariableIsSet("QUELT_TRACE_PLAYER");
+    player_->SetEventHandler([this, trace](const std::string& command, const std::string& args) {
+        if (trace)
+            std::fprintf(stderr, "player: %s %s\n", command.c_str(), args.c_str());
+        bridge_->OnFsCommand(command, args);
+    });
+    if (controls.volume)
+        controls.volume->SetPosition(settings_.volume);
+    bridge_->ResetControls();
+
+    // The stored rectangle, kept on the screen.
+    const QRect stored(settings_.posLeft, settings_.posTop, settings_.posRight - settings_.posLeft,
+                       settings_.posBottom - settings_.posTop);
+    if (stored.width() >= minimumWidth() && stored.height() >= minimumHeight()) {
+        QRect area = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : stored;
+        QRect placed = stored;
+        if (placed.right() > area.right())
+            placed.moveRight(area.right());
+        if (placed.bottom() > area.bottom())
+            placed.moveBottom(area.bottom());
+        setGeometry(placed);
+    }
+    setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
+    show();
+    if (!pendingKey.empty()) {
+        control_->PlayItem(pendingKey);
+        SelectMainTab(20200);
+    } else {
+        SelectMainTab(20200);
+    }
+    return true;
+}
+
+void COvrinDlg::ConnectControls()
+{
+    if (auto* seek = Ctrl<ui::CWndSliderPlay>(201))
+        seek->SetReleaseHandler([this](int percent) { OnSeekReleased(percent); });
+    if (auto* volume = Ctrl<ui::CWndSlider>(220))
+        volume->SetReleaseHandler([this](int percent) { OnVolumeReleased(percent); });
+}
+
+void COvrinDlg::ShowAndActivate()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+// IPlayerSurface -----------------------------------------------------------
+
+void COvrinDlg::CallPlayer(const std::string& name, const std::string& argument)
+{
+    if (player_)
+        player_->CallFunction(name, argument);
+}
+
+void COvrinDlg::StopPlayer()
+{
+    if (player_)
+        player_->StopVideo();
+}
+
+void COvrinDlg::PlayInPlayer(const std::string& url)
+{
+    if (!player_)
+        return;
+    // Any player can open the same address: handy when the page cannot
+    // show a video.
+    std::printf("quelt: playing %s\n", url.c_str());
+    std::fflush(stdout);
+    player_->PlayVideo(url);
+}
+
+void COvrinDlg::ResetControls()
+{
+    if (bridge_)
+        bridge_->ResetControls();
+}
+
+void COvrinDlg::SetTitle(const std::string& title)
+{
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void COvrinDlg::ShowStatus(const std::string& text)
+{
+    if (auto* label = Ctrl<QLabel>(239))
+        label->setText(QString::fromStdString(text));
+}
+
+// Sliders -------------------------------------------------------------------
+
+void COvrinDlg::OnSeekReleased(int percent)
+{
+    auto* seek = Ctrl<ui::CWndSliderPlay>(201);
+    const PlayingInfo* playing = settings_.nowPlaying.get();
+    if (!seek || !playing)
+        return;
+    if (playing->totalBytes == 0 || playing->totalTime == 0) {
+        seek->SetPosition(0);
+        QToolTip::showText(seek->mapToGlobal(seek->rect().center()), QString::fromStdString(LoadString(IDS_SEEK_UNKNOWN)),
+                           seek);
+        return;
+    }
+    // A video that is not a local file can only seek within what is cached.
+    if (!playing->key.starts_with('/') && percent > seek->GetLoaded()) {
+        percent = seek->GetLoaded();
+        seek->SetPosition(percent);
+    }
+    CallPlayer("SetVideoProcess", FormatPercent(percent));
+}
+
+void COvrinDlg::OnVolumeReleased(int percent)
+{
+    settings_.volume = percent;
+    CallPlayer("SetVideoVolume", FormatPercent(settings_.soundOn ? percent : 0));
+}
+
+// Exit ----------------------------------------------------------------------
+
+void COvrinDlg::closeEvent(QCloseEvent* event)
+{
+    RunExitSequence();
+    event->accept();
+}
+
+// Preview-only videos go, the window's place is kept, and the exit options
+// are applied; the settings are saved by the caller once the loop ends.
+void COvrinDlg::RunExitSequence()
+{
+    if (exitDone_)
+        return;
+    exitDone_ = true;
+    StopPlayer();
+    RemovePreviewOnlyVideos(settings_);
+    if (!isMinimized() && !isMaximized() && isVisible()) {
+        const QRect frame = geometry();
+        settings_.posLeft = frame.left();
+        settings_.posTop = frame.top();
+        settings_.posRight = frame.right() + 1;
+        settings_.posBottom = frame.bottom() + 1;
+    }
+    downloads_.StopAllTasks();
+    if (settings_.exitClearHistory)
+        ClearHistory(settings_);
+    if (settings_.exitDeletePlaylist)
+        ::ClearPlayList(settings_);
+}
+
+LRESULT COvrinDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND) {
+        OnCommand(static_cast<int>(wParam & 0xFFFF));
+        return 0;
+    }
+    return FCPanelWindow::WindowProc(msg, wParam, lParam);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The main player window. It owns the play server, the download manager and
+// the player page (600), and composes the parts that do the work: play
+// control (what plays), the player bridge (what the page reports), the
+// commands of its buttons, menus and keys (ovrin_commands.cpp), and the
+// exit sequence. User-interface thread only.
+#include "delivery/flv_download_manager.h"
+#include "delivery/play_request_manager.h"
+#include "shell/player/play_control.h"
+#include "shell/player/play_source_router.h"
+#include "shell/player/player_surface.h"
+#include "shell/window/player_bridge.h"
+#include "shell/window/wnd_flash_play.h"
+#include "ui/widgets/panel_window.h"
+
+#include <memory>
+#include <string>
+
+class CAppSetting;
+class CDownloadStatusWindow;
+
+class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface {
+    Q_OBJECT
+public:
+    explicit COvrinDlg(CAppSetting& settings);
+    ~COvrinDlg() override;
+
+    // Loads the skin and the player page and shows the window; then plays
+    // the pending key, if any. False, with the reason, when the skin or the
+    // page is missing.
+    bool Start(const std::string& pendingKey, std::string& error);
+
+    CPlayControl& Control() { return *control_; }
+    CWndFlashPlay* Player() { return player_.get(); }
+    CPlayerBridge& Bridge() { return *bridge_; }
+    CFLVDownloadManager& Downloads() { return downloads_; }
+    // Brings the window to the front (a second start of the program).
+    void ShowAndActivate();
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // IPlayerSurface, for play control.
+    void CallPlayer(const std::string& name, const std::string& argument) override;
+    void StopPlayer() override;
+    void PlayInPlayer(const std::string& url) override;
+    void ResetControls() override;
+    void SetTitle(const std::string& title) override;
+    void ShowStatus(const std::string& text) override;
+    void ClosePreview() override {}
+
+private:
+    void RegisterPlayerWindow();
+    void ConnectControls();
+    void OnCommand(int id);  // ovrin_commands.cpp
+    void OnSeekReleased(int percent);
+    void OnVolumeReleased(int percent);
+    void ToggleMute();
+    void CaptureScreen();
+    void SelectMainTab(int id);
+    void ClearPlayList();
+    void OpenFile();
+    void ShowMainMenu(const QPoint& where);
+    void ToggleFullScreen();
+    void RunExitSequence();
+    // A child window of the skin by its control id, as the type it has.
+    template <typename T>
+    T* Ctrl(int id) const
+    {
+        return dynamic_cast<T*>(GetCtrl(id));
+    }
+
+    CAppSetting& settings_;
+    IStreamDetection noDetection_;
+    CPlayRequestManager playServer_;
+    CFLVDownloadManager downloads_;
+    CPlaySourceRouter router_;
+    std::unique_ptr<CWndFlashPlay> player_;
+    std::unique_ptr<CPlayControl> control_;
+    std::unique_ptr<CPlayerBridge> bridge_;
+    std::unique_ptr<CDownloadStatusWindow> downloadStatus_;
+    bool exitDone_ = false;
+    // Where the player sits in the window while it fills the screen.
+    QRect playerPlace_;
+};

@@ -1,0 +1,57 @@
+#pragma once
+// The main window's side of the player page's events: the time label, the
+// seek slider with its loaded share, the status line, the volume, the play
+// button's tooltip, "Play.Start" and the next video at "VideoPlayOver".
+#include "shell/player/fs_command.h"
+
+#include <functional>
+#include <string>
+
+class CAppSetting;
+class CPlayControl;
+class QLabel;
+namespace ui {
+class CWndSlider;
+class CWndSliderPlay;
+class FCButtonBase;
+}  // namespace ui
+
+struct PlayerControls {
+    QLabel* timeLabel = nullptr;        // 270
+    QLabel* statusLabel = nullptr;      // 239
+    ui::CWndSliderPlay* seek = nullptr; // 201
+    ui::CWndSlider* volume = nullptr;   // 220
+    ui::FCButtonBase* playButton = nullptr;  // 20000
+};
+
+class CPlayerBridge : public IPlayerEventSink {
+public:
+    CPlayerBridge(CAppSetting& settings, CPlayControl& control, PlayerControls controls);
+
+    // The page's FSCommand event.
+    void OnFsCommand(const std::string& command, const std::string& args);
+    // Back to no video: slider, loaded share and time label at 0.
+    void ResetControls();
+    // Screen capture, full screen and the web tab are window matters.
+    std::function<void()> onCapture;
+    std::function<void()> onFullScreen;
+    std::function<void()> onStartPush;
+
+    void OnVideoProcess(std::int64_t position, std::int64_t total) override;
+    void OnLoadByteProcess(std::int64_t loaded, std::int64_t total) override;
+    void OnStatus(const std::string& status) override;
+    void OnSetStatus(const std::string& text) override;
+    void OnStartCaptureScreen() override;
+    void OnFullScreen() override;
+    void OnVolume(int volume) override;
+    void OnStartPush() override;
+
+private:
+    void SetTimeLabel(const std::string& text);
+    void SetPlayTooltip(bool playing);
+
+    CAppSetting& settings_;
+    CPlayControl& control_;
+    PlayerControls controls_;
+    bool playing_ = false;
+};

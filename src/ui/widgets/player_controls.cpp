@@ -1,0 +1,126 @@
+#include "ui/widgets/player_controls.h"
+
+#include "ui/widgets/player_ctrl_factory.h"
+#include "ui/widgets/skin_paint.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+// 0x00BBGGRR colours of the skin's palette.
+constexpr std::uint32_t kTrack = 3353642;
+constexpr std::uint32_t kLoaded = 6052956;
+constexpr std::uint32_t kPlayed = 16747852;
+constexpr std::uint32_t kText = 10522762;
+
+template <typename Widget>
+QWidget* Place(Widget* widget, const QRect& rect)
+{
+    widget->setGeometry(rect);
+    widget->show();
+    return widget;
+}
+
+}  // namespace
+
+CWndSlider::CWndSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    setRange(0, 100);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QSlider::sliderReleased, this, [this] {
+        if (onRelease_)
+            onRelease_(value());
+    });
+}
+
+void CWndSlider::SetPosition(int percent)
+{
+    if (!isSliderDown())
+        setValue(std::clamp(percent, 0, 100));
+}
+
+// A click on the track jumps there at once, as the player's sliders do.
+void CWndSlider::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && width() > 0) {
+        setValue(QStyle::sliderValueFromPosition(minimum(), maximum(), event->position().toPoint().x(), width()));
+        setSliderDown(true);
+        event->accept();
+        return;
+    }
+    QSlider::mousePressEvent(event);
+}
+
+void CWndSlider::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int trackHeight = 4;
+    const QRectF track(0, (height() - trackHeight) / 2.0, width(), trackHeight);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(FCSkinColour(kTrack));
+    painter.drawRoundedRect(track, 2, 2);
+    if (loaded_ > 0) {
+        painter.setBrush(FCSkinColour(kLoaded));
+        painter.drawRoundedRect(QRectF(track.left(), track.top(), track.width() * loaded_ / 100.0, trackHeight), 2, 2);
+    }
+    const double played = track.width() * value() / 100.0;
+    painter.setBrush(FCSkinColour(kPlayed));
+    painter.drawRoundedRect(QRectF(track.left(), track.top(), played, trackHeight), 2, 2);
+    const double knob = height() * 0.7;
+    painter.drawEllipse(QPointF(std::clamp(played, knob / 2, width() - knob / 2), height() / 2.0), knob / 2, knob / 2);
+}
+
+void CWndSliderPlay::SetLoaded(int percent)
+{
+    percent = std::clamp(percent, 0, 100);
+    if (percent == loaded_)
+        return;
+    loaded_ = percent;
+    update();
+}
+
+void RegisterPlayerControls()
+{
+    CPlayerCtrlFactory& factory = CPlayerCtrlFactory::Instance();
+    factory.Register("slider_play", [](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
+        return Place(new CWndSliderPlay(parent), rect);
+    });
+    factory.Register("slider_volume", [](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
+        return Place(new CWndSlider(parent), rect);
+    });
+    const auto label = [](const QRect& rect, QWidget* parent, const QString& text) {
+        auto* widget = new QLabel(text, parent);
+        widget->setStyleSheet(QStringLiteral("color: %1;").arg(FCSkinColour(kText).name()));
+        return Place(widget, rect);
+    };
+    factory.Register("play_time", [label](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
+        return label(rect, parent, QStringLiteral("00:00 / 00:00"));
+    });
+    factory.Register("status_bar", [label](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
+        return label(rect, parent, QString());
+    });
+    // A hidden edit and a disabled button, kept only for the places the
+    // skin gives them.
+    factory.Register("tip_edit", [](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
+        auto* edit = new QLineEdit(parent);
+        edit->setGeometry(rect);
+        edit->hide();
+        return edit;
+    });
+    factory.Register("flash_placeholder", [](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
+        auto* button = new QPushButton(parent);
+        button->setEnabled(false);
+        return Place(button, rect);
+    });
+}
+
+}  // namespace ui
