@@ -25,21 +25,33 @@ protected:
     void StartQuelt()
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
-        // The skins and the player page are the build's.
-        const QString skin = QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath() + "/skin";
-        QFile::link(skin, folder.filePath("skin"));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        quelt.setProcessEnvironment(environment);
-        quelt.setProcessChannelMode(QProcess::SeparateChannels);
+        if (!QFile::exists(Program())) {
+            ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
+            // The skins and the player page are the build's.
+            const QString skin = QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath() + "/skin";
+            QFile::link(skin, folder.filePath("skin"));
+        }
+        Prepare(quelt);
         quelt.start(Program(), {kStreamUrl});
         ASSERT_TRUE(quelt.waitForStarted());
-        QByteArray output;
-        while (!output.contains("quelt: playing")) {
-            ASSERT_TRUE(quelt.waitForReadyRead(20000)) << "quelt did not add the video";
+        ASSERT_TRUE(WaitForOutput("quelt: playing")) << "quelt did not add the video";
+    }
+    static void Prepare(QProcess& process)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+    }
+    // Reads quelt's output until it holds the text.
+    bool WaitForOutput(const QByteArray& text)
+    {
+        while (!output.contains(text)) {
+            if (!quelt.waitForReadyRead(20000))
+                return false;
             output += quelt.readAllStandardOutput();
         }
+        return true;
     }
     QString Program() const { return folder.filePath("quelt"); }
     QString SettingFile() const { return folder.filePath("setting.xml"); }
@@ -56,14 +68,15 @@ protected:
 
     QTemporaryDir folder;
     QProcess quelt;
+    QByteArray output;
 };
 
 TEST_F(ProgramExitTest, TermAndInterruptSaveTheSettingsLikeClosingTheWindow)
 {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
-        QFile::remove(Program());
         QFile::remove(SettingFile());
+        output.clear();
         StartQuelt();
         SignalAndWait(signal);
         EXPECT_EQ(quelt.exitStatus(), QProcess::NormalExit);
@@ -89,6 +102,36 @@ TEST_F(ProgramExitTest, AKilledProgramHasAlreadySavedItsPlayList)
     SignalAndWait(SIGKILL);
     EXPECT_EQ(quelt.exitStatus(), QProcess::CrashExit);
     EXPECT_TRUE(SettingsHoldTheVideo());
+}
+
+TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
+{
+    StartQuelt();
+    const QString video = folder.filePath("holiday.flv");
+    QFile file(video);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("FLV\x01\x05\0\0\0\x09", 9));
+    file.close();
+
+    QProcess second;
+    Prepare(second);
+    second.start(Program(), {"\"" + video + "\""});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    // The first instance plays the file, through its play server.
+    ASSERT_TRUE(WaitForOutput("quelt: playing"));
+    const QByteArray key = video.toUtf8().toBase64();
+    EXPECT_TRUE(WaitForOutput(key)) << output.toStdString();
+
+    // A path that does not exist starts nothing new either.
+    QProcess third;
+    Prepare(third);
+    third.start(Program(), {folder.filePath("missing.flv")});
+    ASSERT_TRUE(third.waitForFinished(20000));
+    EXPECT_EQ(third.exitCode(), 0);
+    SignalAndWait(SIGTERM);
+    EXPECT_EQ(quelt.exitCode(), 0);
 }
 
 }  // namespace

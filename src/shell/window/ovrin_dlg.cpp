@@ -117,6 +117,8 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         if (trace)
             std::fprintf(stderr, "player: %s %s\n", command.c_str(), args.c_str());
         bridge_->OnFsCommand(command, args);
+        if (observer_)
+            observer_(command, args);
     });
     if (controls.volume)
         controls.volume->SetPosition(settings_.volume);

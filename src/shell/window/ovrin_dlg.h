@@ -36,11 +36,9 @@ public:
     CFLVDownloadManager& Downloads() { return downloads_; }
     // Brings the window to the front (a second start of the program).
     void ShowAndActivate();
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    // Sees every event of the player page after the window handled it
+    // (tests, tracing).
+    void SetPlayerEventObserver(platform::PlayerPageView::CommandHandler observer) { observer_ = std::move(observer); }
 
     // IPlayerSurface, for play control.
     void CallPlayer(const std::string& name, const std::string& argument) override;
@@ -50,6 +48,11 @@ protected:
     void SetTitle(const std::string& title) override;
     void ShowStatus(const std::string& text) override;
     void ClosePreview() override {}
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void RegisterPlayerWindow();
@@ -81,6 +84,7 @@ private:
     std::unique_ptr<CPlayControl> control_;
     std::unique_ptr<CPlayerBridge> bridge_;
     std::unique_ptr<CDownloadStatusWindow> downloadStatus_;
+    platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
     // Where the player sits in the window while it fills the screen.
     QRect playerPlace_;

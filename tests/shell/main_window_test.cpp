@@ -1,0 +1,173 @@
+// The main window with the real player page in QtWebEngine (offscreen):
+// videos play to their end through the play server, the next one follows,
+// the controls move, and a seek continues from the new place. One window
+// (one browser engine) serves every case.
+#include "common/app_folder.h"
+#include "platform/web/player_page_view.h"
+#include "delivery/flv_cache.h"
+#include "shell/settings/app_setting.h"
+#include "shell/window/ovrin_dlg.h"
+#include "support/event_wait.h"
+#include "test_site/test_site.h"
+#include "test_site/test_videos.h"
+#include "ui/widgets/player_controls.h"
+#include "ui/widgets/player_ctrl_factory.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::RunEventsUntil;
+
+struct Event {
+    std::string command;
+    std::string args;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        platform::PrepareWebEngineEnvironment();
+        folder = (fs::temp_directory_path() / ("quelt-window-test-" + std::to_string(::getpid()))).string() + "/";
+        fs::create_directories(folder + "temp");
+        fs::create_directories(folder + "favorite");
+        fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
+        SetAppFolderForTesting(folder);
+        ui::RegisterPlayerControls();
+        ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
+        site = std::make_unique<test_site::TestSite>();
+        ASSERT_TRUE(site->Start());
+        settings = std::make_unique<CAppSetting>();
+        window = std::make_unique<COvrinDlg>(*settings);
+        std::string error;
+        ASSERT_TRUE(window->Start("", error)) << error;
+        window->SetPlayerEventObserver([](const std::string& command, const std::string& args) {
+            events.push_back({command, args});
+        });
+    }
+    static void TearDownTestSuite()
+    {
+        window.reset();
+        settings.reset();
+        site.reset();
+        SetAppFolderForTesting("");
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(window, nullptr) << "the window did not start";
+        events.clear();
+        window->Control().StopPlaying();
+        settings->playList.PCL_DeleteAllObjects();
+    }
+
+    static InfoVideo* AddRecord(const std::string& key, const std::string& path)
+    {
+        auto* video = new InfoVideo;
+        video->a0 = "2";
+        video->a1 = key;
+        video->a2 = key;
+        video->a4 = site->Url(path);
+        settings->playList.PCL_PushObject(video);
+        return video;
+    }
+    static std::size_t Count(const std::string& command, const std::string& part)
+    {
+        std::size_t count = 0;
+        for (const Event& event : events)
+            count += event.command == command && event.args.find(part) != std::string::npos;
+        return count;
+    }
+    static bool WaitFor(const std::string& command, const std::string& part, std::size_t count = 1)
+    {
+        return RunEventsUntil([&] { return Count(command, part) >= count; }, std::chrono::seconds(60));
+    }
+    static std::string TimeLabel()
+    {
+        auto* label = dynamic_cast<QLabel*>(window->GetCtrl(270));
+        return label ? label->text().toStdString() : std::string();
+    }
+
+    inline static std::string folder;
+    inline static std::unique_ptr<test_site::TestSite> site;
+    inline static std::unique_ptr<CAppSetting> settings;
+    inline static std::unique_ptr<COvrinDlg> window;
+    inline static std::vector<Event> events;
+};
+
+TEST_F(MainWindowTest, AnMp4AndAnH264FlvPlayToTheEndOneAfterTheOther)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
+    const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 2);
+    ASSERT_FALSE(mp4.empty());
+    ASSERT_FALSE(flv.empty());
+    site->AddFileFromDisk("/first.mp4", mp4, "video/mp4");
+    site->AddFileFromDisk("/second.flv", flv, "video/x-flv");
+    AddRecord("http://videos.test/first", "/first.mp4");
+    AddRecord("http://videos.test/second", "/second.flv");
+
+    window->Control().PlayItem("http://videos.test/first");
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    // A frame of the test pattern shows while it plays.
+    ASSERT_TRUE(WaitFor("VideoProcess", "1/"));
+    const QImage shot = window->grab().toImage();
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    shot.save(QUELT_BUILD_DIR "/screenshots/main-window-playing.png");
+
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    EXPECT_GE(Count("VideoProcess", "2/2"), 1u);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start", 2)) << "the next video follows";
+    EXPECT_EQ(settings->nowPlaying->key, "http://videos.test/second");
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver", 2));
+    EXPECT_EQ(Count("OnStatus", "Play.Start"), 2u) << "the last video has no next";
+    EXPECT_GE(Count("LoadByteProcess", "/"), 1u);
+    auto* seek = dynamic_cast<ui::CWndSliderPlay*>(window->GetCtrl(201));
+    ASSERT_NE(seek, nullptr);
+    EXPECT_EQ(seek->GetLoaded(), 100);
+}
+
+TEST_F(MainWindowTest, ALocalFlvPlaysAndASeekContinuesFromThere)
+{
+    const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 6);
+    ASSERT_FALSE(flv.empty());
+    window->Control().PlayItem(flv);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    ASSERT_TRUE(WaitFor("VideoProcess", "/6"));
+    window->CallPlayer("SetVideoProcess", "75");
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    // From about 4.5 s on: no second from 1 to 3 was reported after the seek.
+    std::size_t seek = 0;
+    for (std::size_t i = 0; i < events.size(); ++i)
+        if (events[i].command == "VideoProcess" && events[i].args.starts_with("4/"))
+            seek = i;
+    ASSERT_GT(seek, 0u);
+    EXPECT_LT(Count("VideoProcess", "3/6"), 2u);
+    EXPECT_EQ(TimeLabel(), "00:06 / 00:06");
+}
+
+TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)
+{
+    AddRecord("http://videos.test/kept", "/none.flv");
+    AddRecord("http://videos.test/preview", "/none.flv")->a0 = "3";
+    window->setGeometry(40, 50, 900, 620);
+    window->close();
+    ASSERT_EQ(settings->playList.PCL_GetObjectCount(), 1u);
+    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a2, "http://videos.test/kept");
+    EXPECT_EQ(settings->posRight - settings->posLeft, 900);
+    EXPECT_EQ(settings->posBottom - settings->posTop, 620);
+}
+
+}  // namespace

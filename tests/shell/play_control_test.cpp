@@ -1,0 +1,165 @@
+// What the main player is told to play: local files and cached or
+// downloading videos through the play server, AddVideo's modes, the next
+// video, and the sizes sent at "Play.Start".
+#include "common/app_folder.h"
+#include "delivery/flv_cache.h"
+#include "delivery/flv_download_manager.h"
+#include "delivery/play_request_manager.h"
+#include "shell/player/flash_call.h"
+#include "shell/player/play_control.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct RecordingSurface : IPlayerSurface {
+    std::vector<std::string> calls;
+    std::string title;
+    std::string status;
+    void CallPlayer(const std::string& name, const std::string& argument) override
+    {
+        calls.push_back(name + "(" + argument + ")");
+    }
+    void StopPlayer() override { calls.push_back("stop"); }
+    void PlayInPlayer(const std::string& url) override { calls.push_back("play " + url); }
+    void ResetControls() override { calls.push_back("reset"); }
+    void SetTitle(const std::string& text) override { title = text; }
+    void ShowStatus(const std::string& text) override { status = text; }
+    void ClosePreview() override { calls.push_back("close preview"); }
+};
+
+class PlayControlTest : public ::testing::Test {
+protected:
+    PlayControlTest()
+    {
+        SetAppFolderForTesting(folder.path());
+        std::filesystem::create_directories(folder / "temp");
+        downloads.SetBackgroundPeriod(0);
+    }
+    ~PlayControlTest() override
+    {
+        downloads.StopAllTasks();
+        SetAppFolderForTesting("");
+    }
+    InfoVideo* AddRecord(const std::string& key, const std::string& stream)
+    {
+        auto* video = new InfoVideo;
+        video->a0 = "2";
+        video->a1 = "Title of " + key;
+        video->a2 = key;
+        video->a4 = stream;
+        settings.playList.PCL_PushObject(video);
+        return video;
+    }
+    // The play URL the player was given, decoded back to its key.
+    std::string PlayedKey() const
+    {
+        for (auto it = surface.calls.rbegin(); it != surface.calls.rend(); ++it) {
+            if (!it->starts_with("play "))
+                continue;
+            const std::string url = it->substr(5);
+            const std::string prefix = "http://127.0.0.1:" + std::to_string(server.GetPort()) + "/";
+            if (!url.starts_with(prefix))
+                return "not a play URL: " + url;
+            return url.substr(prefix.size(), url.find("-&flag&-") - prefix.size());
+        }
+        return {};
+    }
+
+    TempFolder folder;
+    CAppSetting settings;
+    CPlayRequestManager server;
+    CFLVDownloadManager downloads{settings, &server};
+    RecordingSurface surface;
+    IStreamDetection noDetection;
+    CPlayControl control{settings, downloads, server, surface, noDetection};
+};
+
+TEST_F(PlayControlTest, AVideoWithAStreamPlaysThroughThePlayServerAfterStoppingTheLastOne)
+{
+    // Port 9 refuses: the download fails quietly, which is not this test's matter.
+    AddRecord("http://videos.example/watch/1", "http://127.0.0.1:9/v.flv");
+    control.PlayItem("http://videos.example/watch/1");
+    ASSERT_GE(surface.calls.size(), 5u);
+    EXPECT_EQ(surface.calls[0], "close preview");
+    EXPECT_EQ(surface.calls[1], "stop");
+    EXPECT_EQ(surface.calls[2], "SetWebStationName(videos.example)");
+    EXPECT_EQ(surface.calls[3], "SetConnectStatus(正在连接videos.example服务器)");
+    EXPECT_EQ(surface.calls[4], "reset");
+    EXPECT_EQ(PlayedKey(), "aHR0cDovL3ZpZGVvcy5leGFtcGxlL3dhdGNoLzE=");
+    EXPECT_EQ(surface.title, "Title of http://videos.example/watch/1 - Quelt");
+    ASSERT_TRUE(settings.nowPlaying);
+    EXPECT_EQ(settings.nowPlaying->key, "http://videos.example/watch/1");
+}
+
+TEST_F(PlayControlTest, ALocalFilePlaysUnderItsNameAndAVideoWithoutStreamSaysWhy)
+{
+    const std::string file = folder / "holiday.flv";
+    WriteWholeFile(file, "FLV\x01\x05");
+    control.PlayItem(file);
+    EXPECT_EQ(surface.title, "holiday.flv - Quelt");
+    EXPECT_FALSE(PlayedKey().empty());
+    EXPECT_TRUE(std::find(surface.calls.begin(), surface.calls.end(), "SetWebStationName()") == surface.calls.end())
+        << "a local file has no site";
+
+    surface.calls.clear();
+    AddRecord("http://videos.example/watch/2", "");
+    control.PlayItem("http://videos.example/watch/2");
+    EXPECT_EQ(PlayedKey(), "") << "nothing to play before the stream is found";
+    EXPECT_FALSE(surface.status.empty());
+}
+
+TEST_F(PlayControlTest, AddVideoModesQueuePlayAndRecordHistory)
+{
+    control.AddVideo("First", "http://videos.example/a", kAddQueue);
+    EXPECT_EQ(settings.nowPlaying ? settings.nowPlaying->key : "", "http://videos.example/a")
+        << "queued into an empty play list: it plays";
+    control.AddVideo("Second", "http://videos.example/b", kAddQueue);
+    EXPECT_EQ(settings.nowPlaying->key, "http://videos.example/a") << "queued behind: it waits";
+    control.AddVideo("Preview", "http://videos.example/c", kAddPreview);
+    EXPECT_EQ(FindVideo(settings, "http://videos.example/c")->a0, "3");
+    control.AddVideo("Preview", "http://videos.example/c", kAddPlayNow);
+    EXPECT_EQ(FindVideo(settings, "http://videos.example/c")->a0, "1") << "played: no longer preview-only";
+    EXPECT_EQ(settings.nowPlaying->key, "http://videos.example/c");
+    EXPECT_EQ(settings.playList.PCL_GetObjectCount(), 3u);
+    EXPECT_EQ(settings.history.PCL_GetObjectCount(), 3u);
+}
+
+TEST_F(PlayControlTest, TheNextVideoFollowsThePlayingOneAndTheLastHasNone)
+{
+    AddRecord("k1", "http://127.0.0.1:9/1.flv");
+    AddRecord("k2", "http://127.0.0.1:9/2.flv");
+    control.PlayItem("k1");
+    EXPECT_TRUE(control.PlayNextVideo());
+    EXPECT_EQ(settings.nowPlaying->key, "k2");
+    EXPECT_FALSE(control.PlayNextVideo());
+    EXPECT_EQ(settings.nowPlaying->key, "k2");
+    control.StopPlaying();
+    EXPECT_FALSE(control.PlayNextVideo()) << "nothing plays: no next";
+}
+
+TEST_F(PlayControlTest, PlayStartSendsTheSizeAndTheDurationOfACompleteFlv)
+{
+    InfoVideo* video = AddRecord("k", "http://127.0.0.1:9/k.flv");
+    // An FLV of 3000 bytes whose last tag has the timestamp 12,345 ms.
+    const std::string lastTag = std::string("\x12\0\0\x01\0\x30\x39\0\0\0\0", 11) + "x" + std::string("\0\0\0\x0c", 4);
+    std::string flv("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13);
+    flv.resize(3000 - lastTag.size(), '\0');
+    flv += lastTag;
+    WriteWholeFile(GetCachePath(*video), flv);
+    video->a5 = "3000";
+    control.PlayItem("k");
+    surface.calls.clear();
+    control.SendSizeAndDuration();
+    EXPECT_EQ(surface.calls, (std::vector<std::string>{"SetVideoBytes(3000)", "SetVideoDuration(12)"}));
+}
+
+}  // namespace
