@@ -158,6 +158,23 @@ TEST_F(MainWindowTest, ALocalFlvPlaysAndASeekContinuesFromThere)
     EXPECT_EQ(TimeLabel(), "00:06 / 00:06");
 }
 
+TEST_F(MainWindowTest, AnOldCodecFlvIsConvertedByFfmpegAndPlaysToTheEnd)
+{
+    // Sorenson Spark with MP3: no browser decodes it.
+    const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::Flv, 2);
+    ASSERT_FALSE(flv.empty());
+    window->Control().PlayItem(flv);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    EXPECT_GE(Count("VideoProcess", "2/"), 1u);
+    window->Control().StopPlaying();
+    // The conversion ends with the video and leaves no file behind.
+    bool leftover = false;
+    for (const auto& entry : fs::directory_iterator(folder + "temp"))
+        leftover |= entry.path().filename().string().starts_with("transcoded-");
+    EXPECT_FALSE(leftover);
+}
+
 TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)
 {
     AddRecord("http://videos.test/kept", "/none.flv");

@@ -16,6 +16,7 @@ var totalBytes = 0;         // told by SetVideoBytes
 var lastProcess = '';
 var lastLoaded = '';
 var started = false;
+var playGeneration = 0;     // a newer PlayVideo or StopVideo makes older replies void
 
 function fsCommand(command, args) {
   if (bridge) bridge.fsCommand(command, String(args));
@@ -32,6 +33,7 @@ new QWebChannel(qt.webChannelTransport, function (channel) {
 function showStatus(text) { statusLine.textContent = text; }
 
 function stop() {
+  ++playGeneration;
   if (flvPlayer) {
     flvPlayer.pause();
     flvPlayer.unload();
@@ -48,25 +50,91 @@ function stop() {
   showStatus('');
 }
 
-// The play server names the type; an FLV goes through mpegts.js (with
-// range seeking), anything else to the video element itself.
+// Reads the start of an FLV and names its codecs: the first video tag's
+// codec id (7 is H.264) and the first audio tag's format (2 MP3, 10 AAC);
+// -1 for a track the file does not have.
+function probeFlvCodecs(url) {
+  var wanted = 256 * 1024, bytes = new Uint8Array(0);
+  function parse() {
+    var codecs = { video: -1, audio: -1 };
+    if (bytes.length < 13) return codecs;
+    var hasAudio = (bytes[4] & 4) !== 0, hasVideo = (bytes[4] & 1) !== 0;
+    var at = ((bytes[5] << 24) | (bytes[6] << 16) | (bytes[7] << 8) | bytes[8]) + 4;
+    while (at + 12 <= bytes.length && ((hasVideo && codecs.video < 0) || (hasAudio && codecs.audio < 0))) {
+      var type = bytes[at] & 0x1f, size = (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+      if (type === 9 && codecs.video < 0) codecs.video = bytes[at + 11] & 0x0f;
+      if (type === 8 && codecs.audio < 0) codecs.audio = bytes[at + 11] >> 4;
+      at += 11 + size + 4;
+    }
+    codecs.done = !(hasVideo && codecs.video < 0) && !(hasAudio && codecs.audio < 0);
+    return codecs;
+  }
+  return fetch(url, { headers: { Range: 'bytes=0-' + (wanted - 1) } }).then(function (answer) {
+    var reader = answer.body.getReader();
+    function pump() {
+      return reader.read().then(function (step) {
+        if (!step.done) {
+          var joined = new Uint8Array(bytes.length + step.value.length);
+          joined.set(bytes);
+          joined.set(step.value, bytes.length);
+          bytes = joined;
+        }
+        var codecs = parse();
+        if (step.done || codecs.done || bytes.length >= wanted) {
+          reader.cancel();
+          return codecs;
+        }
+        return pump();
+      });
+    }
+    return pump();
+  });
+}
+
+function playFlv(url) {
+  flvPlayer = mpegts.createPlayer({ type: 'flv', isLive: false, url: url },
+                                  { enableWorker: false, seekType: 'range', lazyLoad: false });
+  flvPlayer.on(mpegts.Events.ERROR, function (type, detail) { showStatus(type + ': ' + detail); });
+  flvPlayer.attachMediaElement(video);
+  flvPlayer.load();
+  startPlaying();
+}
+
+function startPlaying() {
+  var attempt = video.play();
+  if (attempt && attempt.catch) attempt.catch(function () {});
+}
+
+// The play server names the type. An FLV with H.264 (and AAC or MP3) goes
+// through mpegts.js with range seeking; an older FLV is converted by the
+// program, which hands back the address of an H.264 stream; anything else
+// goes to the video element itself.
 function play(url) {
   stop();
+  var generation = ++playGeneration;
   showStatus(texts.connect);
   fetch(url, { method: 'HEAD' }).then(function (answer) {
     return (answer.headers.get('Content-Type') || '').indexOf('flv') >= 0;
   }, function () { return /\.flv($|\?)/i.test(url); }).then(function (isFlv) {
-    if (isFlv && window.mpegts && mpegts.isSupported()) {
-      flvPlayer = mpegts.createPlayer({ type: 'flv', isLive: false, url: url },
-                                      { enableWorker: false, seekType: 'range', lazyLoad: false });
-      flvPlayer.on(mpegts.Events.ERROR, function (type, detail) { showStatus(type + ': ' + detail); });
-      flvPlayer.attachMediaElement(video);
-      flvPlayer.load();
-    } else {
+    if (generation !== playGeneration) return;
+    if (!isFlv || !window.mpegts || !mpegts.isSupported()) {
       video.src = url;
+      startPlaying();
+      return;
     }
-    var attempt = video.play();
-    if (attempt && attempt.catch) attempt.catch(function () {});
+    probeFlvCodecs(url).then(function (codecs) {
+      if (generation !== playGeneration) return;
+      var decodable = (codecs.video < 0 || codecs.video === 7) && (codecs.audio < 0 || codecs.audio === 2 || codecs.audio === 10);
+      if (decodable || !bridge) {
+        playFlv(url);
+        return;
+      }
+      bridge.transcode(url, function (converted) {
+        if (generation !== playGeneration) return;
+        if (converted) playFlv(converted);
+        else showStatus('无法播放此视频：需要 ffmpeg 转换');
+      });
+    }, function () { if (generation === playGeneration) playFlv(url); });
   });
 }
 

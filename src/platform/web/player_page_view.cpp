@@ -25,11 +25,16 @@ class PageBridge : public QObject {
 public:
     std::function<void(const QString&, const QString&)> onCommand;
     std::function<void()> onReady;
+    std::function<std::string(const std::string&)> onTranscode;
 
     Q_INVOKABLE void fsCommand(const QString& command, const QString& args)
     {
         if (onCommand)
             onCommand(command, args);
+    }
+    Q_INVOKABLE QString transcode(const QString& url)
+    {
+        return onTranscode ? QString::fromStdString(onTranscode(url.toStdString())) : QString();
     }
     Q_INVOKABLE void pageReady()
     {
@@ -157,6 +162,11 @@ void PlayerPageView::SetReadyHandler(std::function<void()> handler)
 void PlayerPageView::SetCommandHandler(CommandHandler handler)
 {
     impl_->commandHandler = std::move(handler);
+}
+
+void PlayerPageView::SetTranscodeHandler(std::function<std::string(const std::string&)> handler)
+{
+    impl_->bridge.onTranscode = std::move(handler);
 }
 
 void PlayerPageView::CallFunction(const std::string& request, ResultHandler done)

@@ -28,6 +28,10 @@ public:
     bool IsReady() const;
     void SetReadyHandler(std::function<void()> handler);
     void SetCommandHandler(CommandHandler handler);
+    // The page asks for a stream it can play in place of a URL whose codecs
+    // it cannot decode; the handler answers with that stream's URL, or
+    // empty when there is none.
+    void SetTranscodeHandler(std::function<std::string(const std::string& url)> handler);
     // Runs the page's CallFunction with the request; its answer (empty when
     // the call failed) reaches done later.
     void CallFunction(const std::string& request, ResultHandler done = {});

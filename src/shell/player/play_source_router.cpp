@@ -11,6 +11,12 @@ CPlaySourceRouter::CPlaySourceRouter(const CAppSetting& settings, IPlayRequestSe
 void CPlaySourceRouter::ServeRequest(CPlayRequest& request)
 {
     const std::string& key = request.GetKey();
+    for (IOwnStream* stream : ownStreams_) {
+        if (stream->ServesKey(key)) {
+            stream->ServeRequest(request);
+            return;
+        }
+    }
     const bool shown = (settings_.nowPlaying && settings_.nowPlaying->key == key)
                        || (settings_.nowPreviewing && settings_.nowPreviewing->key == key);
     const std::int64_t size = shown && key.starts_with('/') ? GetFileSize64(key) : -1;

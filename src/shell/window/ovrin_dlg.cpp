@@ -57,8 +57,9 @@ private:
 };
 
 COvrinDlg::COvrinDlg(CAppSetting& settings)
-    : settings_(settings), downloads_(settings, &playServer_), router_(settings, downloads_)
+    : settings_(settings), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
 {
+    router_.AddOwnStream(&transcoder_);
     playServer_.SetRequestServer(&router_);
     playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterPlayerWindow();
@@ -120,6 +121,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         if (observer_)
             observer_(command, args);
     });
+    player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
     if (controls.volume)
         controls.volume->SetPosition(settings_.volume);
     bridge_->ResetControls();
@@ -174,12 +176,14 @@ void COvrinDlg::CallPlayer(const std::string& name, const std::string& argument)
 
 void COvrinDlg::StopPlayer()
 {
+    transcoder_.Stop();
     if (player_)
         player_->StopVideo();
 }
 
 void COvrinDlg::PlayInPlayer(const std::string& url)
 {
+    transcoder_.Stop();
     if (!player_)
         return;
     // Any player can open the same address: handy when the page cannot

@@ -9,6 +9,7 @@
 #include "shell/player/play_control.h"
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
+#include "shell/window/flv_transcoder.h"
 #include "shell/window/player_bridge.h"
 #include "shell/window/wnd_flash_play.h"
 #include "ui/widgets/panel_window.h"
@@ -80,6 +81,7 @@ private:
     CPlayRequestManager playServer_;
     CFLVDownloadManager downloads_;
     CPlaySourceRouter router_;
+    CFlvTranscoder transcoder_;
     std::unique_ptr<CWndFlashPlay> player_;
     std::unique_ptr<CPlayControl> control_;
     std::unique_ptr<CPlayerBridge> bridge_;

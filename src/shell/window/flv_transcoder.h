@@ -1,0 +1,43 @@
+#pragma once
+// FLVs whose codecs the player page cannot decode (Sorenson Spark, On2 VP6,
+// Nellymoser audio) are played through ffmpeg: it reads the video's own
+// play URL and writes an FLV with H.264 and AAC, which the play server
+// streams to the page under a key of its own while it grows. One
+// conversion at a time, started for such a video and ended with it.
+#include "shell/player/play_source_router.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CPlayRequestManager;
+class QProcess;
+
+class CFlvTranscoder : public IOwnStream {
+public:
+    explicit CFlvTranscoder(CPlayRequestManager& server);
+    ~CFlvTranscoder() override;
+
+    // Starts converting the source; the play URL of the result, or empty
+    // when ffmpeg cannot be started.
+    std::string Start(const std::string& sourceUrl);
+    // Ends the conversion and removes its file.
+    void Stop();
+    bool IsRunning() const;
+
+    bool ServesKey(const std::string& key) const override;
+    void ServeRequest(CPlayRequest& request) override;
+
+    // ffmpeg's arguments for a source URL (an argument vector: no shell).
+    static std::vector<std::string> Arguments(const std::string& sourceUrl);
+
+private:
+    void OnOutput();
+    void OnFinished();
+
+    CPlayRequestManager& server_;
+    std::unique_ptr<QProcess> process_;
+    std::string key_;
+    std::string path_;
+    bool complete_ = false;
+};
