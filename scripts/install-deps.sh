@@ -9,7 +9,7 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev qt6-declarative-dev
   libcurl4-openssl-dev libpugixml-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev
-  ffmpeg fonts-noto-cjk curl
+  ffmpeg fonts-noto-cjk curl xvfb xauth
 )
 # Benchmarks compare against these peers; only `--bench` installs them.
 if [[ "${1:-}" == "--bench" ]]; then

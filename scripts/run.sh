@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Builds Quelt and starts it. With no argument it also starts the embedded
 # demo service on 127.0.0.1:20080 and plays its demo video; otherwise the
-# argument (a stream URL) goes to the program.
+# argument (a video file or a stream URL) goes to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j"$(nproc)"
 
+run=(build/app/quelt)
 if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-  echo "No display found: the window runs offscreen; the play URL printed below still works."
-  export QT_QPA_PLATFORM=offscreen
+  if command -v xvfb-run >/dev/null; then
+    echo "No display found: the window runs on a virtual display (xvfb-run); the play URLs printed below work in any player."
+    run=(xvfb-run -a -s "-screen 0 1280x800x24" build/app/quelt)
+  else
+    echo "No display found: the window runs offscreen; the play URLs printed below work in any player."
+    export QT_QPA_PLATFORM=offscreen
+  fi
 fi
 
 args=("$@")
@@ -24,4 +30,4 @@ if [[ ${#args[@]} -eq 0 ]]; then
   done
   args=(http://127.0.0.1:20080/videos/demo.flv)
 fi
-build/app/quelt "${args[@]}"
+"${run[@]}" "${args[@]}"
