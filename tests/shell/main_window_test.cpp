@@ -175,6 +175,44 @@ TEST_F(MainWindowTest, AnOldCodecFlvIsConvertedByFfmpegAndPlaysToTheEnd)
     EXPECT_FALSE(leftover);
 }
 
+// Saves a picture of the widget under build/screenshots.
+void SaveScreenshot(QWidget* widget, const QString& name)
+{
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    widget->grab().toImage().save(QUELT_BUILD_DIR "/screenshots/" + name);
+}
+
+TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 4);
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("VideoProcess", "1/"));
+    QWidget* player = window->Player()->Widget();
+    const QRect mainPlace = window->geometry();
+    const QRect playerPlace = player->geometry();
+
+    window->DeliverCommand(20008);
+    EXPECT_EQ(window->size(), QSize(325, 285));
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_EQ(player->geometry(), QRect(0, 32, 325, 213)) << "in the mini skin's player area";
+    EXPECT_NE(window->GetCtrl(20050), nullptr);
+    ASSERT_TRUE(WaitFor("VideoProcess", "2/"));
+    SaveScreenshot(window.get(), "mini-mode.png");
+    window->DeliverCommand(20050);
+    EXPECT_EQ(window->geometry(), mainPlace);
+    EXPECT_EQ(player->geometry(), playerPlace);
+    EXPECT_NE(window->GetCtrl(201), nullptr) << "the main skin's controls are back";
+
+    window->DeliverCommand(20006);
+    EXPECT_TRUE(player->isWindow());
+    EXPECT_TRUE(player->isFullScreen());
+    ASSERT_TRUE(WaitFor("VideoProcess", "3/"));
+    SaveScreenshot(player, "full-screen.png");
+    window->DeliverCommand(20006);
+    EXPECT_FALSE(player->isWindow());
+    EXPECT_EQ(player->geometry(), playerPlace);
+}
+
 TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)
 {
     AddRecord("http://videos.test/kept", "/none.flv");

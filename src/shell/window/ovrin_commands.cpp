@@ -12,13 +12,15 @@
 #include "ui/widgets/button.h"
 
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QShortcut>
 #include <QToolTip>
 #include <QUrl>
 
@@ -71,24 +73,24 @@ void COvrinDlg::OnCommand(int id)
             CallPlayer("SetWideScreenMode", wide->GetCheck() ? "true" : "false");
         }
         break;
+    case 20008: EnterMiniMode(); break;
+    case 20050: LeaveMiniMode(); break;
     case 20021:
-    case 20051: {
-        const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        show();
-        for (const int button : {20021, 20051})
-            if (auto* check = Ctrl<ui::FCButtonBase>(button))
-                check->SetCheck(onTop);
-        break;
-    }
+    case 20051: ToggleOnTop(); break;
     case 20030: OpenFile(); break;
     case 20100: close(); break;
     case 20102: isMaximized() ? showNormal() : showMaximized(); break;
     case 20103:
         if (QWidget* button = GetCtrl(20103))
-            ShowMainMenu(button->mapToGlobal(QPoint(0, button->height())));
+            menus_->ShowMainMenu(button->mapToGlobal(QPoint(0, button->height())));
         break;
-    case 20105: showMinimized(); break;
+    case 20105:
+        // Into the tray where there is one; else just minimised.
+        if (menus_->HasTrayIcon())
+            hide();
+        else
+            showMinimized();
+        break;
     case 20150: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.homeUrl))); break;
     case 20151: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.feedbackUrl))); break;
     case 20152:
@@ -175,15 +177,22 @@ void COvrinDlg::ClearPlayList()
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&none));
 }
 
-// A file the user opens must look like a video; anything else is refused
-// before the player is touched.
 void COvrinDlg::OpenFile()
 {
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
                                                       QStringLiteral("Flash Video (*.flv);;MP4 (*.mp4);;* (*)"));
-    if (path.isEmpty())
+    if (!path.isEmpty())
+        PlayUserFile(path);
+}
+
+// A file the user opens or drops must look like a video; anything else is
+// refused before the player is touched.
+void COvrinDlg::PlayUserFile(const QString& path)
+{
+    const std::string key = QFileInfo(path).absoluteFilePath().toStdString();
+    if (settings_.nowPlaying && settings_.nowPlaying->key == key)
         return;
-    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ifstream in(key, std::ios::binary);
     if (!in) {
         QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), QString::fromLocal8Bit(std::strerror(errno)));
         return;
@@ -194,49 +203,22 @@ void COvrinDlg::OpenFile()
         QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), Text(IDS_NOT_A_VIDEO));
         return;
     }
-    control_->PlayItem(QFileInfo(path).absoluteFilePath().toStdString());
+    control_->PlayItem(key);
     SelectMainTab(20200);
 }
 
-void COvrinDlg::ShowMainMenu(const QPoint& where)
+void COvrinDlg::dragEnterEvent(QDragEnterEvent* event)
 {
-    QMenu menu(this);
-    const std::pair<int, const char*> entries[] = {
-        {20030, "播放视频文件(&O)..."}, {20031, "播放视频网页(&U)..."}, {20033, "界面颜色(&C)..."},
-        {20020, "设置(&S)..."}, {0, nullptr}, {20150, "访问Quelt网站"}, {20151, "意见与反馈"},
-        {20152, "关于(&A)..."}, {0, nullptr}, {20100, "退出(&X)"},
-    };
-    for (const auto& [id, text] : entries) {
-        if (!text) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction* action = menu.addAction(QString::fromUtf8(text));
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    }
-    menu.exec(where);
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
 }
 
-// The player alone fills the screen; Esc (or the same keys) brings it back.
-void COvrinDlg::ToggleFullScreen()
+// The first dropped file plays.
+void COvrinDlg::dropEvent(QDropEvent* event)
 {
-    if (!player_)
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
         return;
-    QWidget* view = player_->Widget();
-    if (view->isWindow()) {
-        view->setParent(this);
-        view->setGeometry(playerPlace_);
-        view->show();
-        CallPlayer("SetStyle", "2");
-        return;
-    }
-    playerPlace_ = view->geometry();
-    view->setParent(nullptr);
-    view->showFullScreen();
-    CallPlayer("SetStyle", "3");
-    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), view);
-    connect(leave, &QShortcut::activated, this, [this, leave] {
-        leave->deleteLater();
-        ToggleFullScreen();
-    });
+    event->acceptProposedAction();
+    PlayUserFile(urls.front().toLocalFile());
 }

@@ -122,6 +122,15 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
             observer_(command, args);
     });
     player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
+    menus_ = std::make_unique<CTrayAndMenus>(this, [this](int id) { OnCommand(id); }, [this] { ShowAndActivate(); });
+    // Menu 153 on the player; files dropped on it go to the window.
+    QWidget* view = player_->Widget();
+    view->setAcceptDrops(false);
+    setAcceptDrops(true);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+        menus_->ShowPlayerMenu(view->mapToGlobal(at));
+    });
     if (controls.volume)
         controls.volume->SetPosition(settings_.volume);
     bridge_->ResetControls();

@@ -11,6 +11,7 @@
 #include "shell/player/player_surface.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/player_bridge.h"
+#include "shell/window/tray_menus.h"
 #include "shell/window/wnd_flash_play.h"
 #include "ui/widgets/panel_window.h"
 
@@ -54,6 +55,9 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void RegisterPlayerWindow();
@@ -66,8 +70,14 @@ private:
     void SelectMainTab(int id);
     void ClearPlayList();
     void OpenFile();
-    void ShowMainMenu(const QPoint& where);
+    // Plays a file the user opened or dropped, after the signature test.
+    void PlayUserFile(const QString& path);
+    // ovrin_modes.cpp
     void ToggleFullScreen();
+    void EnterMiniMode();
+    void LeaveMiniMode();
+    void PlaceMiniPlayer();
+    void ToggleOnTop();
     void RunExitSequence();
     // A child window of the skin by its control id, as the type it has.
     template <typename T>
@@ -86,8 +96,13 @@ private:
     std::unique_ptr<CPlayControl> control_;
     std::unique_ptr<CPlayerBridge> bridge_;
     std::unique_ptr<CDownloadStatusWindow> downloadStatus_;
+    std::unique_ptr<CTrayAndMenus> menus_;
     platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
     // Where the player sits in the window while it fills the screen.
     QRect playerPlace_;
+    // The main skin and the window's place while mini mode shows.
+    std::unique_ptr<SkinState> mainSkin_;
+    QRect mainPlace_;
+    bool IsMiniMode() const { return mainSkin_ != nullptr; }
 };

@@ -1,0 +1,95 @@
+// The main window's modes: mini mode (the mini skin around the same
+// player), the player alone on the whole screen, and always on top.
+#include "shell/window/ovrin_dlg.h"
+
+#include "common/app_folder.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/skin_paint.h"
+
+#include <QResizeEvent>
+#include <QShortcut>
+
+namespace {
+constexpr int kPlayerArea = 600;  // the mini skin's panel for the player
+}
+
+void COvrinDlg::EnterMiniMode()
+{
+    if (mainSkin_ || !player_)
+        return;
+    if (isMinimized() || isMaximized())
+        showNormal();
+    mainPlace_ = geometry();
+    mainSkin_ = DetachSkin();
+    if (!LoadSkin(GetAppFolder() + "skin/mini/skin.xml")) {
+        AttachSkin(std::move(mainSkin_));
+        return;
+    }
+    resize(325, 285);
+    player_->Widget()->show();
+    PlaceMiniPlayer();
+    CallPlayer("SetStyle", "3");
+    if (auto* pin = Ctrl<ui::FCButtonBase>(20051))
+        pin->SetCheck(windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+void COvrinDlg::LeaveMiniMode()
+{
+    if (!mainSkin_)
+        return;
+    AttachSkin(std::move(mainSkin_));
+    const auto minimum = GetTopItem().GetMinSize();
+    setMinimumSize(std::max(0, minimum.cx), std::max(0, minimum.cy));
+    setGeometry(mainPlace_);
+    CallPlayer("SetStyle", "2");
+}
+
+void COvrinDlg::PlaceMiniPlayer()
+{
+    if (!mainSkin_ || !player_)
+        return;
+    if (ui::FCPanelItemBase* area = GetTopItem().FindByCommandId(kPlayerArea)) {
+        player_->Widget()->setGeometry(ui::FCToQRect(area->GetAbsoluteRect()));
+        player_->Widget()->raise();
+    }
+}
+
+void COvrinDlg::resizeEvent(QResizeEvent* event)
+{
+    FCPanelWindow::resizeEvent(event);
+    PlaceMiniPlayer();
+}
+
+void COvrinDlg::ToggleOnTop()
+{
+    const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    show();
+    for (const int button : {20021, 20051})
+        if (auto* check = Ctrl<ui::FCButtonBase>(button))
+            check->SetCheck(onTop);
+}
+
+// The player alone fills the screen; Esc (or the same keys) brings it back.
+void COvrinDlg::ToggleFullScreen()
+{
+    if (!player_)
+        return;
+    QWidget* view = player_->Widget();
+    if (view->isWindow()) {
+        view->setParent(this);
+        view->setGeometry(playerPlace_);
+        view->show();
+        CallPlayer("SetStyle", "2");
+        return;
+    }
+    playerPlace_ = view->geometry();
+    view->setParent(nullptr);
+    view->showFullScreen();
+    CallPlayer("SetStyle", "3");
+    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), view);
+    connect(leave, &QShortcut::activated, this, [this, leave] {
+        leave->deleteLater();
+        ToggleFullScreen();
+    });
+}

@@ -1,0 +1,78 @@
+#include "shell/window/tray_menus.h"
+
+#include "common/app_folder.h"
+
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <utility>
+
+namespace {
+
+struct MenuEntry {
+    int command;        // 0: a separator
+    const char* text;
+};
+
+constexpr MenuEntry kMainMenu[] = {
+    {20030, "播放视频文件(&O)..."}, {20031, "播放视频网页(&U)..."}, {20033, "界面颜色(&C)..."},
+    {20020, "设置(&S)..."},         {0, nullptr},                   {20150, "访问Quelt网站"},
+    {20151, "意见与反馈"},          {20152, "关于(&A)..."},         {0, nullptr},
+    {20100, "退出(&X)"},
+};
+constexpr MenuEntry kPlayerMenu[] = {{20003, "截图(&C)..."}, {20006, "全屏播放(&F)"}};
+
+template <std::size_t N>
+void Fill(QMenu& menu, const MenuEntry (&entries)[N], const CTrayAndMenus::CommandSink& command)
+{
+    for (const MenuEntry& entry : entries) {
+        if (!entry.text) {
+            menu.addSeparator();
+            continue;
+        }
+        const int id = entry.command;
+        QObject::connect(menu.addAction(QString::fromUtf8(entry.text)), &QAction::triggered, &menu,
+                         [command, id] { command(id); });
+    }
+}
+
+}  // namespace
+
+CTrayAndMenus::CTrayAndMenus(QWidget* window, CommandSink command, std::function<void()> restore)
+    : window_(window), command_(std::move(command))
+{
+    tray_ = std::make_unique<QSystemTrayIcon>(QIcon(QString::fromStdString(GetAppFolder() + "skin/images/logo.png")));
+    tray_->setToolTip(window->windowTitle().left(128));
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, window,
+                     [this, restore = std::move(restore)](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger)
+                             restore();
+                         else if (reason == QSystemTrayIcon::Context)
+                             ShowMainMenu(QCursor::pos());
+                     });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        tray_->show();
+}
+
+CTrayAndMenus::~CTrayAndMenus() = default;
+
+bool CTrayAndMenus::HasTrayIcon() const
+{
+    return tray_->isVisible();
+}
+
+void CTrayAndMenus::ShowMainMenu(const QPoint& where)
+{
+    QMenu menu(window_);
+    Fill(menu, kMainMenu, command_);
+    menu.exec(where);
+}
+
+void CTrayAndMenus::ShowPlayerMenu(const QPoint& where)
+{
+    QMenu menu(window_);
+    Fill(menu, kPlayerMenu, command_);
+    menu.exec(where);
+}

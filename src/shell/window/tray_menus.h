@@ -1,0 +1,30 @@
+#pragma once
+// The main window's tray icon and its pop-up menus: menu 150 (the menu
+// button and the tray icon's right click) and menu 153 (a right click on
+// the player while the player tab shows). A chosen entry comes back as its
+// command id.
+#include <functional>
+#include <memory>
+
+class QPoint;
+class QSystemTrayIcon;
+class QWidget;
+
+class CTrayAndMenus {
+public:
+    using CommandSink = std::function<void(int commandId)>;
+
+    // The tray icon shows at once where the desktop has a tray; a left
+    // click on it calls restore.
+    CTrayAndMenus(QWidget* window, CommandSink command, std::function<void()> restore);
+    ~CTrayAndMenus();
+
+    void ShowMainMenu(const QPoint& where);
+    void ShowPlayerMenu(const QPoint& where);
+    bool HasTrayIcon() const;
+
+private:
+    QWidget* window_;
+    CommandSink command_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+};
