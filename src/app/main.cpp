@@ -124,6 +124,13 @@ int main(int argc, char** argv)
     }
     if (!request.streamUrl.empty())
         PlayStream(settings, dialog.Control(), request.streamUrl);
+    // For the start-up benchmark: say when the player page is ready, and end.
+    if (qEnvironmentVariableIsSet("QUELT_EXIT_WHEN_READY"))
+        dialog.Player()->Page().SetReadyHandler([] {
+            std::printf("quelt: ready\n");
+            std::fflush(stdout);
+            QApplication::quit();
+        });
 
     const int result = app.exec();
     settings.Save(GetSettingFilePath());

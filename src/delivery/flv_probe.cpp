@@ -56,3 +56,36 @@ std::string SniffVideoType(const char* block, std::size_t length)
         return "video/mp4";
     return {};
 }
+
+VideoStartKind DescribeVideoStart(const std::string& path)
+{
+    constexpr std::size_t kWanted = 256 * 1024;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(kWanted, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(kWanted));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string type = SniffVideoType(bytes.data(), bytes.size());
+    if (type == "video/mp4")
+        return VideoStartKind::Mp4;
+    if (type != "video/x-flv" || bytes.size() < 13)
+        return VideoStartKind::Unknown;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const bool hasAudio = (b[4] & 4) != 0;
+    const bool hasVideo = (b[4] & 1) != 0;
+    int video = -1;
+    int audio = -1;
+    std::size_t at = ((std::size_t{b[5]} << 24) | (std::size_t{b[6]} << 16) | (std::size_t{b[7]} << 8) | b[8]) + 4;
+    while (at + 12 <= bytes.size() && ((hasVideo && video < 0) || (hasAudio && audio < 0))) {
+        const int tagType = b[at] & 0x1f;
+        const std::size_t size = (std::size_t{b[at + 1]} << 16) | (std::size_t{b[at + 2]} << 8) | b[at + 3];
+        if (tagType == 9 && video < 0)
+            video = b[at + 11] & 0x0f;
+        if (tagType == 8 && audio < 0)
+            audio = b[at + 11] >> 4;
+        at += 11 + size + 4;
+    }
+    if ((hasVideo && video < 0) || (hasAudio && audio < 0))
+        return VideoStartKind::Unknown;
+    const bool decodable = (video < 0 || video == 7) && (audio < 0 || audio == 2 || audio == 10);
+    return decodable ? VideoStartKind::FlvH264 : VideoStartKind::FlvOther;
+}

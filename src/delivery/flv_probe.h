@@ -14,3 +14,9 @@ int GetFlvDuration(const std::string& path);
 // bytes: "video/x-flv" for an FLV header, "video/mp4" for a file whose first
 // box is "ftyp"; empty when the bytes say neither (or are too few to tell).
 std::string SniffVideoType(const char* block, std::size_t length);
+
+// What a player needs to know of a video file before it asks for it: its
+// container and, for an FLV, whether its codecs are the ones browsers
+// decode (H.264 video; AAC or MP3 audio). Read from the file's first 256 KiB.
+enum class VideoStartKind { Unknown, Mp4, FlvH264, FlvOther };
+VideoStartKind DescribeVideoStart(const std::string& path);

@@ -50,13 +50,14 @@ function stop() {
   showStatus('');
 }
 
-// Reads the start of an FLV and names its codecs: the first video tag's
-// codec id (7 is H.264) and the first audio tag's format (2 MP3, 10 AAC);
-// -1 for a track the file does not have.
-function probeFlvCodecs(url) {
+// One request tells the type (the play server names it) and, for an FLV,
+// the codecs: the first video tag's codec id (7 is H.264) and the first
+// audio tag's format (2 MP3, 10 AAC), -1 for a track the file lacks.
+// Resolves to { flv, video, audio }.
+function probe(url) {
   var wanted = 256 * 1024, bytes = new Uint8Array(0);
   function parse() {
-    var codecs = { video: -1, audio: -1 };
+    var codecs = { flv: true, video: -1, audio: -1, done: false };
     if (bytes.length < 13) return codecs;
     var hasAudio = (bytes[4] & 4) !== 0, hasVideo = (bytes[4] & 1) !== 0;
     var at = ((bytes[5] << 24) | (bytes[6] << 16) | (bytes[7] << 8) | bytes[8]) + 4;
@@ -71,6 +72,10 @@ function probeFlvCodecs(url) {
   }
   return fetch(url, { headers: { Range: 'bytes=0-' + (wanted - 1) } }).then(function (answer) {
     var reader = answer.body.getReader();
+    if ((answer.headers.get('Content-Type') || '').indexOf('flv') < 0) {
+      reader.cancel();
+      return { flv: false };
+    }
     function pump() {
       return reader.read().then(function (step) {
         if (!step.done) {
@@ -109,32 +114,41 @@ function startPlaying() {
 // through mpegts.js with range seeking; an older FLV is converted by the
 // program, which hands back the address of an H.264 stream; anything else
 // goes to the video element itself.
+// The program names what a file it has whole holds in the address's
+// fragment ("#type=mp4", "flv-h264", "flv-other"); otherwise the page looks.
+function knownKind(url) {
+  var match = /#type=([a-z0-9-]+)$/.exec(url);
+  if (!match) return null;
+  return { flv: match[1] !== 'mp4', video: match[1] === 'flv-other' ? 2 : 7, audio: -1 };
+}
+
 function play(url) {
   stop();
   var generation = ++playGeneration;
   showStatus(texts.connect);
-  fetch(url, { method: 'HEAD' }).then(function (answer) {
-    return (answer.headers.get('Content-Type') || '').indexOf('flv') >= 0;
-  }, function () { return /\.flv($|\?)/i.test(url); }).then(function (isFlv) {
+  var known = knownKind(url);
+  url = url.replace(/#.*$/, '');
+  (known ? Promise.resolve(known) : probe(url)).then(function (found) {
     if (generation !== playGeneration) return;
-    if (!isFlv || !window.mpegts || !mpegts.isSupported()) {
+    if (!found.flv || !window.mpegts || !mpegts.isSupported()) {
       video.src = url;
       startPlaying();
       return;
     }
-    probeFlvCodecs(url).then(function (codecs) {
+    var decodable = (found.video < 0 || found.video === 7) && (found.audio < 0 || found.audio === 2 || found.audio === 10);
+    if (decodable || !bridge) {
+      playFlv(url);
+      return;
+    }
+    bridge.transcode(url, function (converted) {
       if (generation !== playGeneration) return;
-      var decodable = (codecs.video < 0 || codecs.video === 7) && (codecs.audio < 0 || codecs.audio === 2 || codecs.audio === 10);
-      if (decodable || !bridge) {
-        playFlv(url);
-        return;
-      }
-      bridge.transcode(url, function (converted) {
-        if (generation !== playGeneration) return;
-        if (converted) playFlv(converted);
-        else showStatus('无法播放此视频：需要 ffmpeg 转换');
-      });
-    }, function () { if (generation === playGeneration) playFlv(url); });
+      if (converted) playFlv(converted);
+      else showStatus('无法播放此视频：需要 ffmpeg 转换');
+    });
+  }, function () {
+    if (generation !== playGeneration) return;
+    video.src = url;
+    startPlaying();
   });
 }
 

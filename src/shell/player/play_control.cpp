@@ -28,6 +28,19 @@ std::string FormatWithSite(int id, const std::string& site)
     return text;
 }
 
+// "#type=mp4", "#type=flv-h264", "#type=flv-other", or nothing when the
+// start of the file does not tell.
+std::string KindFragment(const std::string& path)
+{
+    switch (DescribeVideoStart(path)) {
+    case VideoStartKind::Mp4: return "#type=mp4";
+    case VideoStartKind::FlvH264: return "#type=flv-h264";
+    case VideoStartKind::FlvOther: return "#type=flv-other";
+    case VideoStartKind::Unknown: break;
+    }
+    return {};
+}
+
 }  // namespace
 
 CPlayControl::CPlayControl(CAppSetting& settings, CFLVDownloadManager& downloads, CPlayRequestManager& playServer,
@@ -87,9 +100,10 @@ void CPlayControl::PlayItem(const std::string& key)
 
     // Every source reaches the page through the play server: a local file
     // and a complete cache are served from disk, anything else as it
-    // downloads.
+    // downloads. For a file that is there, the address's fragment tells the
+    // page what it holds, which spares the page a look of its own.
     if (local || (video && IsComplete(*video))) {
-        surface_.PlayInPlayer(playServer_.BuildPlayUrl(key));
+        surface_.PlayInPlayer(playServer_.BuildPlayUrl(key) + KindFragment(local ? key : GetCachePath(*video)));
         return;
     }
     if (!video)

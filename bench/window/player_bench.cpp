@@ -1,0 +1,280 @@
+// Benchmarks of the main window.
+//   player_bench first-picture   PlayItem to "Play.Start" for a complete
+//       cached MP4 and H.264 FLV (median of 10), against a bare QtWebEngine
+//       page that plays the same file from the same loopback site.
+//   player_bench bare-window     a minimal QtWebEngine window: prints
+//       "ready" once its page has loaded, and ends (the start-up peer).
+//   player_bench rss <minutes>   plays an FLV of that length and prints the
+//       memory of the program and its browser processes at the start and
+//       at the end.
+#include "common/app_folder.h"
+#include "delivery/flv_cache.h"
+#include "platform/web/player_page_view.h"
+#include "shell/settings/app_setting.h"
+#include "shell/window/ovrin_dlg.h"
+#include "test_site/test_site.h"
+#include "test_site/test_videos.h"
+#include "ui/widgets/player_controls.h"
+#include "ui/widgets/player_ctrl_factory.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool RunUntil(const std::function<bool()>& done, int timeoutMs = 60000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A program folder in /tmp with the build's skins and player page.
+std::string MakeProgramFolder()
+{
+    const std::string folder = (fs::temp_directory_path() / ("quelt-bench-" + std::to_string(::getpid()))).string() + "/";
+    fs::create_directories(folder + "temp");
+    fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
+    SetAppFolderForTesting(folder);
+    ui::RegisterPlayerControls();
+    ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
+    return folder;
+}
+
+// The bare peer: the same loopback site, the page plays the file itself.
+const char* kBarePage = R"(<!doctype html><html><body style="margin:0;background:#000">
+<script src="/mpegts.js"></script><video id="v" style="width:100%;height:100%"></video><script>
+var v = document.getElementById('v'), player = null;
+v.addEventListener('playing', function () { console.log('playing'); });
+function start(url, flv) {
+  if (player) { player.destroy(); player = null; }
+  v.removeAttribute('src'); v.load();
+  if (flv) { player = mpegts.createPlayer({type: 'flv', url: url}, {enableWorker: false}); player.attachMediaElement(v); player.load(); }
+  else v.src = url;
+  v.play();
+}
+function stop() { if (player) { player.destroy(); player = null; } v.pause(); v.removeAttribute('src'); v.load(); }
+</script></body></html>)";
+
+class BarePage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+    bool playing = false;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
+    {
+        if (message == QLatin1String("playing"))
+            playing = true;
+    }
+};
+
+int FirstPicture()
+{
+    const std::string folder = MakeProgramFolder();
+    test_site::TestSite site;
+    site.Start();
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 4);
+    const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 4);
+    site.AddFileFromDisk("/video.mp4", mp4, "video/mp4");
+    site.AddFileFromDisk("/video.flv", flv, "video/x-flv");
+    site.AddFile("/bare.html", kBarePage, "text/html");
+    site.AddFile("/mpegts.js", ReadFile(QUELT_APP_DIR "/skin/player/mpegts.js"), "text/javascript");
+
+    CAppSetting settings;
+    for (const auto& [key, path] : {std::pair{"mp4", mp4}, std::pair{"flv", flv}}) {
+        auto* video = new InfoVideo;
+        video->a2 = key;
+        video->a4 = site.Url(std::string("/video.") + key);
+        video->a5 = std::to_string(fs::file_size(path));
+        settings.playList.PCL_PushObject(video);
+        fs::copy_file(path, GetCachePath(*video));
+    }
+    COvrinDlg window(settings);
+    std::string error;
+    if (!window.Start("", error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    bool started = false;
+    window.SetPlayerEventObserver([&](const std::string& command, const std::string& args) {
+        if (command == "OnStatus" && args.find("Play.Start") != std::string::npos)
+            started = true;
+    });
+    RunUntil([&] { return window.Player()->Page().IsReady(); });
+
+    QWebEngineView bareView;
+    auto* bare = new BarePage(&bareView);
+    bare->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    bareView.setPage(bare);
+    bareView.resize(660, 492);
+    bareView.show();
+    bool loaded = false;
+    QObject::connect(bare, &QWebEnginePage::loadFinished, [&] { loaded = true; });
+    bare->load(QUrl(QString::fromStdString(site.Url("/bare.html"))));
+    RunUntil([&] { return loaded; });
+
+    constexpr int kRounds = 10;
+    for (const char* kind : {"mp4", "flv"}) {
+        std::vector<double> ours, peer;
+        for (int round = 0; round < kRounds; ++round) {
+            started = false;
+            QElapsedTimer timer;
+            timer.start();
+            window.Control().PlayItem(kind);
+            if (!RunUntil([&] { return started; }))
+                return 1;
+            ours.push_back(timer.nsecsElapsed() / 1e6);
+            window.Control().StopPlaying();
+
+            bare->playing = false;
+            timer.restart();
+            bare->runJavaScript(QStringLiteral("start('/video.%1', %2)").arg(kind, std::strcmp(kind, "flv") == 0 ? "true" : "false"));
+            if (!RunUntil([&] { return bare->playing; }))
+                return 1;
+            peer.push_back(timer.nsecsElapsed() / 1e6);
+            bare->runJavaScript(QStringLiteral("stop()"));
+        }
+        std::printf("PlayItem to Play.Start, complete cached %s, median of %d: %.1f ms; bare QtWebEngine page %.1f ms; "
+                    "ratio %.2f (target <= 1.30)\n",
+                    kind, kRounds, Median(ours), Median(peer), Median(ours) / Median(peer));
+    }
+    SetAppFolderForTesting("");
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return 0;
+}
+
+int BareWindow()
+{
+    QWebEngineView view;
+    view.resize(960, 640);
+    view.show();
+    QObject::connect(&view, &QWebEngineView::loadFinished, [] {
+        std::printf("ready\n");
+        std::fflush(stdout);
+        QApplication::quit();
+    });
+    view.setHtml(QStringLiteral("<html><body style='background:#000'></body></html>"));
+    return QApplication::exec();
+}
+
+// Resident memory of a process and its descendants, in KiB.
+long TreeRssKib(pid_t root)
+{
+    long total = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream status(entry.path() / "status");
+        std::string line;
+        long rss = 0;
+        pid_t parent = 0;
+        while (std::getline(status, line)) {
+            if (line.starts_with("VmRSS:"))
+                rss = std::atol(line.c_str() + 6);
+            if (line.starts_with("PPid:"))
+                parent = std::atoi(line.c_str() + 5);
+        }
+        // Walk up to see whether the process descends from root.
+        for (pid_t at = std::stoi(name); at > 1; ) {
+            if (at == root) {
+                total += rss;
+                break;
+            }
+            std::ifstream up("/proc/" + std::to_string(at) + "/status");
+            pid_t next = 0;
+            while (std::getline(up, line))
+                if (line.starts_with("PPid:"))
+                    next = std::atoi(line.c_str() + 5);
+            if (next == at || next == 0)
+                break;
+            at = next;
+        }
+        (void)parent;
+    }
+    return total;
+}
+
+int Rss(int minutes)
+{
+    const std::string folder = MakeProgramFolder();
+    const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, minutes * 60);
+    CAppSetting settings;
+    COvrinDlg window(settings);
+    std::string error;
+    if (flv.empty() || !window.Start("", error))
+        return 1;
+    bool started = false;
+    bool over = false;
+    window.SetPlayerEventObserver([&](const std::string& command, const std::string& args) {
+        started |= command == "OnStatus" && args.find("Play.Start") != std::string::npos;
+        over |= command == "OnStatus" && args.find("VideoPlayOver") != std::string::npos;
+    });
+    window.Control().PlayItem(flv);
+    if (!RunUntil([&] { return started; }))
+        return 1;
+    RunUntil([] { return false; }, 5000);
+    const long atStart = TreeRssKib(::getpid());
+    if (!RunUntil([&] { return over; }, (minutes * 60 + 120) * 1000))
+        return 1;
+    const long atEnd = TreeRssKib(::getpid());
+    std::printf("memory (program and its browser processes) playing a %d-minute FLV: %ld KiB after 5 s, %ld KiB at the "
+                "end; growth %.1f%%\n",
+                minutes, atStart, atEnd, 100.0 * static_cast<double>(atEnd - atStart) / static_cast<double>(atStart));
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    platform::PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "first-picture") == 0)
+        return FirstPicture();
+    if (argc >= 2 && std::strcmp(argv[1], "bare-window") == 0)
+        return BareWindow();
+    if (argc >= 3 && std::strcmp(argv[1], "rss") == 0)
+        return Rss(std::atoi(argv[2]));
+    std::fprintf(stderr, "usage: player_bench first-picture | bare-window | rss <minutes>\n");
+    return 2;
+}
