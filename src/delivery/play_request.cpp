@@ -238,6 +238,11 @@ bool CPlayRequest::TakePlayTarget(const std::string& target)
 bool CPlayRequest::ComposeHead()
 {
     const bool haveData = reader_ != nullptr || !live_.IsEmpty();
+    // The head names the type, which the first bytes tell: until they are
+    // there (a download that has only just answered), it waits for them.
+    if (!complete_ && contentType_.empty() && GetFileSize64(cachePath_) < static_cast<std::int64_t>(kSniffSize)
+        && live_.Unsent() < static_cast<std::int64_t>(kSniffSize))
+        return false;
     std::int64_t total = total_;
     if (total <= 0 && complete_)
         total = GetFileSize64(cachePath_);

@@ -99,6 +99,8 @@ TEST_F(PlayThroughManagerTest, ARangeRequestGetsItsBytesAsTheDownloadBringsThem)
     EXPECT_NE(client.Header().find("HTTP/1.1 206 Partial Content\r\n"), std::string::npos) << client.Header();
     EXPECT_NE(client.Header().find("Content-Range: bytes 600000-999999/1000000\r\n"), std::string::npos);
     EXPECT_NE(client.Header().find("Content-Length: 400000\r\n"), std::string::npos);
+    EXPECT_NE(client.Header().find("Content-Type: video/x-flv\r\n"), std::string::npos)
+        << "the head waited for the first bytes, which tell the type";
     EXPECT_TRUE(SameBytes(client.Body(), Pattern(600000, 400000)));
 }
 

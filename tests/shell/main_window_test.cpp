@@ -6,6 +6,7 @@
 #include "platform/web/player_page_view.h"
 #include "delivery/flv_cache.h"
 #include "shell/settings/app_setting.h"
+#include "shell/player/play_control.h"
 #include "shell/window/ovrin_dlg.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
@@ -211,6 +212,30 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     window->DeliverCommand(20006);
     EXPECT_FALSE(player->isWindow());
     EXPECT_EQ(player->geometry(), playerPlace);
+}
+
+TEST_F(MainWindowTest, APreviewPlaysBesideTheMainPlayerAndMovesIntoIt)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 4);
+    site->AddFileFromDisk("/preview.mp4", mp4, "video/mp4");
+    AddRecord("http://videos.test/preview", "/preview.mp4");
+    window->Control().AddVideo("Preview", "http://videos.test/preview", kAddPreview);
+    CPreviewWindow* preview = window->Preview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->size(), QSize(325, 265));
+    bool started = false;
+    preview->Player()->SetEventHandler([&](const std::string& command, const std::string& args) {
+        started |= command == "OnStatus" && args.find("Play.Start") != std::string::npos;
+    });
+    ASSERT_TRUE(RunEventsUntil([&] { return started; }, std::chrono::seconds(60)));
+    EXPECT_FALSE(settings->nowPlaying) << "the main player was not touched";
+    SaveScreenshot(preview, "preview-window.png");
+
+    preview->DeliverCommand(20302);  // play it in the main window
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    EXPECT_EQ(window->Preview(), nullptr);
+    EXPECT_EQ(settings->nowPlaying->key, "http://videos.test/preview");
 }
 
 TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)

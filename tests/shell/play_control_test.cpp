@@ -33,6 +33,13 @@ struct RecordingSurface : IPlayerSurface {
     void ResetControls() override { calls.push_back("reset"); }
     void SetTitle(const std::string& text) override { title = text; }
     void ShowStatus(const std::string& text) override { status = text; }
+    void ShowTip(const std::string& text) override { calls.push_back("tip " + text); }
+    bool OpenPreview() override
+    {
+        calls.push_back("open preview");
+        return true;
+    }
+    void PlayInPreview(const std::string& url) override { calls.push_back("preview " + url); }
     void ClosePreview() override { calls.push_back("close preview"); }
 };
 
@@ -144,6 +151,46 @@ TEST_F(PlayControlTest, TheNextVideoFollowsThePlayingOneAndTheLastHasNone)
     EXPECT_EQ(settings.nowPlaying->key, "k2");
     control.StopPlaying();
     EXPECT_FALSE(control.PlayNextVideo()) << "nothing plays: no next";
+}
+
+TEST_F(PlayControlTest, APreviewLeavesTheMainPlayerAloneAndCanMoveThere)
+{
+    AddRecord("playing", "http://127.0.0.1:9/1.flv");
+    AddRecord("other", "http://127.0.0.1:9/2.flv");
+    control.PlayItem("playing");
+    surface.calls.clear();
+    control.AddVideo("", "playing", kAddPreview);
+    EXPECT_EQ(surface.calls, (std::vector<std::string>{"tip 视频正在播放中"}));
+
+    surface.calls.clear();
+    control.AddVideo("", "other", kAddPreview);
+    ASSERT_EQ(surface.calls.size(), 2u);
+    EXPECT_EQ(surface.calls[0], "open preview");
+    EXPECT_TRUE(surface.calls[1].starts_with("preview http://127.0.0.1:")) << surface.calls[1];
+    EXPECT_EQ(control.PreviewingKey(), "other");
+    EXPECT_EQ(control.PlayingKey(), "playing") << "the main player goes on";
+    control.PreviewItem("other");
+    EXPECT_EQ(surface.calls.back(), "tip 视频正在播放中");
+
+    control.PlayPreviewInMain();
+    EXPECT_EQ(control.PlayingKey(), "other");
+    EXPECT_EQ(control.PreviewingKey(), "") << "playing it in the main player ends the preview";
+
+    control.AddVideo("", "playing", kAddPreview);
+    control.EndPreview();
+    EXPECT_EQ(surface.calls.back(), "close preview");
+    EXPECT_EQ(control.PreviewingKey(), "");
+}
+
+TEST_F(PlayControlTest, RemovingThePlayingVideoStopsItAndDropsItsCache)
+{
+    InfoVideo* video = AddRecord("gone", "http://127.0.0.1:9/gone.flv");
+    WriteWholeFile(GetCachePath(*video), "FLV partial");
+    control.PlayItem("gone");
+    control.RemoveVideoByKey("gone");
+    EXPECT_EQ(control.PlayingKey(), "");
+    EXPECT_EQ(FindVideo(settings, "gone"), nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "temp"));
 }
 
 TEST_F(PlayControlTest, PlayStartSendsTheSizeAndTheDurationOfACompleteFlv)

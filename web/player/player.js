@@ -72,7 +72,8 @@ function probe(url) {
   }
   return fetch(url, { headers: { Range: 'bytes=0-' + (wanted - 1) } }).then(function (answer) {
     var reader = answer.body.getReader();
-    if ((answer.headers.get('Content-Type') || '').indexOf('flv') < 0) {
+    var type = answer.headers.get('Content-Type') || '';
+    if (type && type.indexOf('flv') < 0) {
       reader.cancel();
       return { flv: false };
     }
@@ -83,6 +84,11 @@ function probe(url) {
           joined.set(bytes);
           joined.set(step.value, bytes.length);
           bytes = joined;
+        }
+        // Without a type the first bytes decide: "FLV" or something else.
+        if (!type && bytes.length >= 3 && String.fromCharCode(bytes[0], bytes[1], bytes[2]) !== 'FLV') {
+          reader.cancel();
+          return { flv: false };
         }
         var codecs = parse();
         if (step.done || codecs.done || bytes.length >= wanted) {

@@ -15,7 +15,9 @@
 
 namespace {
 
-constexpr int IDS_CONNECTING = 30031;  // "正在连接%s服务器"
+constexpr int IDS_CONNECTING = 30031;            // "正在连接%s服务器"
+constexpr int IDS_PREVIEW_AFTER_START = 30017;   // "预览功能需等播放开始后才可使用"
+constexpr int IDS_ALREADY_PLAYING = 30018;       // "视频正在播放中"
 // Until stream detection is built, a video without a stream URL says so.
 constexpr const char* kNoDetectionYet = "还不能从网页查找视频地址：此版本尚无视频检测";
 
@@ -53,6 +55,12 @@ const std::string& CPlayControl::PlayingKey() const
 {
     static const std::string none;
     return settings_.nowPlaying ? settings_.nowPlaying->key : none;
+}
+
+const std::string& CPlayControl::PreviewingKey() const
+{
+    static const std::string none;
+    return settings_.nowPreviewing ? settings_.nowPreviewing->key : none;
 }
 
 bool CPlayControl::IsLocalFile(const std::string& key) const
@@ -98,12 +106,8 @@ void CPlayControl::PlayItem(const std::string& key)
     }
     surface_.ResetControls();
 
-    // Every source reaches the page through the play server: a local file
-    // and a complete cache are served from disk, anything else as it
-    // downloads. For a file that is there, the address's fragment tells the
-    // page what it holds, which spares the page a look of its own.
     if (local || (video && IsComplete(*video))) {
-        surface_.PlayInPlayer(playServer_.BuildPlayUrl(key) + KindFragment(local ? key : GetCachePath(*video)));
+        surface_.PlayInPlayer(PlayUrlFor(key, video));
         return;
     }
     if (!video)
@@ -111,10 +115,78 @@ void CPlayControl::PlayItem(const std::string& key)
     detection_.StopDetection();
     downloads_.StopDownloadsExceptPlaying();
     if (!video->a4.empty()) {
-        surface_.PlayInPlayer(playServer_.BuildPlayUrl(key));
+        surface_.PlayInPlayer(PlayUrlFor(key, video));
     } else if (!detection_.StartDetection(*video)) {
         surface_.ShowStatus(kNoDetectionYet);
     }
+}
+
+// Every source reaches the page through the play server: a local file and a
+// complete cache are served from disk, anything else as it downloads. For a
+// file that is there, the address's fragment tells the page what it holds,
+// which spares the page a look of its own.
+std::string CPlayControl::PlayUrlFor(const std::string& key, const InfoVideo* video) const
+{
+    if (IsLocalFile(key))
+        return playServer_.BuildPlayUrl(key) + KindFragment(key);
+    if (!video || video->a4.empty())
+        return {};
+    if (IsComplete(*video))
+        return playServer_.BuildPlayUrl(key) + KindFragment(GetCachePath(*video));
+    return playServer_.BuildPlayUrl(key);
+}
+
+void CPlayControl::PreviewItem(const std::string& key)
+{
+    if (key == PlayingKey() || key == PreviewingKey()) {
+        surface_.ShowTip(LoadString(IDS_ALREADY_PLAYING));
+        return;
+    }
+    if (detection_.IsDetectingForPlayer()) {
+        surface_.ShowTip(LoadString(IDS_PREVIEW_AFTER_START));
+        return;
+    }
+    if (!surface_.OpenPreview())
+        return;
+    settings_.nowPreviewing = std::make_unique<PlayingInfo>(PlayingInfo{key});
+    InfoVideo* video = FindVideo(settings_, key);
+    if (IsLocalFile(key) || (video && IsComplete(*video))) {
+        surface_.PlayInPreview(PlayUrlFor(key, video));
+        return;
+    }
+    if (!video)
+        return;
+    detection_.StopDetection();
+    downloads_.StopDownloadsExceptCurrent();
+    if (!video->a4.empty())
+        surface_.PlayInPreview(PlayUrlFor(key, video));
+    else if (!detection_.StartDetection(*video))
+        surface_.ShowTip(kNoDetectionYet);
+}
+
+void CPlayControl::EndPreview()
+{
+    surface_.ClosePreview();
+    if (!PreviewingKey().empty() && PreviewingKey() != PlayingKey())
+        downloads_.StopTasksByKey(PreviewingKey());
+    settings_.nowPreviewing.reset();
+}
+
+void CPlayControl::PlayPreviewInMain()
+{
+    const std::string key = PreviewingKey();
+    if (!key.empty())
+        AddVideo("", key, kAddPlayNow);
+}
+
+void CPlayControl::RemoveVideoByKey(const std::string& key)
+{
+    if (key == PlayingKey())
+        StopPlaying();
+    if (key == PreviewingKey())
+        EndPreview();
+    downloads_.StopTasksByKey(key);
+    RemoveVideo(settings_, key);
 }
 
 void CPlayControl::AddVideo(const std::string& title, const std::string& key, const std::string& mode)
@@ -130,8 +202,7 @@ void CPlayControl::AddVideo(const std::string& title, const std::string& key, co
         settings_.playList.PCL_PushObject(video);
     }
     if (mode == kAddPreview) {
-        // The preview window comes with the list views; until then a
-        // preview request queues the video.
+        PreviewItem(key);
         return;
     }
     if (video->a0 == kAddPreview)

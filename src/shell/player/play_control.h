@@ -26,6 +26,14 @@ public:
 
     void PlayItem(const std::string& key);
     void AddVideo(const std::string& title, const std::string& key, const std::string& mode);
+    // Shows the video in the preview window without touching the main player.
+    void PreviewItem(const std::string& key);
+    // The preview ends: its window closes and its downloads stop (0x8207).
+    void EndPreview();
+    // The previewed video moves to the main player (0x8208).
+    void PlayPreviewInMain();
+    // Stops whatever shows the video and removes it with its cache (0x8216).
+    void RemoveVideoByKey(const std::string& key);
     // Plays the play-list video after the playing one; false when there is
     // none (the playing one is last, or not listed).
     bool PlayNextVideo();
@@ -39,9 +47,13 @@ public:
     // of its page address.
     static std::string SiteNameOf(const InfoVideo& video);
     const std::string& PlayingKey() const;
+    const std::string& PreviewingKey() const;
 
 private:
     bool IsLocalFile(const std::string& key) const;
+    // The play URL of a video or local file, with what it holds when that
+    // is known; empty when it cannot be played yet.
+    std::string PlayUrlFor(const std::string& key, const InfoVideo* video) const;
 
     CAppSetting& settings_;
     CFLVDownloadManager& downloads_;

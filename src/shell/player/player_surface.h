@@ -19,6 +19,12 @@ public:
     virtual void ResetControls() = 0;
     virtual void SetTitle(const std::string& title) = 0;
     virtual void ShowStatus(const std::string& text) = 0;
+    // A short tip near the mouse.
+    virtual void ShowTip(const std::string& text) = 0;
+    // The preview window: opened (or kept) for a new preview, its player
+    // (601) given a URL, closed. OpenPreview is false when it cannot open.
+    virtual bool OpenPreview() = 0;
+    virtual void PlayInPreview(const std::string& url) = 0;
     virtual void ClosePreview() = 0;
 };
 
@@ -27,6 +33,8 @@ class IStreamDetection {
 public:
     virtual ~IStreamDetection() = default;
     virtual void StopDetection() {}
+    // Whether a detection for the main player is under way.
+    virtual bool IsDetectingForPlayer() const { return false; }
     // Starts finding the stream of the video, which plays it when found;
     // false when detection is not available.
     virtual bool StartDetection(InfoVideo& /*video*/) { return false; }

@@ -7,6 +7,7 @@
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/window/main_messages.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int IDS_BUFFERED = 30070;  // "已缓冲: %d%%\r\n总长度: %.2f Mb"
 constexpr int IDS_SEEK_UNKNOWN = 30053;
+constexpr int IDS_SAVE_LATER = 30020;
 
 }  // namespace
 
@@ -219,6 +221,41 @@ void COvrinDlg::ShowStatus(const std::string& text)
         label->setText(QString::fromStdString(text));
 }
 
+void COvrinDlg::ShowTip(const std::string& text)
+{
+    QToolTip::showText(QCursor::pos(), QString::fromStdString(text), this);
+}
+
+// The preview opens where it was last, or 100 px right and down from the
+// main window.
+bool COvrinDlg::OpenPreview()
+{
+    if (preview_)
+        return true;
+    auto preview = std::make_unique<CPreviewWindow>(GetSafeHwnd(), playServer_);
+    if (!preview->Create())
+        return false;
+    preview->resize(325, 265);
+    preview->move(previewPlace_.isNull() ? geometry().topLeft() + QPoint(100, 100) : previewPlace_);
+    preview->show();
+    preview_ = std::move(preview);
+    return true;
+}
+
+void COvrinDlg::PlayInPreview(const std::string& url)
+{
+    if (preview_ && preview_->Player())
+        preview_->Player()->PlayVideo(url);
+}
+
+void COvrinDlg::ClosePreview()
+{
+    if (!preview_)
+        return;
+    previewPlace_ = preview_->pos();
+    preview_.reset();
+}
+
 // Sliders -------------------------------------------------------------------
 
 void COvrinDlg::OnSeekReleased(int percent)
@@ -262,6 +299,7 @@ void COvrinDlg::RunExitSequence()
     if (exitDone_)
         return;
     exitDone_ = true;
+    ClosePreview();
     StopPlayer();
     RemovePreviewOnlyVideos(settings_);
     if (!isMinimized() && !isMaximized() && isVisible()) {
@@ -278,11 +316,42 @@ void COvrinDlg::RunExitSequence()
         ::ClearPlayList(settings_);
 }
 
+bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam)
+{
+    if (msg == WM_PREVIEW_CLOSE) {
+        control_->EndPreview();
+        return true;
+    }
+    if (msg == WM_PREVIEW_TO_MAIN) {
+        control_->PlayPreviewInMain();
+        return true;
+    }
+    if (msg != WM_PLAY_VIDEO_KEY && msg != WM_REMOVE_VIDEO_KEY && msg != WM_SAVE_VIDEO_KEY
+        && msg != WM_PREVIEW_VIDEO_KEY)
+        return false;
+    const std::unique_ptr<std::string> key(reinterpret_cast<std::string*>(wParam));
+    if (!key || !control_)
+        return true;
+    const InfoVideo* video = FindVideo(settings_, *key);
+    const std::string title = video ? video->a1 : std::string();
+    if (msg == WM_PLAY_VIDEO_KEY)
+        control_->AddVideo(title, *key, kAddPlayNow);
+    else if (msg == WM_PREVIEW_VIDEO_KEY)
+        control_->AddVideo(title, *key, kAddPreview);
+    else if (msg == WM_REMOVE_VIDEO_KEY)
+        control_->RemoveVideoByKey(*key);
+    else
+        ShowTip(LoadString(IDS_SAVE_LATER));  // the save dialog comes with the list views
+    return true;
+}
+
 LRESULT COvrinDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_COMMAND) {
         OnCommand(static_cast<int>(wParam & 0xFFFF));
         return 0;
     }
+    if (OnMessage(msg, wParam))
+        return 0;
     return FCPanelWindow::WindowProc(msg, wParam, lParam);
 }

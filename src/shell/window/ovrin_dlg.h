@@ -11,6 +11,7 @@
 #include "shell/player/player_surface.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/player_bridge.h"
+#include "shell/window/preview_window.h"
 #include "shell/window/tray_menus.h"
 #include "shell/window/wnd_flash_play.h"
 #include "ui/widgets/panel_window.h"
@@ -49,7 +50,11 @@ public:
     void ResetControls() override;
     void SetTitle(const std::string& title) override;
     void ShowStatus(const std::string& text) override;
-    void ClosePreview() override {}
+    void ShowTip(const std::string& text) override;
+    bool OpenPreview() override;
+    void PlayInPreview(const std::string& url) override;
+    void ClosePreview() override;
+    CPreviewWindow* Preview() { return preview_.get(); }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +68,7 @@ private:
     void RegisterPlayerWindow();
     void ConnectControls();
     void OnCommand(int id);  // ovrin_commands.cpp
+    bool OnMessage(UINT msg, WPARAM wParam);  // messages of other windows
     void OnSeekReleased(int percent);
     void OnVolumeReleased(int percent);
     void ToggleMute();
@@ -97,6 +103,8 @@ private:
     std::unique_ptr<CPlayerBridge> bridge_;
     std::unique_ptr<CDownloadStatusWindow> downloadStatus_;
     std::unique_ptr<CTrayAndMenus> menus_;
+    std::unique_ptr<CPreviewWindow> preview_;
+    QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
     // Where the player sits in the window while it fills the screen.

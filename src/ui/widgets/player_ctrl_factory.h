@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -19,9 +20,15 @@ public:
     // controls ("tab_band") already registered.
     static CPlayerCtrlFactory& Instance();
 
-    // A later registration of the same name replaces the earlier one.
+    // A later registration of the same name replaces the earlier one; an
+    // empty creator removes the name.
     void Register(const std::string& ctrlName, Creator creator);
     bool IsRegistered(const std::string& ctrlName) const { return creators_.count(ctrlName) != 0; }
+    // A creator that stands in for the registered one until it is popped:
+    // a second window that loads a skin naming the same control (the
+    // preview's player) makes its own for the time of that load.
+    void PushOverride(const std::string& ctrlName, Creator creator);
+    void PopOverride(const std::string& ctrlName);
 
     QWidget* CreateCtrl(const pugi::xml_node& element, const QRect& rect, QWidget* parent,
                         const std::string& ctrlName) override;
@@ -29,6 +36,7 @@ public:
 private:
     CPlayerCtrlFactory();
     std::map<std::string, Creator> creators_;
+    std::map<std::string, std::vector<Creator>> overrides_;
 };
 
 }  // namespace ui

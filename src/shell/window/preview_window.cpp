@@ -1,0 +1,81 @@
+#include "shell/window/preview_window.h"
+
+#include "common/app_folder.h"
+#include "shell/window/main_messages.h"
+#include "ui/widgets/player_ctrl_factory.h"
+
+#include <QMouseEvent>
+
+bool PostKeyMessage(HWND window, UINT message, const std::string& key)
+{
+    auto* text = new std::string(key);
+    if (platform::PostMessage(window, message, reinterpret_cast<WPARAM>(text), 0))
+        return true;
+    delete text;
+    return false;
+}
+
+CPreviewWindow::CPreviewWindow(HWND mainWindow, CPlayRequestManager& playServer)
+    : FCPanelWindow(nullptr), mainWindow_(mainWindow), playServer_(playServer)
+{
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+CPreviewWindow::~CPreviewWindow()
+{
+    if (player_)
+        player_->StopVideo();
+}
+
+bool CPreviewWindow::Create()
+{
+    // The skin's "flash_player" is the main window's while it exists; the
+    // preview skin's one is made here for the time of the load.
+    auto& factory = ui::CPlayerCtrlFactory::Instance();
+    factory.PushOverride("flash_player", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+        player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kPreviewPlayerId, &playServer_, 0);
+        player_->Widget()->setGeometry(rect);
+        player_->Widget()->show();
+        return player_->Widget();
+    });
+    const bool loaded = LoadSkin(GetAppFolder() + "skin/preview/skin.xml");
+    factory.PopOverride("flash_player");
+    return loaded && player_ && player_->IsLoaded();
+}
+
+LRESULT CPreviewWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND) {
+        const int id = static_cast<int>(wParam & 0xFFFF);
+        if (id == 20301)
+            platform::PostMessage(mainWindow_, WM_PREVIEW_CLOSE, 0, 0);
+        else if (id == 20302)
+            platform::PostMessage(mainWindow_, WM_PREVIEW_TO_MAIN, 0, 0);
+        return 0;
+    }
+    return FCPanelWindow::WindowProc(msg, wParam, lParam);
+}
+
+// The window has no frame: it is moved by dragging any free point of it.
+void CPreviewWindow::mousePressEvent(QMouseEvent* event)
+{
+    FCPanelWindow::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = true;
+        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void CPreviewWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    FCPanelWindow::mouseMoveEvent(event);
+    if (dragging_ && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void CPreviewWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragging_ = false;
+    FCPanelWindow::mouseReleaseEvent(event);
+}
