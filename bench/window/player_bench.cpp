@@ -9,6 +9,7 @@
 //       at the end.
 #include "common/app_folder.h"
 #include "delivery/flv_cache.h"
+#include "platform/desktop_integration.h"
 #include "platform/web/player_page_view.h"
 #include "shell/settings/app_setting.h"
 #include "shell/window/ovrin_dlg.h"
@@ -39,6 +40,9 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The benchmark never opens the settings dialog.
+const platform::DesktopIntegration desktop("/nonexistent/quelt");
 
 bool RunUntil(const std::function<bool()>& done, int timeoutMs = 60000)
 {
@@ -125,7 +129,7 @@ int FirstPicture()
         settings.playList.PCL_PushObject(video);
         fs::copy_file(path, GetCachePath(*video));
     }
-    COvrinDlg window(settings);
+    COvrinDlg window(settings, desktop);
     std::string error;
     if (!window.Start("", error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -237,7 +241,7 @@ int Rss(int minutes)
     const std::string folder = MakeProgramFolder();
     const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, minutes * 60);
     CAppSetting settings;
-    COvrinDlg window(settings);
+    COvrinDlg window(settings, desktop);
     std::string error;
     if (flv.empty() || !window.Start("", error))
         return 1;

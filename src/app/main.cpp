@@ -5,6 +5,7 @@
 #include "common/string_table.h"
 #include "image/app_skin_color_settings.h"
 #include "image/skin_color_tone.h"
+#include "platform/desktop_integration.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
 #include "platform/web/player_page_view.h"
@@ -83,10 +84,16 @@ int main(int argc, char** argv)
     ui::RegisterPlayerControls();
     ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
     settings.Load(GetSettingFilePath());
+    const platform::DesktopIntegration desktop(GetAppFolder() + "quelt");
+    if (settings.associateFlv && !request.uninstall)
+        desktop.AssociateFlv();
 
     platform::SingleInstance instance(platform::SingleInstance::NameFor(GetAppFolder()));
-    if (request.uninstall)
+    if (request.uninstall) {
+        desktop.SetAutoStart(false);
+        desktop.DissociateFlv();
         return Uninstall(instance);
+    }
     COvrinDlg* window = nullptr;
     const bool first = instance.BecomeInstance([&window](std::uint32_t tag, const std::string& text) {
         if (!window)
@@ -108,7 +115,7 @@ int main(int argc, char** argv)
 
     // From here on every change reaches the disk within seconds.
     CSettingAutoSave autoSave(settings, GetSettingFilePath());
-    COvrinDlg dialog(settings);
+    COvrinDlg dialog(settings, desktop);
     window = &dialog;
     // The Exit command, the close button and the quit signals all end the
     // program the same way: the window runs its exit sequence and closes,

@@ -3,6 +3,7 @@
 // the controls move, and a seek continues from the new place. One window
 // (one browser engine) serves every case.
 #include "common/app_folder.h"
+#include "platform/desktop_integration.h"
 #include "platform/web/player_page_view.h"
 #include "delivery/flv_cache.h"
 #include "shell/settings/app_setting.h"
@@ -51,7 +52,7 @@ protected:
         site = std::make_unique<test_site::TestSite>();
         ASSERT_TRUE(site->Start());
         settings = std::make_unique<CAppSetting>();
-        window = std::make_unique<COvrinDlg>(*settings);
+        window = std::make_unique<COvrinDlg>(*settings, desktop);
         std::string error;
         ASSERT_TRUE(window->Start("", error)) << error;
         window->SetPlayerEventObserver([](const std::string& command, const std::string& args) {
@@ -107,6 +108,8 @@ protected:
     inline static std::unique_ptr<CAppSetting> settings;
     inline static std::unique_ptr<COvrinDlg> window;
     inline static std::vector<Event> events;
+    // The window never opens the settings dialog here.
+    inline static const platform::DesktopIntegration desktop{"/nonexistent/quelt"};
 };
 
 TEST_F(MainWindowTest, AnMp4AndAnH264FlvPlayToTheEndOneAfterTheOther)

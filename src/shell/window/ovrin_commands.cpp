@@ -8,6 +8,8 @@
 #include "delivery/flv_probe.h"
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
+#include "shell/dialogs/dlg_color_scheme.h"
+#include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/records_ops.h"
 #include "ui/widgets/button.h"
 
@@ -77,6 +79,16 @@ void COvrinDlg::OnCommand(int id)
     case 20050: LeaveMiniMode(); break;
     case 20021:
     case 20051: ToggleOnTop(); break;
+    case 20020: {
+        DlgSetting dialog(settings_, desktop_, downloads_, this);
+        dialog.exec();
+        break;
+    }
+    case 20033: {
+        DlgColorScheme dialog(settings_, this);
+        dialog.exec();
+        break;
+    }
     case 20030: OpenFile(); break;
     case 20100: close(); break;
     case 20102: isMaximized() ? showNormal() : showMaximized(); break;

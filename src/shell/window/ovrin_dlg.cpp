@@ -11,7 +11,9 @@
 #include "ui/widgets/button.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
+#include "ui/widgets/skin_paint.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -28,7 +30,9 @@ constexpr int IDS_SAVE_LATER = 30020;
 
 }  // namespace
 
-// Shows the playing video's download progress in the status line.
+// The main window's ear for the broadcasts: the playing video's download
+// progress goes to the status line, and a new colour scheme repaints every
+// window of the program.
 class CDownloadStatusWindow : public CEventWindowBaseT<CWnd> {
 public:
     CDownloadStatusWindow(const CAppSetting& settings, std::function<void(const std::string&)> show)
@@ -38,6 +42,16 @@ public:
     }
 
 protected:
+    void OnEventSkinRecoloured() override
+    {
+        ui::FCClearSkinImageCache();
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            window->update();
+            for (QWidget* child : window->findChildren<QWidget*>())
+                child->update();
+        }
+    }
+
     void OnEventFlvDownloadProgress(InfoVideo* video) override
     {
         if (!video || !settings_.nowPlaying || settings_.nowPlaying->key != video->a2)
@@ -58,8 +72,8 @@ private:
     std::function<void(const std::string&)> show_;
 };
 
-COvrinDlg::COvrinDlg(CAppSetting& settings)
-    : settings_(settings), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
+COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop)
+    : settings_(settings), desktop_(desktop), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
 {
     router_.AddOwnStream(&transcoder_);
     playServer_.SetRequestServer(&router_);

@@ -21,11 +21,15 @@
 
 class CAppSetting;
 class CDownloadStatusWindow;
+namespace platform {
+class DesktopIntegration;
+}
 
 class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface {
     Q_OBJECT
 public:
-    explicit COvrinDlg(CAppSetting& settings);
+    // desktop: the autostart and .flv association of this program.
+    COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop);
     ~COvrinDlg() override;
 
     // Loads the skin and the player page and shows the window; then plays
@@ -93,6 +97,7 @@ private:
     }
 
     CAppSetting& settings_;
+    const platform::DesktopIntegration& desktop_;
     IStreamDetection noDetection_;
     CPlayRequestManager playServer_;
     CFLVDownloadManager downloads_;

@@ -1,0 +1,140 @@
+// The settings and colour-scheme dialogs: what they show, what they store,
+// what they broadcast, and what cancelling puts back.
+#include "common/event_window.h"
+#include "delivery/flv_download_manager.h"
+#include "delivery/play_request_manager.h"
+#include "platform/desktop_integration.h"
+#include "shell/dialogs/dlg_color_scheme.h"
+#include "shell/dialogs/dlg_setting.h"
+#include "shell/settings/app_setting.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSlider>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void SaveScreenshot(QWidget* widget, const QString& name)
+{
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    widget->grab().toImage().save(QUELT_BUILD_DIR "/screenshots/" + name);
+}
+
+// Counts the recolour broadcasts.
+class RecolourCounter : public CEventWindowBaseT<CWnd> {
+public:
+    RecolourCounter() { Create(); }
+    int count = 0;
+
+protected:
+    void OnEventSkinRecoloured() override { ++count; }
+};
+
+TEST(DlgSetting, ShowsTheSettingsAndStoresAndAppliesThemOnOk)
+{
+    const fs::path home = fs::temp_directory_path() / ("quelt-dlg-" + std::to_string(::getpid()));
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    CAppSetting settings;
+    settings.idleDownEnable = 0;
+    settings.maxDownload = 2;
+    CPlayRequestManager server;
+    CFLVDownloadManager downloads(settings, &server);
+    const platform::DesktopIntegration desktop("/opt/quelt/quelt");
+    DlgSetting dialog(settings, desktop, downloads);
+    dialog.show();
+
+    const auto boxes = dialog.findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), 5);
+    auto* combo = dialog.findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_FALSE(combo->isEnabled()) << "background caching is off";
+    QCheckBox* autoStart = boxes[0];
+    QCheckBox* associate = boxes[1];
+    QCheckBox* idle = boxes[2];
+    EXPECT_EQ(idle->text(), QStringLiteral("空闲时自动缓冲列表中的视频"));
+    idle->setChecked(true);
+    EXPECT_TRUE(combo->isEnabled()) << "follows the box at once";
+    combo->setCurrentIndex(2);
+    autoStart->setChecked(true);
+    associate->setChecked(true);
+    boxes[3]->setChecked(true);
+    SaveScreenshot(&dialog, "settings-dialog.png");
+
+    dialog.Apply();
+    EXPECT_EQ(settings.idleDownEnable, 1);
+    EXPECT_EQ(settings.maxDownload, 3);
+    EXPECT_EQ(settings.associateFlv, 1);
+    EXPECT_EQ(settings.exitDeletePlaylist, 1);
+    EXPECT_EQ(settings.exitClearHistory, 0);
+    EXPECT_TRUE(desktop.IsAutoStart());
+    EXPECT_TRUE(desktop.IsFlvAssociated());
+
+    DlgSetting again(settings, desktop, downloads);
+    EXPECT_TRUE(again.findChildren<QCheckBox*>()[0]->isChecked()) << "autostart is read back from the desktop";
+    again.findChildren<QCheckBox*>()[0]->setChecked(false);
+    again.findChildren<QCheckBox*>()[1]->setChecked(false);
+    again.Apply();
+    EXPECT_FALSE(desktop.IsAutoStart());
+    EXPECT_FALSE(desktop.IsFlvAssociated());
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    fs::remove_all(home);
+}
+
+TEST(DlgColorScheme, PicksTheStripsColourBroadcastsEveryChangeAndCancelPutsItBack)
+{
+    CAppSetting settings;
+    settings.skinColorTone = 0x123456;
+    settings.skinSaturation = 150;
+    RecolourCounter counter;
+    DlgColorScheme dialog(settings);
+    dialog.show();
+    EXPECT_EQ(dialog.Slider()->value(), 150);
+    EXPECT_EQ(dialog.findChildren<QLabel*>().size() >= 2, true);
+
+    const auto click = [&](const QPoint& at, QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, dialog.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &event);
+    };
+    const QRect strip = dialog.Strip()->geometry();
+    click(strip.center(), QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_EQ(static_cast<std::uint32_t>(settings.skinColorTone), dialog.ToneAt(strip.center() - strip.topLeft()));
+    EXPECT_NE(settings.skinColorTone, 0x123456);
+    EXPECT_EQ(counter.count, 1);
+    // A drag outside the strip keeps the tone but still tells the windows.
+    const int picked = settings.skinColorTone;
+    click(QPoint(strip.left(), strip.bottom() + 40), QEvent::MouseMove, Qt::LeftButton);
+    EXPECT_EQ(settings.skinColorTone, picked);
+    EXPECT_EQ(counter.count, 2);
+
+    dialog.Slider()->setValue(60);
+    EXPECT_EQ(settings.skinSaturation, 60);
+    EXPECT_EQ(counter.count, 3);
+    SaveScreenshot(&dialog, "colour-dialog.png");
+    dialog.RestoreDefault();
+    EXPECT_EQ(settings.skinColorTone, 0);
+    EXPECT_EQ(settings.skinSaturation, 100);
+    EXPECT_EQ(dialog.Slider()->value(), 100);
+    EXPECT_EQ(counter.count, 4);
+
+    dialog.reject();
+    EXPECT_EQ(settings.skinColorTone, 0x123456) << "cancel restores the scheme the dialog found";
+    EXPECT_EQ(settings.skinSaturation, 150);
+    EXPECT_EQ(counter.count, 5);
+}
+
+}  // namespace
