@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QSlider>
 
 #include <filesystem>
 #include <memory>
@@ -239,6 +240,17 @@ TEST_F(MainWindowTest, APreviewPlaysBesideTheMainPlayerAndMovesIntoIt)
     ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
     EXPECT_EQ(window->Preview(), nullptr);
     EXPECT_EQ(settings->nowPlaying->key, "http://videos.test/preview");
+}
+
+TEST_F(MainWindowTest, TheBrightnessPopUpFadesInAboveItsButton)
+{
+    window->DeliverCommand(20005);
+    auto* light = window->findChild<CWndSliderLight*>();
+    ASSERT_NE(light, nullptr);
+    EXPECT_TRUE(light->isVisible());
+    EXPECT_EQ(light->pos(), window->GetCtrl(20005)->mapToGlobal(QPoint(4, -93)));
+    EXPECT_TRUE(RunEventsUntil([&] { return light->windowOpacity() == 1.0; }));
+    EXPECT_EQ(light->Slider()->value(), 100) << "the picture starts as it is";
 }
 
 TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)

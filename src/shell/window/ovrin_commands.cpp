@@ -11,6 +11,7 @@
 #include "shell/dialogs/dlg_color_scheme.h"
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/window/main_messages.h"
 #include "ui/widgets/button.h"
 
 #include <QDesktopServices>
@@ -63,11 +64,8 @@ void COvrinDlg::OnCommand(int id)
                 CallPlayer("StartCaptureScreen", "null");
             });
         break;
-    case 20004:
-        // Saving is built with the save dialog; until then, and for videos
-        // still downloading, the tip says when it becomes possible.
-        QToolTip::showText(QCursor::pos(), Text(IDS_SAVE_AFTER_DOWNLOAD), this);
-        break;
+    case 20004: SaveVideo(); break;
+    case 20005: ShowLightPopup(); break;
     case 20006: ToggleFullScreen(); break;
     case 20007:
         if (auto* wide = Ctrl<ui::FCButtonBase>(20007)) {
@@ -113,6 +111,8 @@ void COvrinDlg::OnCommand(int id)
     default:
         if (id >= 20200 && id <= 20209)
             SelectMainTab(id);
+        else if (id >= 20700 && id <= 20703)
+            SelectSidePanel(id);
         break;
     }
 }
@@ -130,6 +130,43 @@ void COvrinDlg::keyPressEvent(QKeyEvent* event)
         OnCommand(20006);
     else
         FCPanelWindow::keyPressEvent(event);
+}
+
+// A local file or a complete cache can be saved (0x8217); anything else
+// only once its download is done.
+void COvrinDlg::SaveVideo()
+{
+    const std::string key = control_->PlayingKey();
+    const InfoVideo* video = FindVideo(settings_, key);
+    const bool whole = (!key.empty() && key.front() == '/' && QFileInfo(QString::fromStdString(key)).isFile())
+                       || (video && IsComplete(*video));
+    if (whole)
+        PostKeyMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, key);
+    else
+        QToolTip::showText(QCursor::pos(), Text(IDS_SAVE_AFTER_DOWNLOAD), this);
+}
+
+void COvrinDlg::ShowLightPopup()
+{
+    QWidget* button = GetCtrl(20005);
+    if (!button)
+        return;
+    if (!light_)
+        light_ = new CWndSliderLight(this, [this](int light) { CallPlayer("SetVideoLight", FormatPercent(light)); });
+    light_->Popup(button->mapToGlobal(QPoint(4, -93)));
+}
+
+// Side panels: 20700 the fourth panel (212), 20701 the play list (209),
+// 20702 favorites (211), 20703 history (216).
+void COvrinDlg::SelectSidePanel(int id)
+{
+    static constexpr std::pair<int, int> kPanels[] = {{20700, 212}, {20701, 209}, {20702, 211}, {20703, 216}};
+    for (const auto& [button, panel] : kPanels) {
+        if (auto* check = Ctrl<ui::FCButtonBase>(button))
+            check->SetCheck(button == id);
+        if (QWidget* window = GetCtrl(panel))
+            window->setVisible(button == id);
+    }
 }
 
 void COvrinDlg::ToggleMute()

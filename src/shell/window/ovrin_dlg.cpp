@@ -165,12 +165,11 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     }
     setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
     show();
-    if (!pendingKey.empty()) {
+    SelectSidePanel(20701);
+    // The player tab either way: the browsing tabs come with their pages.
+    SelectMainTab(20200);
+    if (!pendingKey.empty())
         control_->PlayItem(pendingKey);
-        SelectMainTab(20200);
-    } else {
-        SelectMainTab(20200);
-    }
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
 #include "shell/window/flv_transcoder.h"
+#include "shell/window/light_popup.h"
 #include "shell/window/player_bridge.h"
 #include "shell/window/preview_window.h"
 #include "shell/window/tray_menus.h"
@@ -78,6 +79,9 @@ private:
     void ToggleMute();
     void CaptureScreen();
     void SelectMainTab(int id);
+    void SelectSidePanel(int id);
+    void ShowLightPopup();
+    void SaveVideo();
     void ClearPlayList();
     void OpenFile();
     // Plays a file the user opened or dropped, after the signature test.
@@ -109,6 +113,7 @@ private:
     std::unique_ptr<CDownloadStatusWindow> downloadStatus_;
     std::unique_ptr<CTrayAndMenus> menus_;
     std::unique_ptr<CPreviewWindow> preview_;
+    CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
