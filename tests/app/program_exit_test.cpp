@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -132,6 +134,49 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
     EXPECT_EQ(third.exitCode(), 0);
     SignalAndWait(SIGTERM);
     EXPECT_EQ(quelt.exitCode(), 0);
+}
+
+TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntries)
+{
+    const QString home = folder.filePath("home");
+    QDir().mkpath(home + "/config/autostart");
+    QFile entry(home + "/config/autostart/quelt.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nExec=\"x\"\n");
+    entry.close();
+    StartQuelt();
+
+    QProcess uninstall;
+    Prepare(uninstall);
+    QProcessEnvironment environment = uninstall.processEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    environment.insert("XDG_DATA_HOME", home + "/data");
+    uninstall.setProcessEnvironment(environment);
+    uninstall.start(Program(), {"uninstall"});
+    ASSERT_TRUE(uninstall.waitForFinished(20000));
+    EXPECT_EQ(uninstall.exitCode(), 0);
+    ASSERT_TRUE(quelt.waitForFinished(20000)) << "the running instance was told to exit";
+    EXPECT_EQ(quelt.exitCode(), 0);
+    EXPECT_TRUE(SettingsHoldTheVideo()) << "and it saved on its way out";
+    EXPECT_FALSE(QFile::exists(home + "/config/autostart/quelt.desktop"));
+
+    // With none running there is nothing to wait for.
+    QElapsedTimer timer;
+    timer.start();
+    uninstall.start(Program(), {"uninstall"});
+    ASSERT_TRUE(uninstall.waitForFinished(20000));
+    EXPECT_EQ(uninstall.exitCode(), 0);
+    EXPECT_LT(timer.elapsed(), 1500) << "no 2-second wait without a running instance";
+}
+
+TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
+{
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
+    Prepare(quelt);
+    quelt.start(Program(), QStringList());
+    ASSERT_TRUE(quelt.waitForFinished(20000));
+    EXPECT_EQ(quelt.exitCode(), 1);
+    EXPECT_TRUE(quelt.readAllStandardError().contains("quelt: the main skin cannot be read"));
 }
 
 }  // namespace

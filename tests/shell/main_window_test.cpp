@@ -216,6 +216,17 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     window->DeliverCommand(20006);
     EXPECT_FALSE(player->isWindow());
     EXPECT_EQ(player->geometry(), playerPlace);
+
+    // The browsing tab shows the tab band in the player's place.
+    window->DeliverCommand(20201);
+    EXPECT_FALSE(player->isVisible());
+    EXPECT_TRUE(window->GetCtrl(233)->isVisible());
+    SaveScreenshot(window.get(), "browsing-tab.png");
+    window->DeliverCommand(20201);
+    EXPECT_FALSE(player->isVisible()) << "choosing the selected tab again changes nothing";
+    window->DeliverCommand(20200);
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_FALSE(window->GetCtrl(233)->isVisible());
 }
 
 TEST_F(MainWindowTest, APreviewPlaysBesideTheMainPlayerAndMovesIntoIt)

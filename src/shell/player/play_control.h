@@ -19,6 +19,9 @@ inline constexpr const char* kAddPlayNow = "1";
 inline constexpr const char* kAddQueue = "2";
 inline constexpr const char* kAddPreview = "3";
 
+// Until stream detection is built, a page without a known stream says so.
+inline constexpr const char* kNoDetectionYet = "还不能从网页查找视频地址：此版本尚无视频检测";
+
 class CPlayControl {
 public:
     CPlayControl(CAppSetting& settings, CFLVDownloadManager& downloads, CPlayRequestManager& playServer,

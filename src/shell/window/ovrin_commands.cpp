@@ -12,8 +12,10 @@
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/window/main_messages.h"
+#include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -108,6 +110,23 @@ void COvrinDlg::OnCommand(int id)
                            Text(IDS_PRODUCT_NAME) + QStringLiteral(" — 在线视频播放器"));
         break;
     case 20300: ClearPlayList(); break;
+    case 20031:
+        // The page-address dialog comes with stream detection.
+        ShowStatus(kNoDetectionYet);
+        break;
+    case 20299:
+        // The play list deletes its selection on Delete.
+        if (QWidget* list = GetCtrl(209)) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+            QApplication::sendEvent(list, &press);
+        }
+        break;
+    case ui::CWndTabBand::kCloseAllCommand:
+        if (auto* band = Ctrl<ui::CWndTabBand>(233))
+            for (int view = 2100; view <= 2199; ++view)
+                if (band->FindButton(view))
+                    platform::PostMessage(GetSafeHwnd(), ui::WM_TAB_CLOSE, 233, view);
+        break;
     default:
         if (id >= 20200 && id <= 20209)
             SelectMainTab(id);

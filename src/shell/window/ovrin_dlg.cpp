@@ -8,6 +8,7 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/window/main_messages.h"
+#include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
@@ -329,7 +330,7 @@ void COvrinDlg::RunExitSequence()
         ::ClearPlayList(settings_);
 }
 
-bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam)
+bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_PREVIEW_CLOSE) {
         control_->EndPreview();
@@ -337,6 +338,12 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam)
     }
     if (msg == WM_PREVIEW_TO_MAIN) {
         control_->PlayPreviewInMain();
+        return true;
+    }
+    if (msg == ui::WM_TAB_CLOSE) {
+        // (233, tab id): the browsing tab's page goes with its button.
+        if (auto* band = Ctrl<ui::CWndTabBand>(static_cast<int>(wParam)))
+            band->RemoveButton(static_cast<int>(lParam));
         return true;
     }
     if (msg != WM_PLAY_VIDEO_KEY && msg != WM_REMOVE_VIDEO_KEY && msg != WM_SAVE_VIDEO_KEY
@@ -364,7 +371,7 @@ LRESULT COvrinDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         OnCommand(static_cast<int>(wParam & 0xFFFF));
         return 0;
     }
-    if (OnMessage(msg, wParam))
+    if (OnMessage(msg, wParam, lParam))
         return 0;
     return FCPanelWindow::WindowProc(msg, wParam, lParam);
 }

@@ -73,7 +73,7 @@ private:
     void RegisterPlayerWindow();
     void ConnectControls();
     void OnCommand(int id);  // ovrin_commands.cpp
-    bool OnMessage(UINT msg, WPARAM wParam);  // messages of other windows
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);  // messages of other windows
     void OnSeekReleased(int percent);
     void OnVolumeReleased(int percent);
     void ToggleMute();
