@@ -103,19 +103,38 @@ void CPlayControl::PlayItem(const std::string& key)
         surface_.CallPlayer("SetConnectStatus", FormatWithSite(IDS_CONNECTING, site));
     }
     surface_.ResetControls();
+    StartSource(key, video, Target::Player);
+}
 
-    if (local || (video && IsComplete(*video))) {
-        surface_.PlayInPlayer(PlayUrlFor(key, video));
+// What is on disk plays at once. Otherwise the other downloads give way
+// (all but this video's, or for a preview all but the two shown) and the
+// stream plays as it downloads, or is looked for first.
+void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target target)
+{
+    const auto play = [&](const std::string& url) {
+        if (target == Target::Player)
+            surface_.PlayInPlayer(url);
+        else
+            surface_.PlayInPreview(url);
+    };
+    if (IsLocalFile(key) || (video && IsComplete(*video))) {
+        play(PlayUrlFor(key, video));
         return;
     }
     if (!video)
         return;
     detection_.StopDetection();
-    downloads_.StopDownloadsExceptPlaying();
+    if (target == Target::Player)
+        downloads_.StopDownloadsExceptPlaying();
+    else
+        downloads_.StopDownloadsExceptCurrent();
     if (!video->a4.empty()) {
-        surface_.PlayInPlayer(PlayUrlFor(key, video));
+        play(PlayUrlFor(key, video));
     } else if (!detection_.StartDetection(*video)) {
-        surface_.ShowStatus(kNoDetectionYet);
+        if (target == Target::Player)
+            surface_.ShowStatus(kNoDetectionYet);
+        else
+            surface_.ShowTip(kNoDetectionYet);
     }
 }
 
@@ -147,19 +166,7 @@ void CPlayControl::PreviewItem(const std::string& key)
     if (!surface_.OpenPreview())
         return;
     settings_.nowPreviewing = std::make_unique<PlayingInfo>(PlayingInfo{key});
-    InfoVideo* video = FindVideo(settings_, key);
-    if (IsLocalFile(key) || (video && IsComplete(*video))) {
-        surface_.PlayInPreview(PlayUrlFor(key, video));
-        return;
-    }
-    if (!video)
-        return;
-    detection_.StopDetection();
-    downloads_.StopDownloadsExceptCurrent();
-    if (!video->a4.empty())
-        surface_.PlayInPreview(PlayUrlFor(key, video));
-    else if (!detection_.StartDetection(*video))
-        surface_.ShowTip(kNoDetectionYet);
+    StartSource(key, FindVideo(settings_, key), Target::Preview);
 }
 
 void CPlayControl::EndPreview()

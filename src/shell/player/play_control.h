@@ -53,6 +53,8 @@ public:
     const std::string& PreviewingKey() const;
 
 private:
+    enum class Target { Player, Preview };
+    void StartSource(const std::string& key, InfoVideo* video, Target target);
     bool IsLocalFile(const std::string& key) const;
     // The play URL of a video or local file, with what it holds when that
     // is known; empty when it cannot be played yet.
