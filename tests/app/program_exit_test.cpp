@@ -104,6 +104,13 @@ TEST_F(ProgramExitTest, AKilledProgramHasAlreadySavedItsPlayList)
     SignalAndWait(SIGKILL);
     EXPECT_EQ(quelt.exitStatus(), QProcess::CrashExit);
     EXPECT_TRUE(SettingsHoldTheVideo());
+
+    // The killed instance left its socket behind: the next start takes it
+    // over instead of handing over to nobody.
+    output.clear();
+    StartQuelt();
+    SignalAndWait(SIGTERM);
+    EXPECT_EQ(quelt.exitCode(), 0);
 }
 
 TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)

@@ -20,7 +20,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QSlider>
 
 #include <filesystem>
@@ -151,6 +155,14 @@ TEST_F(MainWindowTest, ALocalFlvPlaysAndASeekContinuesFromThere)
     window->Control().PlayItem(flv);
     ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
     ASSERT_TRUE(WaitFor("VideoProcess", "/6"));
+    // Dropping the file that plays changes nothing.
+    const std::string url = window->Player()->GetLastUrl();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(flv))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(settings->nowPlaying->key, flv);
+    EXPECT_EQ(window->Player()->GetLastUrl(), url) << "the player was not started again";
     window->CallPlayer("SetVideoProcess", "75");
     ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
     // From about 4.5 s on: no second from 1 to 3 was reported after the seek.

@@ -196,9 +196,35 @@ video.addEventListener('ended', function () {
   fsCommand('OnStatus', 'NetStream.Play.Stop VideoPlayOver');
 });
 video.addEventListener('error', function () {
-  if (video.getAttribute('src')) showStatus('无法播放此视频');
+  if (video.getAttribute('src')) {
+    showStatus('无法播放此视频');
+    fsCommand('OnSetStatus', '无法播放此视频');
+  }
 });
-video.addEventListener('dblclick', function () { fsCommand('OnFullScreen', 'true'); });
+// The picture answers the mouse as the old player did: a click pauses or
+// plays, a double click asks for full screen, the wheel sets the volume.
+var clickTimer = null;
+video.addEventListener('click', function () {
+  if (clickTimer) return;
+  clickTimer = setTimeout(function () {
+    clickTimer = null;
+    if (!video.currentSrc && !flvPlayer) return;
+    if (video.paused) video.play(); else video.pause();
+    fsCommand('PauseVideo', 'true');
+  }, 250);
+});
+video.addEventListener('dblclick', function () {
+  clearTimeout(clickTimer);
+  clickTimer = null;
+  fsCommand('OnFullScreen', 'true');
+});
+video.addEventListener('wheel', function (event) {
+  event.preventDefault();
+  var volume = Math.round((video.muted ? 0 : video.volume) * 100) + (event.deltaY < 0 ? 5 : -5);
+  volume = Math.max(0, Math.min(100, volume));
+  functions.SetVideoVolume(String(volume));
+  fsCommand('OnVolProcess', String(volume));
+}, { passive: false });
 
 function clampPercent(text) {
   var value = parseInt(text, 10);

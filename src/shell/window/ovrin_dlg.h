@@ -2,8 +2,15 @@
 // The main player window. It owns the play server, the download manager and
 // the player page (600), and composes the parts that do the work: play
 // control (what plays), the player bridge (what the page reports), the
-// commands of its buttons, menus and keys (ovrin_commands.cpp), and the
-// exit sequence. User-interface thread only.
+// commands of its buttons, menus and keys (ovrin_commands.cpp), the window
+// modes (ovrin_modes.cpp), tray and menus, the preview, and the exit
+// sequence. User-interface thread only.
+//
+// The managers of the other parts join as members, in this order, where
+// the comment in the member list says: list-file downloader, usage
+// counter, (download manager, play server: here), detection manager (it
+// replaces noDetection_ as play control's IStreamDetection), traffic
+// interception, update manager, keyword search.
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
 #include "shell/player/play_control.h"
@@ -102,6 +109,7 @@ private:
 
     CAppSetting& settings_;
     const platform::DesktopIntegration& desktop_;
+    // Managers of other parts go here, before and after the delivery pair.
     IStreamDetection noDetection_;
     CPlayRequestManager playServer_;
     CFLVDownloadManager downloads_;
