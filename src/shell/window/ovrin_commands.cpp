@@ -11,6 +11,7 @@
 #include "shell/dialogs/dlg_color_scheme.h"
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/lists/wnd_play_list.h"
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
@@ -110,6 +111,12 @@ void COvrinDlg::OnCommand(int id)
                            Text(IDS_PRODUCT_NAME) + QStringLiteral(" — 在线视频播放器"));
         break;
     case 20300: ClearPlayList(); break;
+    case 20035:
+        if (auto* list = Ctrl<CWndPlayList>(209)) {
+            list->Model().SelectAll();
+            list->update();
+        }
+        break;
     case 20031:
         // The page-address dialog comes with stream detection.
         ShowStatus(kNoDetectionYet);
@@ -160,7 +167,7 @@ void COvrinDlg::SaveVideo()
     const bool whole = (!key.empty() && key.front() == '/' && QFileInfo(QString::fromStdString(key)).isFile())
                        || (video && IsComplete(*video));
     if (whole)
-        PostKeyMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, key);
+        PostKeysMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, {key});
     else
         QToolTip::showText(QCursor::pos(), Text(IDS_SAVE_AFTER_DOWNLOAD), this);
 }

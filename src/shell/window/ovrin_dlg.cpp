@@ -7,6 +7,7 @@
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/lists/wnd_play_list.h"
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
@@ -18,6 +19,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QToolTip>
 
@@ -90,12 +92,26 @@ COvrinDlg::~COvrinDlg()
     RunExitSequence();
     playServer_.SetRequestServer(nullptr);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
+    ui::CPlayerCtrlFactory::Instance().Register("play_list", nullptr);
     player_.reset();
 }
 
-// The skin creates the main player where it names "flash_player".
+// The skin creates the main player where it names "flash_player", and the
+// play list view where it names "play_list".
 void COvrinDlg::RegisterPlayerWindow()
 {
+    ui::CPlayerCtrlFactory::Instance().Register(
+        "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+            auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
+            list->onSearch = [this](const std::string& title) {
+                if (auto* box = Ctrl<QLineEdit>(230))
+                    box->setText(QString::fromStdString(title));
+                platform::PostMessage(GetSafeHwnd(), WM_COMMAND, 20032, 0);
+            };
+            list->setGeometry(rect);
+            list->show();
+            return list;
+        });
     ui::CPlayerCtrlFactory::Instance().Register(
         "flash_player", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kMainPlayerId, &playServer_,
@@ -346,22 +362,29 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             band->RemoveButton(static_cast<int>(lParam));
         return true;
     }
-    if (msg != WM_PLAY_VIDEO_KEY && msg != WM_REMOVE_VIDEO_KEY && msg != WM_SAVE_VIDEO_KEY
-        && msg != WM_PREVIEW_VIDEO_KEY)
+    if (msg == WM_SAVE_VIDEO_KEY) {
+        // The save dialog comes with its own issue; until then a tip.
+        const std::unique_ptr<std::vector<std::string>> keys(reinterpret_cast<std::vector<std::string>*>(wParam));
+        ShowTip(LoadString(IDS_SAVE_LATER));
+        return true;
+    }
+    if (msg != WM_PLAY_VIDEO_KEY && msg != WM_REMOVE_VIDEO_KEY && msg != WM_PREVIEW_VIDEO_KEY)
         return false;
     const std::unique_ptr<std::string> key(reinterpret_cast<std::string*>(wParam));
     if (!key || !control_)
         return true;
     const InfoVideo* video = FindVideo(settings_, *key);
     const std::string title = video ? video->a1 : std::string();
-    if (msg == WM_PLAY_VIDEO_KEY)
+    if (msg == WM_PLAY_VIDEO_KEY) {
         control_->AddVideo(title, *key, kAddPlayNow);
-    else if (msg == WM_PREVIEW_VIDEO_KEY)
+    } else if (msg == WM_PREVIEW_VIDEO_KEY) {
         control_->AddVideo(title, *key, kAddPreview);
-    else if (msg == WM_REMOVE_VIDEO_KEY)
+    } else {
         control_->RemoveVideoByKey(*key);
-    else
-        ShowTip(LoadString(IDS_SAVE_LATER));  // the save dialog comes with the list views
+        // The views rebuild without it.
+        const std::string none;
+        BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&none));
+    }
     return true;
 }
 

@@ -15,6 +15,15 @@ bool PostKeyMessage(HWND window, UINT message, const std::string& key)
     return false;
 }
 
+bool PostKeysMessage(HWND window, UINT message, const std::vector<std::string>& keys)
+{
+    auto* list = new std::vector<std::string>(keys);
+    if (platform::PostMessage(window, message, reinterpret_cast<WPARAM>(list), 0))
+        return true;
+    delete list;
+    return false;
+}
+
 CPreviewWindow::CPreviewWindow(HWND mainWindow, CPlayRequestManager& playServer)
     : FCPanelWindow(nullptr), mainWindow_(mainWindow), playServer_(playServer)
 {

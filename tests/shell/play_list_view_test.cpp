@@ -1,0 +1,152 @@
+// The play list view with real mouse and key events: what it posts to the
+// main window for clicks on its buttons, double clicks and Delete.
+#include "common/app_folder.h"
+#include "delivery/flv_cache.h"
+#include "shell/lists/wnd_play_list.h"
+#include "shell/settings/app_setting.h"
+#include "shell/window/main_messages.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Stands in for the main window: records what the view posts to it.
+class RecordingMainWindow : public CWnd {
+public:
+    RecordingMainWindow() { Create(); }
+    std::vector<std::pair<UINT, std::vector<std::string>>> received;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_SAVE_VIDEO_KEY) {
+            const std::unique_ptr<std::vector<std::string>> keys(reinterpret_cast<std::vector<std::string>*>(wParam));
+            received.push_back({msg, *keys});
+            return 0;
+        }
+        if (msg >= WM_PLAY_VIDEO_KEY && msg <= WM_PREVIEW_VIDEO_KEY) {
+            const std::unique_ptr<std::string> key(reinterpret_cast<std::string*>(wParam));
+            received.push_back({msg, {*key}});
+            return 0;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+class PlayListViewTest : public ::testing::Test {
+protected:
+    PlayListViewTest()
+    {
+        SetAppFolderForTesting(folder.path());
+        std::filesystem::create_directories(folder / "temp");
+        const char* states[][2] = {{"Complete video", "100"}, {"Half cached", "50"}, {"Just started", "3"},
+                                   {"A long title that does not fit the width of the side panel at all", "0"}};
+        int n = 0;
+        for (const auto& [title, percent] : states) {
+            auto* video = new InfoVideo;
+            video->a0 = "2";
+            video->a1 = title;
+            video->a2 = "key" + std::to_string(n++);
+            video->a4 = "http://cdn.test/" + video->a2 + ".flv";
+            video->a5 = "1000";
+            std::ofstream(GetCachePath(*video), std::ios::binary) << std::string(std::atoi(percent) * 10, 'x');
+            settings.playList.PCL_PushObject(video);
+        }
+        view = std::make_unique<CWndPlayList>(settings, main.GetSafeHwnd(), nullptr);
+        view->resize(299, 352);
+        view->show();
+    }
+    ~PlayListViewTest() override
+    {
+        view.reset();
+        SetAppFolderForTesting("");
+    }
+    void Mouse(QEvent::Type type, const QPoint& at, Qt::MouseButton button = Qt::LeftButton,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QMouseEvent event(type, at, view->mapToGlobal(at), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), modifiers);
+        QApplication::sendEvent(view.get(), &event);
+    }
+    void Deliver() { QCoreApplication::processEvents(); }
+    // A point of item `index`, x from its left.
+    QPoint At(int index, int x) const { return QPoint(x, index * CWndPlayList::kItemHeight + 20); }
+
+    TempFolder folder;
+    CAppSetting settings;
+    RecordingMainWindow main;
+    std::unique_ptr<CWndPlayList> view;
+};
+
+TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
+{
+    const int width = view->width();
+    Mouse(QEvent::MouseButtonPress, At(1, width - 36));
+    Mouse(QEvent::MouseButtonRelease, At(1, width - 36));
+    Mouse(QEvent::MouseButtonPress, At(0, width - 12));
+    Mouse(QEvent::MouseButtonRelease, At(0, width - 12));
+    // A double click on the save button does not play.
+    Mouse(QEvent::MouseButtonDblClick, At(0, width - 12));
+    Mouse(QEvent::MouseButtonDblClick, At(2, 40));
+    Deliver();
+    ASSERT_EQ(main.received.size(), 3u);
+    EXPECT_EQ(main.received[0], (std::pair<UINT, std::vector<std::string>>{WM_PREVIEW_VIDEO_KEY, {"key1"}}));
+    EXPECT_EQ(main.received[1], (std::pair<UINT, std::vector<std::string>>{WM_SAVE_VIDEO_KEY, {"key0"}}));
+    EXPECT_EQ(main.received[2], (std::pair<UINT, std::vector<std::string>>{WM_PLAY_VIDEO_KEY, {"key2"}}));
+
+    main.received.clear();
+    Mouse(QEvent::MouseButtonPress, At(0, 40));
+    Mouse(QEvent::MouseButtonPress, At(2, 40), Qt::LeftButton, Qt::ShiftModifier);
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    view->grab().toImage().save(QUELT_BUILD_DIR "/screenshots/play-list.png");
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &del);
+    Deliver();
+    ASSERT_EQ(main.received.size(), 3u) << "one remove for each selected item";
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(main.received[i], (std::pair<UINT, std::vector<std::string>>{WM_REMOVE_VIDEO_KEY, {"key" + std::to_string(i)}}));
+
+    // Menu 151's save takes every selected key at once.
+    main.received.clear();
+    view->RunMenuCommand(20502);
+    Deliver();
+    ASSERT_EQ(main.received.size(), 1u);
+    EXPECT_EQ(main.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
+}
+
+TEST_F(PlayListViewTest, TheBroadcastRebuildsAndSelectsTheNamedVideo)
+{
+    auto* added = new InfoVideo;
+    added->a0 = "1";
+    added->a1 = "Added";
+    added->a2 = "added";
+    settings.playList.PCL_PushObject(added);
+    const std::string key = "added";
+    BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
+    ASSERT_EQ(view->Model().Count(), 5u);
+    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"added"}));
+}
+
+TEST_F(PlayListViewTest, TheSourcesFileHoldsExactlyTheText)
+{
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    const std::string path = CWndPlayList::SourcesFilePath();
+    std::ofstream(path) << "an older text that must go";
+    // Only the file is checked: opening the viewer is the desktop's matter.
+    view->RunMenuCommand(20505);
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(text, "Half cached\r\nkey1\r\nhttp://cdn.test/key1.flv\r\n\r\n\r\n");
+}
+
+}  // namespace
