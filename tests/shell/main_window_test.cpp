@@ -3,6 +3,7 @@
 // the controls move, and a seek continues from the new place. One window
 // (one browser engine) serves every case.
 #include "common/app_folder.h"
+#include "common/event_window.h"
 #include "platform/desktop_integration.h"
 #include "platform/web/player_page_view.h"
 #include "delivery/flv_cache.h"
@@ -89,6 +90,8 @@ protected:
         video->a2 = key;
         video->a4 = site->Url(path);
         settings->playList.PCL_PushObject(video);
+        // As AddVideo does: the views rebuild.
+        BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
         return video;
     }
     static std::size_t Count(const std::string& command, const std::string& part)
