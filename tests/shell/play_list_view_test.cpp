@@ -1,6 +1,7 @@
 // The play list view with real mouse and key events: what it posts to the
 // main window for clicks on its buttons, double clicks and Delete.
 #include "common/app_folder.h"
+#include "common/event_window.h"
 #include "delivery/flv_cache.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/settings/app_setting.h"
@@ -80,7 +81,7 @@ protected:
     }
     void Deliver() { QCoreApplication::processEvents(); }
     // A point of item `index`, x from its left.
-    QPoint At(int index, int x) const { return QPoint(x, index * CWndPlayList::kItemHeight + 20); }
+    QPoint At(int index, int x) const { return QPoint(x, index * CRecordListView::kItemHeight + 20); }
 
     TempFolder folder;
     CAppSetting settings;

@@ -1,9 +1,9 @@
 #pragma once
-// What the play-list view shows and how its selection behaves, without a
-// display: one item per play-list video except the preview-only ones, the
-// selection gestures of a file manager (click, Ctrl+click, Shift+click),
-// the two buttons at an item's right end, the entries of menu 151 for a
+// What the play-list view shows, without a display: one item per
+// play-list video except the preview-only ones, the two buttons at an item's right end, the entries of menu 151 for a
 // selection, and the text of "查看视频来源".
+#include "shell/lists/list_selection.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,7 +11,7 @@
 
 class CAppSetting;
 
-class CPlayListModel {
+class CPlayListModel : public CListSelection {
 public:
     enum class Button { None, Preview, Save };
     struct MenuState {
@@ -26,20 +26,6 @@ public:
     // selected. Returns its index, to bring into view.
     std::optional<std::size_t> Rebuild(const std::string& selectKey);
 
-    std::size_t Count() const { return keys_.size(); }
-    const std::string& KeyAt(std::size_t index) const { return keys_[index]; }
-    bool IsSelected(std::size_t index) const { return selected_[index]; }
-    // The selected keys in item order.
-    std::vector<std::string> SelectedKeys() const;
-    std::size_t SelectedCount() const;
-
-    // A left click: alone it selects that item only; with Ctrl it toggles
-    // it; with Shift it selects the run from the last plain click.
-    void Click(std::size_t index, bool ctrl, bool shift);
-    // A right click keeps a selection of two or more, else selects the item.
-    void RightClick(std::size_t index);
-    void SelectAll();
-
     // Which button of an item of this width lies at x (item coordinates).
     static Button ButtonAt(int x, int itemWidth);
     MenuState Menu() const;
@@ -49,7 +35,4 @@ public:
 
 private:
     const CAppSetting& settings_;
-    std::vector<std::string> keys_;
-    std::vector<bool> selected_;
-    std::size_t anchor_ = 0;
 };

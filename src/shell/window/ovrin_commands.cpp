@@ -12,6 +12,7 @@
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/lists/wnd_play_list.h"
+#include "shell/lists/wnd_record_lists.h"
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
@@ -111,6 +112,16 @@ void COvrinDlg::OnCommand(int id)
                            Text(IDS_PRODUCT_NAME) + QStringLiteral(" — 在线视频播放器"));
         break;
     case 20300: ClearPlayList(); break;
+    case 20601:
+    case 20602:
+        if (auto* history = Ctrl<CWndHistoryList>(216))
+            history->RunCommand(id);
+        break;
+    case 20612:
+    case 20613:
+        if (auto* favorites = Ctrl<CWndFavoriteList>(211))
+            favorites->RunCommand(id);
+        break;
     case 20035:
         if (auto* list = Ctrl<CWndPlayList>(209)) {
             list->Model().SelectAll();

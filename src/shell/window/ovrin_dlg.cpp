@@ -8,6 +8,7 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/lists/wnd_play_list.h"
+#include "shell/lists/wnd_record_lists.h"
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScreen>
 #include <QToolTip>
 
@@ -92,14 +94,43 @@ COvrinDlg::~COvrinDlg()
     RunExitSequence();
     playServer_.SetRequestServer(nullptr);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
-    ui::CPlayerCtrlFactory::Instance().Register("play_list", nullptr);
+    for (const char* name : {"play_list", "history_list", "favorite_list"})
+        ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }
 
 // The skin creates the main player where it names "flash_player", and the
-// play list view where it names "play_list".
+// side panels' lists where it names "play_list", "history_list" and
+// "favorite_list".
 void COvrinDlg::RegisterPlayerWindow()
 {
+    RecordListHandlers handlers;
+    handlers.play = [this](const std::string& title, const std::string& key) {
+        if (control_)
+            control_->AddVideo(title, key, kAddPlayNow);
+    };
+    handlers.playFile = [this](const std::string& path) {
+        if (control_)
+            control_->PlayItem(path);
+    };
+    // The save dialog comes with its own issue.
+    handlers.save = [this](const std::string&, const std::string&) { ShowTip(LoadString(IDS_SAVE_LATER)); };
+    handlers.confirm = [this](const std::string& question) {
+        return QMessageBox::warning(this, windowTitle(), QString::fromStdString(question),
+                                    QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes;
+    };
+    auto& factory = ui::CPlayerCtrlFactory::Instance();
+    factory.Register("history_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+        auto* list = new CWndHistoryList(settings_, handlers, parent);
+        list->setGeometry(rect);
+        return list;
+    });
+    factory.Register("favorite_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+        auto* list = new CWndFavoriteList(settings_, handlers, parent);
+        list->setGeometry(rect);
+        return list;
+    });
     ui::CPlayerCtrlFactory::Instance().Register(
         "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);

@@ -1,0 +1,74 @@
+#pragma once
+// What the side-panel lists (play list, favorites, history) share: a column
+// of items with a title, a line below it and an optional share bar, up to
+// two small buttons at an item's right end that light up under the mouse,
+// the selection gestures, scrolling, Delete and a context menu. Each list
+// says what its items show and what its clicks do.
+#include "shell/lists/list_selection.h"
+
+#include <QWidget>
+
+#include <string>
+
+class QMenu;
+class QScrollBar;
+
+class CRecordListView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kItemHeight = 46;
+
+    explicit CRecordListView(QWidget* parent);
+    ~CRecordListView() override;
+
+    virtual CListSelection& Selection() = 0;
+    // Rebuilds from the records, selecting the key's item and revealing it.
+    void Rebuild(const std::string& selectKey);
+    // Selects the item at index (or the last) and reveals it.
+    void SelectAndReveal(std::size_t index);
+
+protected:
+    struct ItemLook {
+        QString title;
+        QString detail;
+        double share = -1;  // 0..1 for a bar, below 0 for none
+    };
+    virtual std::optional<std::size_t> RebuildItems(const std::string& selectKey) = 0;
+    virtual ItemLook Look(std::size_t index) const = 0;
+    virtual int ButtonCount() const { return 0; }
+    virtual QString ButtonTip(int /*button*/) const { return {}; }
+    virtual void OnButton(std::size_t /*index*/, int /*button*/) {}
+    virtual void OnDoubleClick(std::size_t /*index*/) {}
+    virtual void OnDeleteKey() {}
+    // Fills the context menu for the selection; an empty menu is not shown.
+    virtual void FillMenu(QMenu& /*menu*/) {}
+    // Repaints the items of a key.
+    void UpdateKey(const std::string& key);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    std::optional<std::size_t> ItemAt(const QPoint& point, QPoint* inItem = nullptr);
+    QRect ItemRect(std::size_t index) const;
+    void Reveal(std::size_t index);
+    void UpdateScrollRange();
+    void DrawButton(QPainter& painter, const QRect& item, int button, bool lit) const;
+
+    QScrollBar* scroll_;
+    QPoint lastMouse_{-1, -1};
+};
+
+// Writes the sources text into the file named after a menu entry (one file
+// per process, replaced each time) and opens it in the desktop's viewer.
+void ShowSourcesFile(const std::string& path, const std::string& text);
+// The path of that file: the temporary folder, the entry's text, "...  -".
+std::string SourcesFilePath(const std::string& menuText);
