@@ -27,6 +27,8 @@ folder="$(mktemp -d)"
 trap 'rm -rf "$folder"' EXIT
 cp "$QUELT" "$folder/quelt"
 ln -s "$BUILD_DIR/app/skin" "$folder/skin"
+ln -s "$BUILD_DIR/app/libConvert.so" "$folder/libConvert.so"
+ln -s "$BUILD_DIR/app/coder" "$folder/coder"
 ours="$(QUELT_EXIT_WHEN_READY=1 startup_ms "$folder/quelt")"
 bare="$(startup_ms "$BENCH" bare-window)"
 echo "start-up to a ready player page, median of 5: quelt $ours ms; minimal QtWebEngine window $bare ms; ratio $(awk -v a="$ours" -v b="$bare" 'BEGIN {printf "%.2f", a / b}')"

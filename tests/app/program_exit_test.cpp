@@ -28,15 +28,22 @@ protected:
     {
         ASSERT_TRUE(folder.isValid());
         if (!QFile::exists(Program())) {
-            ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
+            CopyProgram();
             // The skins and the player page are the build's.
-            const QString skin = QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath() + "/skin";
-            QFile::link(skin, folder.filePath("skin"));
+            QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
         }
         Prepare(quelt);
         quelt.start(Program(), {kStreamUrl});
         ASSERT_TRUE(quelt.waitForStarted());
         ASSERT_TRUE(WaitForOutput("quelt: playing")) << "quelt did not add the video";
+    }
+    static QString AppFolder() { return QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath(); }
+    // quelt with the library and the encoder it loads from its own folder.
+    void CopyProgram()
+    {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
+        for (const char* name : {"libConvert.so", "coder"})
+            QFile::link(AppFolder() + "/" + name, folder.filePath(name));
     }
     static void Prepare(QProcess& process)
     {
@@ -64,6 +71,9 @@ protected:
     }
     void SignalAndWait(int signal)
     {
+        // A process that is not there has no id: kill(0) would hit the
+        // whole process group, the test runner included.
+        ASSERT_GT(quelt.processId(), 0) << "quelt is not running";
         ::kill(static_cast<pid_t>(quelt.processId()), signal);
         ASSERT_TRUE(quelt.waitForFinished(20000));
     }
@@ -80,6 +90,7 @@ TEST_F(ProgramExitTest, TermAndInterruptSaveTheSettingsLikeClosingTheWindow)
         QFile::remove(SettingFile());
         output.clear();
         StartQuelt();
+        ASSERT_FALSE(HasFatalFailure());
         SignalAndWait(signal);
         EXPECT_EQ(quelt.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(quelt.exitCode(), 0);
@@ -99,6 +110,7 @@ TEST_F(ProgramExitTest, AKilledProgramHasAlreadySavedItsPlayList)
     });
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
     if (!SettingsHoldTheVideo())
         loop.exec();
     SignalAndWait(SIGKILL);
@@ -109,6 +121,7 @@ TEST_F(ProgramExitTest, AKilledProgramHasAlreadySavedItsPlayList)
     // over instead of handing over to nobody.
     output.clear();
     StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
     SignalAndWait(SIGTERM);
     EXPECT_EQ(quelt.exitCode(), 0);
 }
@@ -116,6 +129,7 @@ TEST_F(ProgramExitTest, AKilledProgramHasAlreadySavedItsPlayList)
 TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
 {
     StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
     const QString video = folder.filePath("holiday.flv");
     QFile file(video);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -152,6 +166,7 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     entry.write("[Desktop Entry]\nExec=\"x\"\n");
     entry.close();
     StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
 
     QProcess uninstall;
     Prepare(uninstall);
@@ -178,7 +193,7 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
 
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
 {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUELT_BINARY), Program()));
+    CopyProgram();
     Prepare(quelt);
     quelt.start(Program(), QStringList());
     ASSERT_TRUE(quelt.waitForFinished(20000));

@@ -9,6 +9,8 @@
 #include "shell/settings/records_ops.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/lists/wnd_record_lists.h"
+#include "shell/save/dlg_save_video.h"
+#include "shell/save/save_plan.h"
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
@@ -22,10 +24,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QScreen>
 #include <QToolTip>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -113,8 +117,9 @@ void COvrinDlg::RegisterPlayerWindow()
         if (control_)
             control_->PlayItem(path);
     };
-    // The save dialog comes with its own issue.
-    handlers.save = [this](const std::string&, const std::string&) { ShowTip(LoadString(IDS_SAVE_LATER)); };
+    handlers.save = [this](const std::string& path, const std::string& title) {
+        RunSaveDialog({{path, MakeSafeFileName(title)}});
+    };
     handlers.confirm = [this](const std::string& question) {
         return QMessageBox::warning(this, windowTitle(), QString::fromStdString(question),
                                     QMessageBox::Yes | QMessageBox::No)
@@ -377,6 +382,15 @@ void COvrinDlg::RunExitSequence()
         ::ClearPlayList(settings_);
 }
 
+void COvrinDlg::RunSaveDialog(const std::vector<std::pair<std::string, std::string>>& items)
+{
+    DlgSaveVideo dialog(settings_, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString(),
+                        this);
+    for (const auto& [source, name] : items)
+        dialog.AddItem(source, name);
+    dialog.exec();
+}
+
 bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_PREVIEW_CLOSE) {
@@ -394,9 +408,21 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return true;
     }
     if (msg == WM_SAVE_VIDEO_KEY) {
-        // The save dialog comes with its own issue; until then a tip.
         const std::unique_ptr<std::vector<std::string>> keys(reinterpret_cast<std::vector<std::string>*>(wParam));
-        ShowTip(LoadString(IDS_SAVE_LATER));
+        std::vector<std::pair<std::string, std::string>> items;
+        for (const std::string& key : keys ? *keys : std::vector<std::string>{}) {
+            // Only what is there whole: a local file or a complete cache.
+            std::error_code error;
+            const InfoVideo* video = FindVideo(settings_, key);
+            if (key.starts_with('/') && std::filesystem::is_regular_file(key, error))
+                items.emplace_back(key, std::filesystem::path(key).stem().string());
+            else if (video && IsComplete(*video))
+                items.emplace_back(GetCachePath(*video), MakeSafeFileName(video->a1));
+        }
+        if (items.empty())
+            ShowTip(LoadString(IDS_SAVE_LATER));
+        else
+            RunSaveDialog(items);
         return true;
     }
     if (msg != WM_PLAY_VIDEO_KEY && msg != WM_REMOVE_VIDEO_KEY && msg != WM_PREVIEW_VIDEO_KEY)

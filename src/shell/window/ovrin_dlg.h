@@ -89,6 +89,8 @@ private:
     void SelectSidePanel(int id);
     void ShowLightPopup();
     void SaveVideo();
+    // The save-video dialog for these (file, name) pairs, modal.
+    void RunSaveDialog(const std::vector<std::pair<std::string, std::string>>& items);
     void ClearPlayList();
     void OpenFile();
     // Plays a file the user opened or dropped, after the signature test.

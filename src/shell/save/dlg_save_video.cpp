@@ -1,0 +1,221 @@
+#include "shell/save/dlg_save_video.h"
+
+#include "common/string_table.h"
+#include "platform/window.h"
+#include "shell/save/save_plan.h"
+#include "shell/settings/app_setting.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+constexpr UINT WM_CONVERT_RATE = WM_USER + 0x233;
+constexpr UINT WM_CONVERT_RESULT = 0x8234;
+constexpr int IDS_CHOOSE_FOLDER = 30058;
+constexpr int IDS_SUCCEEDED = 30091;
+constexpr int IDS_FAILED = 30092;
+constexpr int IDS_NOT_IN_LIBRARY = 30093;
+constexpr int IDS_CLOSE = 30094;
+constexpr int IDS_WAITING = 30095;
+constexpr int kFinishWaitMs = 7000;
+
+QString Text(int id)
+{
+    return QString::fromStdString(LoadString(id));
+}
+
+}  // namespace
+
+// The library's worker sends to this window; it runs on the dialog's thread.
+class DlgSaveVideo::Messages : public CWnd {
+public:
+    explicit Messages(DlgSaveVideo& dialog) : dialog_(dialog) { Create(); }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_CONVERT_RATE) {
+            dialog_.progress_->setValue(static_cast<int>(wParam));
+            return 0;
+        }
+        if (msg == WM_CONVERT_RESULT) {
+            dialog_.OnResult(static_cast<int>(wParam));
+            return 0;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+
+private:
+    DlgSaveVideo& dialog_;
+};
+
+DlgSaveVideo::DlgSaveVideo(CAppSetting& settings, const std::string& documentsFolder, QWidget* parent)
+    : QDialog(parent), settings_(settings), messages_(std::make_unique<Messages>(*this))
+{
+    setWindowTitle(QStringLiteral("保存视频文件"));
+    folderBox_ = new QLineEdit;
+    folderBox_->setReadOnly(true);
+    auto* browse = new QPushButton(QStringLiteral("..."));
+    browse->setFixedWidth(32);
+    formats_ = new QComboBox;
+    for (const OfferedFormat& format : OfferedFormats())
+        formats_->addItem(Text(format.stringId), format.format);
+    status_ = new QLabel(QStringLiteral("正在处理：..."));
+    progress_ = new QProgressBar;
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    log_ = new QPlainTextEdit;
+    log_->setReadOnly(true);
+    save_ = new QPushButton(QStringLiteral("保存(&S)"));
+    save_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("取消(&C)"));
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("另存为：")), 0, 0);
+    grid->addWidget(folderBox_, 0, 1);
+    grid->addWidget(browse, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("保存格式：")), 1, 0);
+    grid->addWidget(formats_, 1, 1, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(new QLabel(QStringLiteral("提示：视频的标题将作为文件名")), 1);
+    buttons->addWidget(save_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(status_);
+    layout->addWidget(progress_);
+    layout->addWidget(log_, 1);
+    layout->addLayout(buttons);
+    resize(460, 320);
+
+    SetSaveFolder(ChooseSaveFolder(settings_.saveFlvFolder, documentsFolder));
+    std::error_code error;
+    std::filesystem::create_directories(folder_, error);
+    if (settings_.convertSelection >= 0 && settings_.convertSelection < formats_->count())
+        formats_->setCurrentIndex(settings_.convertSelection);
+
+    connect(browse, &QPushButton::clicked, this, &DlgSaveVideo::ChooseFolder);
+    connect(save_, &QPushButton::clicked, this, &DlgSaveVideo::Save);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// A running conversion stops; its result may still be on its way, so the
+// sends of the worker are handled while waiting for it.
+DlgSaveVideo::~DlgSaveVideo()
+{
+    EndConvert();
+    platform::WaitWhileDispatching([this] { return IsFinishConvert() != 0; }, std::chrono::milliseconds(kFinishWaitMs));
+}
+
+void DlgSaveVideo::AddItem(const std::string& source, const std::string& name)
+{
+    queue_.emplace_back(source, name);
+}
+
+void DlgSaveVideo::SetSaveFolder(const std::string& folder)
+{
+    folder_ = folder;
+    folderBox_->setText(QString::fromStdString(folder));
+}
+
+void DlgSaveVideo::ChooseFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, Text(IDS_CHOOSE_FOLDER), QString::fromStdString(folder_));
+    if (folder.isEmpty())
+        return;
+    SetSaveFolder(folder.toStdString());
+    settings_.saveFlvFolder = folder_;
+}
+
+bool DlgSaveVideo::FolderIsUsable()
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder_, error);
+    const std::string probe = folder_ + "/.quelt-write-test";
+    const bool writable = std::ofstream(probe).good();
+    std::remove(probe.c_str());
+    if (!writable)
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("无法写入保存文件夹：%1\n请选择另一个文件夹。").arg(QString::fromStdString(folder_)));
+    return writable;
+}
+
+void DlgSaveVideo::Save()
+{
+    settings_.convertSelection = formats_->currentIndex();
+    format_ = formats_->currentData().toInt();
+    if (queue_.empty()) {
+        accept();
+        return;
+    }
+    // The queue stays as it is until the folder can take the files.
+    if (!FolderIsUsable())
+        return;
+    if (ProcessNext())
+        save_->setEnabled(false);
+}
+
+bool DlgSaveVideo::ProcessNext()
+{
+    if (queue_.empty())
+        return false;
+    const auto [source, name] = queue_.back();
+    queue_.pop_back();
+    currentName_ = name;
+    FILEINFO info;
+    info.format = format_;
+    info.source = source;
+    info.destination = UniqueDestination(folder_, name, ExtensionOfFormat(format_));
+    const QString status = Text(IDS_WAITING).replace(QStringLiteral("%d"), QString::number(queue_.size()));
+    status_->setText(status);
+    Q_EMIT statusChanged(status);
+    progress_->setValue(0);
+    StartConvert(info);
+    return true;
+}
+
+void DlgSaveVideo::OnFinishRate(float rate)
+{
+    platform::SendMessage(messages_->GetSafeHwnd(), WM_CONVERT_RATE,
+                          static_cast<WPARAM>(std::clamp(rate, 0.0f, 1.0f) * 100.0f), 0);
+}
+
+void DlgSaveVideo::OnFinishResult(MEDIA_CONVERT_RESULT result)
+{
+    platform::SendMessage(messages_->GetSafeHwnd(), WM_CONVERT_RESULT, static_cast<WPARAM>(result), 0);
+}
+
+void DlgSaveVideo::OnResult(int result)
+{
+    EndConvert();
+    const int line = result == MEDIA_CONVERT_SUCCEEDED          ? IDS_SUCCEEDED
+                     : result == MEDIA_CONVERT_LIBRARY_ADD_FAILED ? IDS_NOT_IN_LIBRARY
+                                                                  : IDS_FAILED;
+    log_->moveCursor(QTextCursor::End);
+    log_->insertPlainText(Text(line).replace(QStringLiteral("%s"), QString::fromStdString(currentName_)).remove('\r'));
+    if (!ProcessNext()) {
+        cancel_->setText(Text(IDS_CLOSE));
+        done_ = true;
+        Q_EMIT finishedAll();
+    }
+}
+
+QString DlgSaveVideo::LogText() const
+{
+    return log_->toPlainText();
+}
