@@ -236,10 +236,11 @@ bool CRecordListView::event(QEvent* event)
     QPoint inItem;
     const auto index = ItemAt(help->pos(), &inItem);
     const int button = index ? ItemButtonAt(inItem.x(), ItemRect(*index).width(), ButtonCount()) : -1;
-    if (button < 0)
+    const QString tip = button >= 0 ? ButtonTip(button) : index ? ItemTip(*index) : ListTip();
+    if (tip.isEmpty())
         QToolTip::hideText();
     else
-        QToolTip::showText(help->globalPos(), ButtonTip(button), this);
+        QToolTip::showText(help->globalPos(), tip, this);
     return true;
 }
 

@@ -37,6 +37,9 @@ protected:
     virtual ItemLook Look(std::size_t index) const = 0;
     virtual int ButtonCount() const { return 0; }
     virtual QString ButtonTip(int /*button*/) const { return {}; }
+    // The tip of an item itself, and of the empty space below the items.
+    virtual QString ItemTip(std::size_t /*index*/) const { return {}; }
+    virtual QString ListTip() const { return {}; }
     virtual void OnButton(std::size_t /*index*/, int /*button*/) {}
     virtual void OnDoubleClick(std::size_t /*index*/) {}
     virtual void OnDeleteKey() {}

@@ -15,6 +15,8 @@
 namespace {
 
 constexpr int IDS_BUFFERED = 30070;
+constexpr int IDS_SPEED = 30071;
+constexpr int IDS_QUEUE = 30052;
 constexpr int IDS_PREVIEW_TIP = 30074;
 constexpr int IDS_SAVE_TIP = 30075;
 constexpr int kSaveButton = 0;
@@ -100,6 +102,34 @@ CRecordListView::ItemLook CWndPlayList::Look(std::size_t index) const
 QString CWndPlayList::ButtonTip(int button) const
 {
     return QString::fromStdString(LoadString(button == kSaveButton ? IDS_SAVE_TIP : IDS_PREVIEW_TIP));
+}
+
+// 30070 and 30071: the buffered share, the length and the download speed.
+QString CWndPlayList::ItemTip(std::size_t index) const
+{
+    const InfoVideo* video = FindVideo(settings_, model_.KeyAt(index));
+    if (!video)
+        return {};
+    const CacheSizes sizes = GetCacheSizes(*video);
+    const int percent = sizes.total > 0 ? static_cast<int>(static_cast<double>(sizes.cached) * 100.0 / sizes.total) : 0;
+    char text[256];
+    std::snprintf(text, sizeof text, LoadString(IDS_BUFFERED).c_str(), std::min(percent, 100),
+                  static_cast<double>(sizes.total) / 1048576.0);
+    std::string tip = text;
+    if (speedOf) {
+        std::snprintf(text, sizeof text, LoadString(IDS_SPEED).c_str(), speedOf(*video) / 1024);
+        tip += std::string("\r\n") + text;
+    }
+    return QString::fromStdString(tip).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// 30052: the play list's length, the cache's size and the running downloads.
+QString CWndPlayList::ListTip() const
+{
+    char text[256];
+    std::snprintf(text, sizeof text, LoadString(IDS_QUEUE).c_str(), static_cast<int>(settings_.playList.PCL_GetObjectCount()),
+                  static_cast<int>(GetCacheFolderSize() / 1048576), runningDownloads ? runningDownloads() : 0);
+    return QString::fromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 void CWndPlayList::OnButton(std::size_t index, int button)

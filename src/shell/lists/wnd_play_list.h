@@ -30,12 +30,18 @@ public:
     static std::string SourcesFilePath();
     // Puts the title into the search box; the main window searches (20032).
     std::function<void(const std::string& title)> onSearch;
+    // The download figures the tips show: a video's speed in bytes per
+    // second, and how many downloads run.
+    std::function<int(const InfoVideo& video)> speedOf;
+    std::function<int()> runningDownloads;
 
 protected:
     std::optional<std::size_t> RebuildItems(const std::string& selectKey) override;
     ItemLook Look(std::size_t index) const override;
     int ButtonCount() const override { return 2; }
     QString ButtonTip(int button) const override;
+    QString ItemTip(std::size_t index) const override;
+    QString ListTip() const override;
     void OnButton(std::size_t index, int button) override;
     void OnDoubleClick(std::size_t index) override;
     void OnDeleteKey() override;

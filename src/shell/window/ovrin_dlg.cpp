@@ -139,6 +139,11 @@ void COvrinDlg::RegisterPlayerWindow()
     ui::CPlayerCtrlFactory::Instance().Register(
         "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
+            list->speedOf = [this](const InfoVideo& video) {
+                const std::vector<HttpTask*> tasks = downloads_.GetRunningTasksForUrl(video.a4);
+                return tasks.empty() ? 0 : tasks.front()->bytesPerSecond;
+            };
+            list->runningDownloads = [this] { return static_cast<int>(downloads_.GetRunningTasks().size()); };
             list->onSearch = [this](const std::string& title) {
                 if (auto* box = Ctrl<QLineEdit>(230))
                     box->setText(QString::fromStdString(title));
