@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <filesystem>
@@ -116,6 +117,17 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     ASSERT_EQ(main.received.size(), 3u) << "one remove for each selected item";
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(main.received[i], (std::pair<UINT, std::vector<std::string>>{WM_REMOVE_VIDEO_KEY, {"key" + std::to_string(i)}}));
+
+    // With three selected, menu 151 offers neither play nor preview.
+    QMenu menu;
+    view->FillMenu(menu);
+    QStringList entries;
+    for (QAction* action : menu.actions())
+        entries << action->text();
+    EXPECT_EQ(entries, (QStringList{"保存视频文件(&S)...", "删除视频(&D)", "查看视频来源", "加到我的收藏", "搜索本视频(&S)"}));
+    menu.popup(view->mapToGlobal(QPoint(40, 40)));
+    menu.grab().toImage().save(QUELT_BUILD_DIR "/screenshots/play-list-menu.png");
+    menu.close();
 
     // Menu 151's save takes every selected key at once.
     main.received.clear();

@@ -2,11 +2,14 @@
 #include "shell/save/dlg_save_video.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
+#include "test_site/test_videos.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <QDir>
 #include <QImage>
 
@@ -71,6 +74,37 @@ TEST_F(SaveDialogTest, AFailedVideoIsLoggedAndTheNextOneStillSaved)
     EXPECT_EQ(dialog.LogText(), QStringLiteral("视频“bad”转换失败...\n视频“good”转换成功...\n"));
     EXPECT_TRUE(fs::exists(folder / "out/good.flv"));
     EXPECT_FALSE(fs::exists(folder / "out/bad.flv"));
+}
+
+TEST_F(SaveDialogTest, ClosingDuringAConversionStopsItAndLeavesNoPartialFile)
+{
+    const std::string video = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 20);
+    ASSERT_FALSE(video.empty());
+    settings.saveFlvFolder = folder / "out";
+    auto dialog = std::make_unique<DlgSaveVideo>(settings, folder.path());
+    dialog->AddItem(video, "long");
+    dialog->FormatList()->setCurrentIndex(dialog->FormatList()->findData(14));  // 高清晰avi格式
+    dialog->Save();
+    EXPECT_EQ(dialog->QueueSize(), 0u) << "the conversion started";
+    dialog.reset();
+    EXPECT_TRUE(fs::is_empty(folder / "out"));
+}
+
+TEST_F(SaveDialogTest, AFolderThatCannotBeWrittenKeepsTheQueue)
+{
+    // A file where the folder should be: it can be neither made nor written.
+    std::ofstream(folder / "blocked") << "a file";
+    settings.saveFlvFolder = folder / "blocked";
+    DlgSaveVideo dialog(settings, folder.path());
+    dialog.AddItem(folder / "a.src", "a");
+    // The message box that says so is closed as soon as it shows.
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    dialog.Save();
+    EXPECT_EQ(dialog.QueueSize(), 1u);
+    EXPECT_FALSE(dialog.IsDone());
 }
 
 }  // namespace

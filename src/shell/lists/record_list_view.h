@@ -26,6 +26,8 @@ public:
     void Rebuild(const std::string& selectKey);
     // Selects the item at index (or the last) and reveals it.
     void SelectAndReveal(std::size_t index);
+    // Fills the context menu for the selection; an empty menu is not shown.
+    virtual void FillMenu(QMenu& /*menu*/) {}
 
 protected:
     struct ItemLook {
@@ -43,8 +45,6 @@ protected:
     virtual void OnButton(std::size_t /*index*/, int /*button*/) {}
     virtual void OnDoubleClick(std::size_t /*index*/) {}
     virtual void OnDeleteKey() {}
-    // Fills the context menu for the selection; an empty menu is not shown.
-    virtual void FillMenu(QMenu& /*menu*/) {}
     // Repaints the items of a key.
     void UpdateKey(const std::string& key);
 

@@ -17,6 +17,7 @@ class InfoVideo;
 class CWndPlayList : public CRecordListView {
     Q_OBJECT
 public:
+    void FillMenu(QMenu& menu) override;
     CWndPlayList(CAppSetting& settings, HWND mainWindow, QWidget* parent);
     ~CWndPlayList() override;
 
@@ -45,7 +46,6 @@ protected:
     void OnButton(std::size_t index, int button) override;
     void OnDoubleClick(std::size_t index) override;
     void OnDeleteKey() override;
-    void FillMenu(QMenu& menu) override;
     void showEvent(QShowEvent* event) override;
 
 private:

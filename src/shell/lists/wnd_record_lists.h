@@ -24,6 +24,7 @@ struct RecordListHandlers {
 class CWndHistoryList : public CRecordListView {
     Q_OBJECT
 public:
+    void FillMenu(QMenu& menu) override;
     CWndHistoryList(CAppSetting& settings, RecordListHandlers handlers, QWidget* parent);
     CListSelection& Selection() override { return selection_; }
     // Menu 154: 20600 play, 20601 delete the selected, 20602 clear, 20603 sources.
@@ -35,7 +36,6 @@ protected:
     ItemLook Look(std::size_t index) const override;
     void OnDoubleClick(std::size_t) override { RunCommand(20600); }
     void OnDeleteKey() override { RunCommand(20601); }
-    void FillMenu(QMenu& menu) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -47,6 +47,7 @@ private:
 class CWndFavoriteList : public CRecordListView {
     Q_OBJECT
 public:
+    void FillMenu(QMenu& menu) override;
     CWndFavoriteList(CAppSetting& settings, RecordListHandlers handlers, QWidget* parent);
     CListSelection& Selection() override { return selection_; }
     // Menu 156: 20610 play, 20611 save, 20612 delete the selected, 20613
@@ -62,7 +63,6 @@ protected:
     void OnButton(std::size_t index, int button) override;
     void OnDoubleClick(std::size_t) override { RunCommand(20610); }
     void OnDeleteKey() override { RunCommand(20612); }
-    void FillMenu(QMenu& menu) override;
     void showEvent(QShowEvent* event) override;
 
 private:
