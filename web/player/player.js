@@ -41,9 +41,12 @@ function stop() {
     flvPlayer.destroy();
     flvPlayer = null;
   }
-  video.pause();
-  video.removeAttribute('src');
-  video.load();
+  // Resetting an element that holds nothing would only cost time.
+  if (video.getAttribute('src') || video.currentSrc) {
+    video.pause();
+    video.removeAttribute('src');
+    video.load();
+  }
   started = false;
   lastProcess = lastLoaded = '';
   totalBytes = 0;

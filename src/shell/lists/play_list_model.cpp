@@ -4,7 +4,28 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 
+#include "common/string_table.h"
+
 #include <algorithm>
+#include <cstdio>
+
+std::string BufferedText(const InfoVideo& video)
+{
+    const CacheSizes sizes = GetCacheSizes(video);
+    const double percent = sizes.total > 0 ? static_cast<double>(sizes.cached) * 100.0 / static_cast<double>(sizes.total) : 0;
+    char text[256];
+    std::snprintf(text, sizeof text, LoadString(30070).c_str(), static_cast<int>(std::min(percent, 100.0)),
+                  static_cast<double>(sizes.total) / 1048576.0);
+    return text;
+}
+
+std::string BufferedLine(const InfoVideo& video)
+{
+    std::string line = BufferedText(video);
+    for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n"))
+        line.replace(at, 2, "  ");
+    return line;
+}
 
 CPlayListModel::CPlayListModel(const CAppSetting& settings) : settings_(settings) {}
 

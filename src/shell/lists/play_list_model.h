@@ -10,6 +10,13 @@
 #include <vector>
 
 class CAppSetting;
+class InfoVideo;
+
+// String 30070 for a video: its buffered percentage (0 without a total, at
+// most 100) and its total length in megabytes; two lines joined by "\r\n".
+std::string BufferedText(const InfoVideo& video);
+// The same with the line break replaced by two blanks, for one line.
+std::string BufferedLine(const InfoVideo& video);
 
 class CPlayListModel : public CListSelection {
 public:

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int IDS_BUFFERED = 30070;
 constexpr int IDS_SPEED = 30071;
 constexpr int IDS_QUEUE = 30052;
 constexpr int IDS_PREVIEW_TIP = 30074;
@@ -92,10 +91,7 @@ CRecordListView::ItemLook CWndPlayList::Look(std::size_t index) const
     look.title = QString::fromStdString(video->a1.empty() ? video->a2 : video->a1);
     const CacheSizes sizes = GetCacheSizes(*video);
     look.share = sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
-    char text[160];
-    std::snprintf(text, sizeof text, LoadString(IDS_BUFFERED).c_str(), std::min(100, static_cast<int>(look.share * 100)),
-                  static_cast<double>(sizes.total) / 1048576.0);
-    look.detail = QString::fromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    look.detail = QString::fromStdString(BufferedLine(*video));
     return look;
 }
 
@@ -110,12 +106,8 @@ QString CWndPlayList::ItemTip(std::size_t index) const
     const InfoVideo* video = FindVideo(settings_, model_.KeyAt(index));
     if (!video)
         return {};
-    const CacheSizes sizes = GetCacheSizes(*video);
-    const int percent = sizes.total > 0 ? static_cast<int>(static_cast<double>(sizes.cached) * 100.0 / sizes.total) : 0;
-    char text[256];
-    std::snprintf(text, sizeof text, LoadString(IDS_BUFFERED).c_str(), std::min(percent, 100),
-                  static_cast<double>(sizes.total) / 1048576.0);
-    std::string tip = text;
+    std::string tip = BufferedText(*video);
+    char text[128];
     if (speedOf) {
         std::snprintf(text, sizeof text, LoadString(IDS_SPEED).c_str(), speedOf(*video) / 1024);
         tip += std::string("\r\n") + text;

@@ -7,6 +7,7 @@
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/lists/play_list_model.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/lists/wnd_record_lists.h"
 #include "shell/save/dlg_save_video.h"
@@ -33,7 +34,6 @@
 
 namespace {
 
-constexpr int IDS_BUFFERED = 30070;  // "已缓冲: %d%%\r\n总长度: %.2f Mb"
 constexpr int IDS_SEEK_UNKNOWN = 30053;
 constexpr int IDS_SAVE_LATER = 30020;
 
@@ -42,9 +42,9 @@ constexpr int IDS_SAVE_LATER = 30020;
 // The main window's ear for the broadcasts: the playing video's download
 // progress goes to the status line, and a new colour scheme repaints every
 // window of the program.
-class CDownloadStatusWindow : public CEventWindowBaseT<CWnd> {
+class CMainEventWindow : public CEventWindowBaseT<CWnd> {
 public:
-    CDownloadStatusWindow(const CAppSetting& settings, std::function<void(const std::string&)> show)
+    CMainEventWindow(const CAppSetting& settings, std::function<void(const std::string&)> show)
         : settings_(settings), show_(std::move(show))
     {
         Create();
@@ -65,15 +65,7 @@ protected:
     {
         if (!video || !settings_.nowPlaying || settings_.nowPlaying->key != video->a2)
             return;
-        const CacheSizes sizes = GetCacheSizes(*video);
-        const int percent = sizes.total > 0 ? static_cast<int>(sizes.cached * 100 / sizes.total) : 0;
-        char text[256];
-        std::snprintf(text, sizeof text, LoadString(IDS_BUFFERED).c_str(), percent,
-                      static_cast<double>(sizes.total) / 1048576.0);
-        std::string line = text;
-        for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n"))
-            line.replace(at, 2, "  ");
-        show_(line);
+        show_(BufferedLine(*video));
     }
 
 private:
@@ -88,7 +80,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     playServer_.SetRequestServer(&router_);
     playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterPlayerWindow();
-    downloadStatus_ = std::make_unique<CDownloadStatusWindow>(settings, [this](const std::string& text) {
+    mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
         ShowStatus(text);
     });
 }

@@ -28,7 +28,7 @@
 #include <string>
 
 class CAppSetting;
-class CDownloadStatusWindow;
+class CMainEventWindow;
 namespace platform {
 class DesktopIntegration;
 }
@@ -120,7 +120,7 @@ private:
     std::unique_ptr<CWndFlashPlay> player_;
     std::unique_ptr<CPlayControl> control_;
     std::unique_ptr<CPlayerBridge> bridge_;
-    std::unique_ptr<CDownloadStatusWindow> downloadStatus_;
+    std::unique_ptr<CMainEventWindow> mainEvents_;
     std::unique_ptr<CTrayAndMenus> menus_;
     std::unique_ptr<CPreviewWindow> preview_;
     CWndSliderLight* light_ = nullptr;
