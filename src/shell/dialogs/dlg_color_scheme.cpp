@@ -3,6 +3,7 @@
 #include "common/event_window.h"
 #include "common/string_table.h"
 #include "shell/settings/app_setting.h"
+#include "ui/widgets/skin_paint.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +44,7 @@ DlgColorScheme::DlgColorScheme(CAppSetting& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), oldTone_(settings.skinColorTone), oldVividness_(settings.skinSaturation)
 {
     setWindowTitle(QStringLiteral("调节颜色"));
+    ui::FCApplySkinPalette(this);
     strip_ = new ColourStrip(this);
     strip_->setFixedHeight(30);
     strip_->setCursor(Qt::CrossCursor);

@@ -3,6 +3,7 @@
 #include "delivery/flv_download_manager.h"
 #include "platform/desktop_integration.h"
 #include "shell/settings/app_setting.h"
+#include "ui/widgets/skin_paint.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +21,7 @@ DlgSetting::DlgSetting(CAppSetting& settings, const platform::DesktopIntegration
     : QDialog(parent), settings_(settings), desktop_(desktop), downloads_(downloads)
 {
     setWindowTitle(QStringLiteral("设置"));
+    ui::FCApplySkinPalette(this);
     auto* page = new QWidget;
     auto* form = new QVBoxLayout(page);
     autoStart_ = new QCheckBox(QStringLiteral("系统启动时自动运行"));

@@ -107,7 +107,7 @@ void CRecordListView::DrawButton(QPainter& painter, const QRect& item, int butto
 {
     const QRectF box(item.right() + 1 - 22 - button * 23, item.top() + 12, 18, 18);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(ui::FCSkinColour(lit ? kAccent : kDimText));
+    painter.setBrush(ui::FCSkinColour(lit ? kAccent : kDimText, 1));
     if (button == 1) {  // preview: a play triangle
         const QPointF shape[] = {box.topLeft() + QPointF(4, 3), box.bottomLeft() + QPointF(4, -3),
                                  QPointF(box.right() - 3, box.center().y())};
@@ -126,7 +126,7 @@ void CRecordListView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), ui::FCSkinColour(kBackground));
+    painter.fillRect(rect(), ui::FCSkinColour(kBackground, 1));
     QFont small = font();
     small.setPointSizeF(font().pointSizeF() * 0.85);
     QPoint inItem;
@@ -137,20 +137,20 @@ void CRecordListView::paintEvent(QPaintEvent*)
             continue;
         const ItemLook look = Look(i);
         if (Selection().IsSelected(i))
-            painter.fillRect(item, ui::FCSkinColour(kSelected));
+            painter.fillRect(item, ui::FCSkinColour(kSelected, 1));
         const int textWidth = item.width() - 14 - ButtonCount() * 23;
-        painter.setPen(ui::FCSkinColour(kText));
+        painter.setPen(ui::FCSkinColour(kText, 1));
         painter.setFont(font());
         painter.drawText(QRect(item.left() + 10, item.top() + 4, textWidth, 20), Qt::AlignVCenter | Qt::AlignLeft,
                          painter.fontMetrics().elidedText(look.title, Qt::ElideRight, textWidth));
-        painter.setPen(ui::FCSkinColour(kDimText));
+        painter.setPen(ui::FCSkinColour(kDimText, 1));
         painter.setFont(small);
         painter.drawText(QRect(item.left() + 10, item.top() + 22, textWidth, 16), Qt::AlignVCenter, look.detail);
         if (look.share >= 0) {
             const QRect bar(item.left() + 10, item.bottom() - 4, item.width() - 20, 2);
-            painter.fillRect(bar, ui::FCSkinColour(kTrack));
+            painter.fillRect(bar, ui::FCSkinColour(kTrack, 1));
             painter.fillRect(QRect(bar.left(), bar.top(), static_cast<int>(bar.width() * std::min(1.0, look.share)), 2),
-                             ui::FCSkinColour(kAccent));
+                             ui::FCSkinColour(kAccent, 1));
         }
         const int lit = hovered == i ? ItemButtonAt(inItem.x(), item.width(), ButtonCount()) : -1;
         for (int button = 0; button < ButtonCount(); ++button)

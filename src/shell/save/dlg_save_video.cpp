@@ -4,6 +4,7 @@
 #include "platform/window.h"
 #include "shell/save/save_plan.h"
 #include "shell/settings/app_setting.h"
+#include "ui/widgets/skin_paint.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -68,6 +69,7 @@ DlgSaveVideo::DlgSaveVideo(CAppSetting& settings, const std::string& documentsFo
     : QDialog(parent), settings_(settings), messages_(std::make_unique<Messages>(*this))
 {
     setWindowTitle(QStringLiteral("保存视频文件"));
+    ui::FCApplySkinPalette(this);
     folderBox_ = new QLineEdit;
     folderBox_->setReadOnly(true);
     auto* browse = new QPushButton(QStringLiteral("..."));

@@ -66,14 +66,14 @@ void CWndSlider::paintEvent(QPaintEvent*)
     const int trackHeight = 4;
     const QRectF track(0, (height() - trackHeight) / 2.0, width(), trackHeight);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(FCSkinColour(kTrack));
+    painter.setBrush(FCSkinColour(kTrack, 1));
     painter.drawRoundedRect(track, 2, 2);
     if (loaded_ > 0) {
-        painter.setBrush(FCSkinColour(kLoaded));
+        painter.setBrush(FCSkinColour(kLoaded, 1));
         painter.drawRoundedRect(QRectF(track.left(), track.top(), track.width() * loaded_ / 100.0, trackHeight), 2, 2);
     }
     const double played = track.width() * value() / 100.0;
-    painter.setBrush(FCSkinColour(kPlayed));
+    painter.setBrush(FCSkinColour(kPlayed, 1));
     painter.drawRoundedRect(QRectF(track.left(), track.top(), played, trackHeight), 2, 2);
     const double knob = height() * 0.7;
     painter.drawEllipse(QPointF(std::clamp(played, knob / 2, width() - knob / 2), height() / 2.0), knob / 2, knob / 2);
@@ -99,7 +99,7 @@ void RegisterPlayerControls()
     });
     const auto label = [](const QRect& rect, QWidget* parent, const QString& text) {
         auto* widget = new QLabel(text, parent);
-        widget->setStyleSheet(QStringLiteral("color: %1;").arg(FCSkinColour(kText).name()));
+        widget->setStyleSheet(QStringLiteral("color: %1;").arg(FCSkinColour(kText, 1).name()));
         return Place(widget, rect);
     };
     factory.Register("play_time", [label](const pugi::xml_node&, const QRect& rect, QWidget* parent) {

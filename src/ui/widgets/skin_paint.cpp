@@ -5,6 +5,8 @@
 #include <QDebug>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPalette>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -180,3 +182,22 @@ void FCDrawSkinText(QPainter& painter, const QRect& rect, const FCController_3St
 }
 
 }  // namespace ui
+
+void ui::FCApplySkinPalette(QWidget* window)
+{
+    // The main skin's palette (0x00BBGGRR).
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, FCSkinColour(1709589, 1));
+    palette.setColor(QPalette::WindowText, FCSkinColour(14208713, 1));
+    palette.setColor(QPalette::Base, FCSkinColour(2104090, 1));
+    palette.setColor(QPalette::AlternateBase, FCSkinColour(2169883, 1));
+    palette.setColor(QPalette::Text, FCSkinColour(14208713, 1));
+    palette.setColor(QPalette::Button, FCSkinColour(2367261, 1));
+    palette.setColor(QPalette::ButtonText, FCSkinColour(14208713, 1));
+    palette.setColor(QPalette::Highlight, FCSkinColour(16747852, 1));
+    palette.setColor(QPalette::HighlightedText, QColor(Qt::white));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, FCSkinColour(10522762, 1));
+    palette.setColor(QPalette::Disabled, QPalette::Text, FCSkinColour(10522762, 1));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, FCSkinColour(10522762, 1));
+    window->setPalette(palette);
+}

@@ -7,6 +7,8 @@
 #include "ui/toolkit/geometry.h"
 
 #include <QColor>
+
+class QWidget;
 #include <QFont>
 #include <QImage>
 #include <QRect>
@@ -35,6 +37,9 @@ QRect FCToQRect(const FCRect& rect);
 // A Win32 colour value (0x00BBGGRR), through the scheme when the flag is set.
 QColor FCSkinColour(std::uint32_t colour, int colorScheme = 0);
 QFont FCSkinFont(const FCFontHandle& font);
+// Gives a plain Qt window (a dialog) the skin's colours, through the
+// colour scheme, so that it looks like the skinned windows around it.
+void FCApplySkinPalette(QWidget* window);
 
 // Skin images are read once per path and flag; a missing file gives a null
 // image (and one log line).
