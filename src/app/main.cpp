@@ -11,13 +11,17 @@
 #include "platform/web/player_page_view.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/settings/service_hosts.h"
 #include "shell/settings/setting_autosave.h"
+#include "shell/stats/usage_reports.h"
 #include "shell/window/ovrin_dlg.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
 #include "ui/widgets/skin_paint.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -92,7 +96,11 @@ int main(int argc, char** argv)
     if (request.uninstall) {
         desktop.SetAutoStart(false);
         desktop.DissociateFlv();
-        return Uninstall(instance);
+        const int result = Uninstall(instance);
+        const CStatQuerySource query(settings);
+        QDesktopServices::openUrl(
+            QUrl(QString::fromStdString(BuildUninstallReportUrl(settings, query, service_hosts::kStatsHost))));
+        return result;
     }
     COvrinDlg* window = nullptr;
     const bool first = instance.BecomeInstance([&window](std::uint32_t tag, const std::string& text) {

@@ -13,5 +13,14 @@ inline constexpr const char* kContentHost = "http://127.0.0.1:20080";
 inline constexpr const char* kHomePage = "http://127.0.0.1:20080/";
 inline constexpr const char* kForumHost = "http://127.0.0.1:20080";
 inline constexpr const char* kFlashVendorHost = "http://127.0.0.1:20080";
+// The usage reports: use, install and uninstall on one host, online on a
+// second. The demo service answers them, so by default nothing leaves the
+// machine.
+inline constexpr const char* kStatsHost = "http://127.0.0.1:20080";
+inline constexpr const char* kStatsOnlineHost = "http://127.0.0.1:20080";
+// The names the connectivity watch resolves to know the network is there.
+// "localhost" resolves without a network, so the demo set-up becomes ready
+// offline; a public build names well-known portals here.
+inline constexpr const char* kPortalHosts[] = {"localhost", "localhost.localdomain", "ip6-localhost"};
 
 }  // namespace service_hosts

@@ -7,6 +7,7 @@
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "shell/settings/service_hosts.h"
 #include "shell/lists/play_list_model.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/lists/wnd_record_lists.h"
@@ -73,9 +74,24 @@ private:
     std::function<void(const std::string&)> show_;
 };
 
+class COvrinDlg::NetworkWatch : public TOLConnectNetState {
+public:
+    explicit NetworkWatch(COvrinDlg& window) : window_(window) {}
+    ~NetworkWatch() override { CloseMergeWindow(); }
+
+protected:
+    void OnNetworkReady() override { window_.OnNetworkReady(); }
+
+private:
+    COvrinDlg& window_;
+};
+
 COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop)
-    : settings_(settings), desktop_(desktop), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
+    : settings_(settings), desktop_(desktop), statQuery_(settings),
+      dayRunCount_(statQuery_, service_hosts::kStatsHost),
+      clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
 {
+    dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
     playServer_.SetRequestServer(&router_);
     playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
@@ -215,6 +231,9 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     }
     setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
     show();
+    networkWatch_ = std::make_unique<NetworkWatch>(*this);
+    networkWatch_->StartWatch(std::vector<std::string>(std::begin(service_hosts::kPortalHosts),
+                                                       std::end(service_hosts::kPortalHosts)));
     SelectSidePanel(20701);
     // The player tab either way: the browsing tabs come with their pages.
     SelectMainTab(20200);
@@ -229,6 +248,15 @@ void COvrinDlg::ConnectControls()
         seek->SetReleaseHandler([this](int percent) { OnSeekReleased(percent); });
     if (auto* volume = Ctrl<ui::CWndSlider>(220))
         volume->SetReleaseHandler([this](int percent) { OnVolumeReleased(percent); });
+}
+
+// The network answers: the event windows learn it, then the install report
+// (once per installation) and the online report (once per run) go out.
+void COvrinDlg::OnNetworkReady()
+{
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    clientCount_.SendInstallReport();
+    clientCount_.SendOnlineReport();
 }
 
 void COvrinDlg::ShowAndActivate()

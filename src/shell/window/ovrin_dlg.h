@@ -16,6 +16,8 @@
 #include "shell/player/play_control.h"
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
+#include "shell/net/connect_net_state.h"
+#include "shell/stats/usage_reports.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/light_popup.h"
 #include "shell/window/player_bridge.h"
@@ -112,6 +114,9 @@ private:
     CAppSetting& settings_;
     const platform::DesktopIntegration& desktop_;
     // Managers of other parts go here, before and after the delivery pair.
+    CStatQuerySource statQuery_;
+    CDayRunCount dayRunCount_;
+    CClientCountManager clientCount_;
     IStreamDetection noDetection_;
     CPlayRequestManager playServer_;
     CFLVDownloadManager downloads_;
@@ -123,6 +128,10 @@ private:
     std::unique_ptr<CMainEventWindow> mainEvents_;
     std::unique_ptr<CTrayAndMenus> menus_;
     std::unique_ptr<CPreviewWindow> preview_;
+    // The connectivity watch; OnNetworkReady runs when it reports.
+    class NetworkWatch;
+    std::unique_ptr<NetworkWatch> networkWatch_;
+    void OnNetworkReady();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;

@@ -67,6 +67,9 @@ int main(int argc, char** argv)
     site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
     site.AddFile("/", DemoPage(), "text/html; charset=utf-8");
+    // The usage reports of a program that runs against this service.
+    for (const char* report : {"use", "install", "online", "uninstall"})
+        site.AddFile(std::string("/count/soft_") + report + ".php", "ok", "text/plain");
     site.AddFile("/watch/flv.html", WatchPage("Test pattern (FLV)", "/videos/demo.flv", "video/x-flv"),
                  "text/html; charset=utf-8");
     site.AddFile("/watch/flv-h264.html",
