@@ -121,6 +121,7 @@ int FirstPicture()
     site.AddFile("/mpegts.js", ReadFile(QUELT_APP_DIR "/skin/player/mpegts.js"), "text/javascript");
 
     CAppSetting settings;
+    settings.configUrl = "http://127.0.0.1:1/no-update";
     for (const auto& [key, path] : {std::pair{"mp4", mp4}, std::pair{"flv", flv}}) {
         auto* video = new InfoVideo;
         video->a2 = key;
@@ -241,6 +242,7 @@ int Rss(int minutes)
     const std::string folder = MakeProgramFolder();
     const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, minutes * 60);
     CAppSetting settings;
+    settings.configUrl = "http://127.0.0.1:1/no-update";
     COvrinDlg window(settings, desktop);
     std::string error;
     if (flv.empty() || !window.Start("", error))

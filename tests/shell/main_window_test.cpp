@@ -58,6 +58,7 @@ protected:
         site = std::make_unique<test_site::TestSite>();
         ASSERT_TRUE(site->Start());
         settings = std::make_unique<CAppSetting>();
+        settings->configUrl = "http://127.0.0.1:1/no-update";  // no update question in a test
         window = std::make_unique<COvrinDlg>(*settings, desktop);
         std::string error;
         ASSERT_TRUE(window->Start("", error)) << error;

@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProcess>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QScreen>
@@ -37,6 +38,31 @@ namespace {
 
 constexpr int IDS_SEEK_UNKNOWN = 30053;
 constexpr int IDS_SAVE_LATER = 30020;
+
+constexpr int IDS_UPDATE_QUESTION = 30015;
+constexpr int IDS_UPDATER_NOTE = 30100;
+
+// What the update check asks of the window: the question, the note, the
+// Exit command and starting the updater in the program folder.
+CUpdateManager::Hooks UpdateHooks(COvrinDlg* window)
+{
+    CUpdateManager::Hooks hooks;
+    const QString product = QString::fromStdString(LoadString(IDS_PRODUCT_NAME));
+    hooks.askToUpdate = [window, product] {
+        return QMessageBox::warning(window, product, QString::fromStdString(LoadString(IDS_UPDATE_QUESTION)),
+                                    QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes;
+    };
+    hooks.showUpdaterNote = [window, product] {
+        QMessageBox::warning(window, product, QString::fromStdString(LoadString(IDS_UPDATER_NOTE)));
+    };
+    hooks.exitProgram = [window] { platform::PostMessage(window->GetSafeHwnd(), WM_COMMAND, 20100, 0); };
+    hooks.startUpdater = [](const std::string& updater, const std::string& pid) {
+        QProcess::startDetached(QString::fromStdString(updater), {QString::fromStdString(pid)},
+                                QString::fromStdString(GetAppFolder()));
+    };
+    return hooks;
+}
 
 }  // namespace
 
@@ -89,7 +115,8 @@ private:
 COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop)
     : settings_(settings), desktop_(desktop), statQuery_(settings),
       dayRunCount_(statQuery_, service_hosts::kStatsHost),
-      clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
+      clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
+      update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
 {
     dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
@@ -239,6 +266,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     SelectMainTab(20200);
     if (!pendingKey.empty())
         control_->PlayItem(pendingKey);
+    update_.StartCheck(0);
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include "shell/player/player_surface.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/stats/usage_reports.h"
+#include "shell/update/update_manager.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/light_popup.h"
 #include "shell/window/player_bridge.h"
@@ -117,6 +118,7 @@ private:
     CStatQuerySource statQuery_;
     CDayRunCount dayRunCount_;
     CClientCountManager clientCount_;
+    CUpdateManager update_;
     IStreamDetection noDetection_;
     CPlayRequestManager playServer_;
     CFLVDownloadManager downloads_;

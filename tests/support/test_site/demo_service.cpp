@@ -1,6 +1,7 @@
 // quelt-demo-service: the test site run as a stand-alone service, so that
 // the program has something real to talk to without the internet. It serves
 // a few generated demo videos and a page that links them.
+#include "common/md5.h"
 #include "shell/settings/service_hosts.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
@@ -44,13 +45,16 @@ int main(int argc, char** argv)
 {
     int port = service_hosts::kDemoPort;
     std::string mediaDir;
+    bool offerUpdate = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--port") && i + 1 < argc)
             port = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--offer-update"))
+            offerUpdate = true;
         else if (!std::strcmp(argv[i], "--media-dir") && i + 1 < argc)
             mediaDir = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--port N] [--media-dir DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--port N] [--media-dir DIR] [--offer-update]\n", argv[0]);
             return 2;
         }
     }
@@ -67,6 +71,14 @@ int main(int argc, char** argv)
     site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
     site.AddFile("/", DemoPage(), "text/html; charset=utf-8");
+    // The update check: the version the build installs (nothing to do), or
+    // with --offer-update a newer one with its setup program.
+    const std::string setup = "#!/bin/sh\necho 'Quelt demo setup: nothing is installed.'\n";
+    site.AddFile("/ver/update_setup", setup, "application/octet-stream");
+    site.AddFile("/ver/update_config.x",
+                 std::string("[info]\nver=") + (offerUpdate ? "0.2" : "0.1") + "\nmd5=" + Md5Hex(setup)
+                     + "\nsetup_url=http://127.0.0.1:" + std::to_string(port) + "/ver/update_setup\n",
+                 "text/plain");
     // The usage reports of a program that runs against this service.
     for (const char* report : {"use", "install", "online", "uninstall"})
         site.AddFile(std::string("/count/soft_") + report + ".php", "ok", "text/plain");
