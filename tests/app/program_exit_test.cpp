@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "test_site/test_site.h"
+
 #include <csignal>
 
 namespace {
@@ -189,6 +191,36 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(uninstall.waitForFinished(20000));
     EXPECT_EQ(uninstall.exitCode(), 0);
     EXPECT_LT(timer.elapsed(), 1500) << "no 2-second wait without a running instance";
+}
+
+TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnce)
+{
+    // The default statistics host is the demo service's address.
+    test_site::TestSite service;
+    if (!service.Start(20080))
+        GTEST_SKIP() << "port 20080 is taken (a demo service runs?)";
+    for (const char* report : {"use", "install", "online"})
+        service.AddFile(std::string("/count/soft_") + report + ".php", "ok");
+    const auto count = [&](const std::string& report) {
+        int n = 0;
+        for (const auto& request : service.Requests())
+            n += request.target.starts_with("/count/soft_" + report + ".php?r=");
+        return n;
+    };
+    StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
+    // The watch reports 2 s after the start; the online report follows.
+    QElapsedTimer waited;
+    waited.start();
+    while (count("online") == 0 && waited.elapsed() < 20000)
+        quelt.waitForReadyRead(100);
+    SignalAndWait(SIGTERM);
+    EXPECT_EQ(count("use"), 1);
+    EXPECT_EQ(count("install"), 1);
+    EXPECT_EQ(count("online"), 1);
+    QFile file(SettingFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("first_run=\"0\"")) << "the install report goes once per installation";
 }
 
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
