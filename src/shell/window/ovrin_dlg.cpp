@@ -116,7 +116,8 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     : settings_(settings), desktop_(desktop), statQuery_(settings),
       dayRunCount_(statQuery_, service_hosts::kStatsHost),
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
-      update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), downloads_(settings, &playServer_), router_(settings, downloads_), transcoder_(playServer_)
+      update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), downloads_(settings, &playServer_),
+      router_(settings, downloads_), transcoder_(playServer_)
 {
     dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
@@ -171,7 +172,7 @@ void COvrinDlg::RegisterPlayerWindow()
         list->setGeometry(rect);
         return list;
     });
-    ui::CPlayerCtrlFactory::Instance().Register(
+    factory.Register(
         "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
             list->speedOf = [this](const InfoVideo& video) {
@@ -188,7 +189,7 @@ void COvrinDlg::RegisterPlayerWindow()
             list->show();
             return list;
         });
-    ui::CPlayerCtrlFactory::Instance().Register(
+    factory.Register(
         "flash_player", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kMainPlayerId, &playServer_,
                                                       settings_.soundOn ? settings_.volume : 0);
