@@ -1,0 +1,140 @@
+// The HTML view layer in QtWebEngine offscreen, against the test site:
+// titles and document complete, cancelled navigations, the program's
+// schemes, new windows, errors and scripts. One engine for all cases.
+#include "platform/web/html_view.h"
+#include "platform/web/player_page_view.h"
+#include "support/event_wait.h"
+#include "test_site/test_site.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using test_support::RunEventsUntil;
+
+class HtmlViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        platform::PrepareWebEngineEnvironment();
+        site = std::make_unique<test_site::TestSite>();
+        ASSERT_TRUE(site->Start());
+        site->AddFile("/page.html", "<html><head><title>First page</title></head><body>"
+                                    "<a id='play' href='playxev://open&&&Title One'>play</a>"
+                                    "<a id='blank' href='/popup.html' target='_blank'>popup</a>"
+                                    "<a id='next' href='/next.html'>next</a></body></html>",
+                      "text/html");
+        site->AddFile("/next.html", "<html><head><title>Next page</title></head><body>next</body></html>", "text/html");
+        site->AddFile("/popup.html", "<html><head><title>Popup</title></head><body>popup</body></html>", "text/html");
+        test_site::Behaviour missing;
+        missing.status = 404;
+        site->AddFile("/missing.html", "x", "text/html");
+        site->SetBehaviour("/missing.html", missing);
+    }
+    static void TearDownTestSuite() { site.reset(); }
+
+    void SetUp() override
+    {
+        view = std::make_unique<platform::HtmlView>(nullptr, false);
+        platform::HtmlView::Events events;
+        events.beforeNavigate = [this](const std::string& url, bool scheme, bool& cancel) {
+            navigations.push_back((scheme ? "scheme " : "page ") + url);
+            cancel = url.find("next.html") != std::string::npos && cancelNext;
+        };
+        events.titleChanged = [this](const std::string& title) { titles.push_back(title); };
+        events.documentComplete = [this](const std::string& url) { completed.push_back(url); };
+        events.navigationError = [this](const std::string& url, int code) { errors.push_back({url, code}); };
+        events.newWindow = [this]() -> platform::HtmlView* { return popup.get(); };
+        view->SetEvents(events);
+        view->SetOptions({});
+    }
+    bool Load(const std::string& path)
+    {
+        const std::size_t before = completed.size();
+        view->Navigate(site->Url(path));
+        return RunEventsUntil([&] { return completed.size() > before; }, std::chrono::seconds(30));
+    }
+    std::string Run(const std::string& code)
+    {
+        std::string result;
+        bool done = false;
+        view->ExecScript(code, [&](const std::string& value) {
+            result = value;
+            done = true;
+        });
+        RunEventsUntil([&] { return done; });
+        return result;
+    }
+
+    inline static std::unique_ptr<test_site::TestSite> site;
+    std::unique_ptr<platform::HtmlView> view;
+    std::unique_ptr<platform::HtmlView> popup;
+    std::vector<std::string> navigations, titles, completed;
+    std::vector<std::pair<std::string, int>> errors;
+    bool cancelNext = false;
+};
+
+TEST_F(HtmlViewTest, ATitleADocumentCompleteAndAScriptValue)
+{
+    ASSERT_TRUE(Load("/page.html"));
+    EXPECT_EQ(completed.back(), site->Url("/page.html"));
+    EXPECT_EQ(view->Title(), "First page");
+    EXPECT_FALSE(titles.empty());
+    EXPECT_EQ(Run("document.getElementById('next').textContent"), "next");
+    EXPECT_EQ(navigations.front(), "page " + site->Url("/page.html"));
+}
+
+TEST_F(HtmlViewTest, TheProgramsSchemesArriveRawAndNavigationsCanBeCancelled)
+{
+    ASSERT_TRUE(Load("/page.html"));
+    Run("document.getElementById('play').click()");
+    ASSERT_TRUE(RunEventsUntil([&] { return navigations.back().starts_with("scheme "); }));
+    EXPECT_EQ(navigations.back(), "scheme playxev://open&&&Title One") << "the raw text, blanks and all";
+    Run("window.open('searchxev://key words')");
+    ASSERT_TRUE(RunEventsUntil([&] { return navigations.back() == "scheme searchxev://key words"; }));
+    EXPECT_EQ(view->Url(), site->Url("/page.html")) << "still on the page";
+
+    cancelNext = true;
+    Run("document.getElementById('next').click()");
+    ASSERT_TRUE(RunEventsUntil([&] { return navigations.back() == "page " + site->Url("/next.html"); }));
+    EXPECT_EQ(view->Title(), "First page") << "cancelled";
+    cancelNext = false;
+    Run("document.getElementById('next').click()");
+    ASSERT_TRUE(RunEventsUntil([&] { return view->Title() == "Next page"; }));
+}
+
+TEST_F(HtmlViewTest, NewWindowsOpenInTheViewGivenOrNotAtAll)
+{
+    ASSERT_TRUE(Load("/page.html"));
+    Run("document.getElementById('blank').click()");  // no view given: cancelled
+    popup = std::make_unique<platform::HtmlView>(nullptr, false);
+    std::vector<std::string> popupDone;
+    platform::HtmlView::Events events;
+    events.documentComplete = [&](const std::string& url) { popupDone.push_back(url); };
+    popup->SetEvents(events);
+    Run("document.getElementById('blank').click()");
+    ASSERT_TRUE(RunEventsUntil([&] { return !popupDone.empty(); }));
+    EXPECT_EQ(popupDone.back(), site->Url("/popup.html"));
+    EXPECT_EQ(view->Url(), site->Url("/page.html"));
+}
+
+TEST_F(HtmlViewTest, ErrorsCarryTheHttpStatusOrTheNetworkCode)
+{
+    view->Navigate(site->Url("/missing.html"));
+    ASSERT_TRUE(RunEventsUntil([&] { return !errors.empty(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(errors.back().second, 404);
+    EXPECT_TRUE(completed.empty());
+    test_site::TestSite gone;  // a port where nobody listens any more
+    ASSERT_TRUE(gone.Start());
+    const std::string refused = gone.Url("/refused.html");
+    gone.Stop();
+    view->Navigate(refused);
+    ASSERT_TRUE(RunEventsUntil([&] { return errors.size() == 2; }, std::chrono::seconds(30)));
+    EXPECT_EQ(errors.back().second, -102);
+}
+
+}  // namespace
