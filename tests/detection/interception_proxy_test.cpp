@@ -1,0 +1,150 @@
+// The interception proxy with real sockets: requests relayed byte for byte,
+// the three reports in order and only while a detection runs, CONNECT
+// tunnels, refused requests, and no connection left behind.
+#include "detection/interception_proxy.h"
+#include "platform/window.h"
+#include "support/event_wait.h"
+#include "test_site/test_site.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using test_support::RunEventsUntil;
+
+// Stands in for the detection view: copies what each report points to.
+class RecordingTarget : public CWnd {
+public:
+    RecordingTarget() { Create(); }
+    std::vector<std::string> events;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_HOOK_CONNECT) {
+            const auto* info = reinterpret_cast<const HookConnectInfo*>(wParam);
+            events.push_back("connect " + *info->serverName);
+        } else if (msg == WM_HOOK_OPENREQUEST) {
+            const auto* info = reinterpret_cast<const HookOpenRequestInfo*>(wParam);
+            events.push_back("get " + *info->objectName + " ua=" + info->headers->Header("user-agent")
+                             + " referer=" + info->headers->Header("Referer"));
+        } else if (msg == WM_HOOK_READFILE) {
+            const auto* info = reinterpret_cast<const HookReadInfo*>(wParam);
+            events.push_back("read " + std::string(info->buffer, std::min<std::size_t>(*info->bytesRead, 8)));
+        } else {
+            return CWnd::WindowProc(msg, wParam, lParam);
+        }
+        return 0;
+    }
+};
+
+class ProxyTest : public ::testing::Test {
+protected:
+    ProxyTest()
+    {
+        site.Start();
+        site.AddFile("/clip.flv", std::string("FLV\x01\x05\0\0\0\x09", 9) + test_site::PatternBytes(9, 300000));
+        proxy.Start();
+        proxy.MapHost("video.test", "127.0.0.1");
+    }
+    ~ProxyTest() override { DetectTargetWindow = 0; }
+    // Sends the text through the proxy on a thread of its own and reads
+    // the answer to its end, while this thread runs the event loop.
+    std::string Exchange(const std::vector<std::string>& parts)
+    {
+        std::string answer;
+        std::atomic<bool> done{false};
+        std::thread client([&] {
+            const int fd = test_site::ConnectToLoopback(proxy.Port());
+            for (const std::string& part : parts) {
+                ::send(fd, part.data(), part.size(), MSG_NOSIGNAL);
+                // (a CONNECT's answer comes before the tunnel's traffic)
+                if (part.starts_with("CONNECT")) {
+                    char buffer[256];
+                    const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
+                    answer.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+                }
+            }
+            char buffer[65536];
+            for (ssize_t count; (count = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+                answer.append(buffer, static_cast<std::size_t>(count));
+            ::close(fd);
+            done = true;
+        });
+        EXPECT_TRUE(RunEventsUntil([&] { return done.load(); }));
+        client.join();
+        return answer;
+    }
+    std::string Url(const std::string& path) const { return "http://video.test:" + std::to_string(site.Port()) + path; }
+    std::string Body(const std::string& answer) const { return answer.substr(answer.find("\r\n\r\n") + 4); }
+
+    test_site::TestSite site;
+    CHookInternetAPI proxy;
+    RecordingTarget target;
+};
+
+TEST_F(ProxyTest, AGetIsRelayedByteForByteAndReportedInOrder)
+{
+    DetectTargetWindow = target.GetSafeHwnd();
+    const std::string answer = Exchange({"GET " + Url("/clip.flv") + " HTTP/1.1\r\nHost: video.test\r\n"
+                                         "User-Agent: QueltTest\r\nReferer: http://page.test/\r\nProxy-Connection: keep-alive\r\n\r\n"});
+    EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 OK\r\n"));
+    EXPECT_TRUE(Body(answer) == std::string("FLV\x01\x05\0\0\0\x09", 9) + test_site::PatternBytes(9, 300000));
+    ASSERT_EQ(target.events.size(), 3u);
+    EXPECT_EQ(target.events[0], "connect video.test");
+    EXPECT_EQ(target.events[1], "get /clip.flv ua=QueltTest referer=http://page.test/");
+    EXPECT_EQ(target.events[2], "read " + std::string("FLV\x01\x05\0\0\0", 8)) << "the body's first block, not the head";
+    const auto seen = site.RequestsFor("/clip.flv");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].Value("Connection"), "close");
+    EXPECT_EQ(seen[0].Value("Proxy-Connection"), "");
+}
+
+TEST_F(ProxyTest, NothingIsReportedWithoutADetectionAndOnlyGetOpensARequest)
+{
+    DetectTargetWindow = 0;
+    Exchange({"GET " + Url("/clip.flv") + " HTTP/1.1\r\nHost: video.test\r\n\r\n"});
+    EXPECT_TRUE(target.events.empty());
+
+    DetectTargetWindow = target.GetSafeHwnd();
+    site.AddFile("/form", "thanks");
+    const std::string answer = Exchange({"POST " + Url("/form") + " HTTP/1.1\r\nHost: video.test\r\nContent-Length: 5\r\n\r\n",
+                                         "hello"});
+    EXPECT_EQ(Body(answer), "thanks");
+    EXPECT_EQ(target.events, (std::vector<std::string>{"connect video.test", "read thanks"}));
+    Exchange({"HEAD " + Url("/clip.flv") + " HTTP/1.1\r\nHost: video.test\r\n\r\n"});
+    EXPECT_EQ(target.events.size(), 3u) << "HEAD: a connection, no request, no body";
+}
+
+TEST_F(ProxyTest, AConnectTunnelRelaysBothWays)
+{
+    const std::string answer = Exchange({"CONNECT 127.0.0.1:" + std::to_string(site.Port()) + " HTTP/1.1\r\n\r\n",
+                                         "GET /clip.flv HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n"});
+    EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.1 200 OK\r\n"));
+    EXPECT_TRUE(answer.ends_with(test_site::PatternBytes(9, 300000)));
+}
+
+TEST_F(ProxyTest, NonProxyAndBrokenRequestsAre400AndNoConnectionStays)
+{
+    EXPECT_TRUE(Exchange({"GET /clip.flv HTTP/1.1\r\nHost: video.test\r\n\r\n"}).starts_with("HTTP/1.1 400 "));
+    EXPECT_TRUE(Exchange({"nonsense\r\n\r\n"}).starts_with("HTTP/1.1 400 "));
+    EXPECT_TRUE(Exchange({"GET http://nowhere.invalid/ HTTP/1.1\r\n\r\n"}).starts_with("HTTP/1.1 502 "));
+    // A client that goes away in the middle of an answer.
+    const int fd = test_site::ConnectToLoopback(proxy.Port());
+    const std::string request = "GET " + Url("/clip.flv") + " HTTP/1.1\r\nHost: video.test\r\n\r\n";
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char some[100];
+    ASSERT_GT(::recv(fd, some, sizeof some, 0), 0);
+    ::close(fd);
+    EXPECT_TRUE(RunEventsUntil([&] { return proxy.OpenConnections() == 0; }));
+}
+
+}  // namespace
