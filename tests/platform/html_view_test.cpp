@@ -2,6 +2,7 @@
 // titles and document complete, cancelled navigations, the program's
 // schemes, new windows, errors and scripts. One engine for all cases.
 #include "platform/web/html_view.h"
+#include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
@@ -120,6 +121,23 @@ TEST_F(HtmlViewTest, NewWindowsOpenInTheViewGivenOrNotAtAll)
     ASSERT_TRUE(RunEventsUntil([&] { return !popupDone.empty(); }));
     EXPECT_EQ(popupDone.back(), site->Url("/popup.html"));
     EXPECT_EQ(view->Url(), site->Url("/page.html"));
+}
+
+TEST_F(HtmlViewTest, MediaAndXhrRequestsCarryTheFlashVersionHeader)
+{
+    platform::InstallMediaRequestHeader();
+    site->AddFile("/clip.mp4", std::string("\0\0\0\x18" "ftypmp42", 12) + std::string(4000, 'x'), "video/mp4");
+    site->AddFile("/data.txt", "data", "text/plain");
+    site->AddFile("/media.html", "<html><body><video src='/clip.mp4' preload='auto'></video>"
+                                 "<script>fetch('/data.txt');</script><img src='/none.png'></body></html>",
+                  "text/html");
+    ASSERT_TRUE(Load("/media.html"));
+    ASSERT_TRUE(RunEventsUntil([&] {
+        return !site->RequestsFor("/clip.mp4").empty() && !site->RequestsFor("/data.txt").empty();
+    }, std::chrono::seconds(30)));
+    EXPECT_EQ(site->RequestsFor("/clip.mp4").front().Value("x-flash-version"), "9,0,115,0");
+    EXPECT_EQ(site->RequestsFor("/data.txt").front().Value("x-flash-version"), "9,0,115,0");
+    EXPECT_EQ(site->RequestsFor("/media.html").front().Value("x-flash-version"), "") << "the page itself is no player";
 }
 
 TEST_F(HtmlViewTest, ErrorsCarryTheHttpStatusOrTheNetworkCode)
