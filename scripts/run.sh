@@ -28,6 +28,7 @@ if [[ ${#args[@]} -eq 0 ]]; then
     curl -sf -o /dev/null http://127.0.0.1:20080/ && break
     sleep 0.1
   done
-  args=(http://127.0.0.1:20080/videos/demo.flv)
+  # The demo's video page: Quelt finds the stream behind it and plays it.
+  args=(http://localhost:20080/watch/flv.html)
 fi
 "${run[@]}" "${args[@]}"

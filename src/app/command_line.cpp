@@ -14,7 +14,11 @@ StartRequest ParseCommandLine(std::string argument)
     if (argument == "uninstall") {
         request.uninstall = true;
     } else if (argument.starts_with("http://") || argument.starts_with("https://")) {
-        request.streamUrl = argument;
+        const std::string path = argument.substr(0, argument.find_first_of("?#"));
+        if (path.ends_with(".flv") || path.ends_with(".mp4"))
+            request.streamUrl = argument;
+        else
+            request.pageUrl = argument;
     } else if (!argument.empty() && std::filesystem::is_regular_file(argument, error)) {
         request.pendingKey = std::filesystem::absolute(argument, error).string();
     }

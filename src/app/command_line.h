@@ -1,12 +1,14 @@
 #pragma once
 // What quelt is asked to do by its one argument: a video file to play (in
-// quotes or not), "uninstall", or, for trying the program without a video
-// site, the address of a video stream to add to the play list and play.
+// quotes or not), "uninstall", the address of a video page whose stream is
+// to be found and played, or the address of a stream itself (ending in
+// .flv or .mp4) to add to the play list and play.
 #include <string>
 
 struct StartRequest {
     std::string pendingKey;  // an existing file
-    std::string streamUrl;   // an http(s) address
+    std::string streamUrl;   // an http(s) address of a .flv or .mp4 file
+    std::string pageUrl;     // any other http(s) address: a page to detect
     bool uninstall = false;
 };
 

@@ -5,9 +5,11 @@
 #include "common/string_table.h"
 #include "image/app_skin_color_settings.h"
 #include "image/skin_color_tone.h"
+#include "detection/interception_proxy.h"
 #include "platform/desktop_integration.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
+#include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
@@ -72,10 +74,24 @@ void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string&
 
 }  // namespace
 
+// The browser views reach the web through the interception proxy, loopback
+// included (the detection skips the program's own play server by its
+// address); the flag must be set before the browser starts.
+void RouteBrowserThroughProxy(const CHookInternetAPI& proxy)
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    flags += " --proxy-server=http://127.0.0.1:" + QByteArray::number(proxy.Port()) + " --proxy-bypass-list=<-loopback>";
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
 int main(int argc, char** argv)
 {
+    CHookInternetAPI proxy;
+    if (proxy.Start())
+        RouteBrowserThroughProxy(proxy);
     platform::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
+    platform::InstallMediaRequestHeader();
     CreateProgramFolders();
     const StartRequest request = ParseCommandLine(argc > 1 ? argv[1] : "");
     const std::string productName = LoadString(IDS_PRODUCT_NAME);
@@ -108,6 +124,8 @@ int main(int argc, char** argv)
             return;
         if (tag == platform::SingleInstance::kTagActivate)
             window->ShowAndActivate();
+        else if (tag == platform::SingleInstance::kTagPlay && text.starts_with("http"))
+            window->Control().AddVideo("", text, kAddPlayNow);
         else if (tag == platform::SingleInstance::kTagPlay && !text.empty())
             window->Control().PlayItem(text);
         else if (tag == platform::SingleInstance::kTagExit)
@@ -116,8 +134,9 @@ int main(int argc, char** argv)
     if (!first) {
         // The running instance comes to the front and plays what was given.
         instance.SendToRunning(platform::SingleInstance::kTagActivate, {});
-        if (!request.pendingKey.empty())
-            instance.SendToRunning(platform::SingleInstance::kTagPlay, request.pendingKey);
+        const std::string key = !request.pendingKey.empty() ? request.pendingKey : request.pageUrl;
+        if (!key.empty())
+            instance.SendToRunning(platform::SingleInstance::kTagPlay, key);
         return 0;
     }
 
@@ -139,6 +158,8 @@ int main(int argc, char** argv)
     }
     if (!request.streamUrl.empty())
         PlayStream(settings, dialog.Control(), request.streamUrl);
+    if (!request.pageUrl.empty())
+        dialog.Control().AddVideo("", request.pageUrl, kAddPlayNow);
     // For the start-up benchmark: say when the player page is ready, and end.
     if (qEnvironmentVariableIsSet("QUELT_EXIT_WHEN_READY"))
         dialog.Player()->Page().SetReadyHandler([] {

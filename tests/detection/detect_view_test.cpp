@@ -2,6 +2,7 @@
 // interception proxy: a page's stream found (state 5, a4, a3), a small
 // player judged after the page completed (12), a player whose stream never
 // comes given up at the time limit (11). The limits are short here.
+#include "detection/detect_manager.h"
 #include "detection/detect_view.h"
 #include "detection/interception_proxy.h"
 #include "platform/web/media_request_header.h"
@@ -119,6 +120,34 @@ TEST_F(DetectViewTest, APlayerWhoseStreamNeverComesIsGivenUpAtTheLimit)
     Detect("/big.html");
     ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
     EXPECT_EQ(host.states, (std::vector<int>{11}));
+}
+
+TEST_F(DetectViewTest, TheManagerHearsOfTheStreamAndASecondDetectionEndsTheFirst)
+{
+    InfoVideo first, second;
+    first.a2 = PageUrl("/big.html");
+    second.a2 = PageUrl("/watch.html");
+    std::vector<std::string> known;
+    std::vector<std::string> states;
+    CDetectView::Limits limits;
+    limits.tickMs = 100;
+    CDetectManager manager(
+        CDetectManager::Hooks{[&](const std::string& key) -> InfoVideo* {
+                                  return key == first.a2 ? &first : key == second.a2 ? &second : nullptr;
+                              },
+                              [&](int code, InfoVideo& video) {
+                                  video.state = code;
+                                  states.push_back(video.a2 + " " + std::to_string(code));
+                              },
+                              [&](const std::string& key) { known.push_back(key); }},
+        "Quelt-Agent", limits);
+    manager.StartDetection(first);
+    EXPECT_EQ(manager.DetectingKey(), first.a2);
+    manager.StartDetection(second);
+    ASSERT_TRUE(RunEventsUntil([&] { return manager.IsDetectionIdle(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(known, (std::vector<std::string>{second.a2}));
+    EXPECT_EQ(states, (std::vector<std::string>{second.a2 + " 5"})) << "the first ended without a result";
+    EXPECT_EQ(second.a4, PageUrl("/clip.flv"));
 }
 
 TEST(DetectViewSignature, FlvNeedsAByteAfterItsHeaderAndMp4ItsBrands)

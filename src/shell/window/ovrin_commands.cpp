@@ -255,7 +255,7 @@ void COvrinDlg::ClearPlayList()
         return;
     control_->StopPlaying();
     settings_.nowPreviewing.reset();
-    noDetection_.StopDetection();
+    StopDetection();
     downloads_.StopAllTasks();
     downloads_.ClearCache();
     settings_.playList.PCL_DeleteAllObjects();

@@ -100,6 +100,38 @@ private:
     std::function<void(const std::string&)> show_;
 };
 
+// Stream detection as play control sees it: one local detection at a time;
+// a found stream plays at once when its video is the one playing.
+class COvrinDlg::Detection : public IStreamDetection {
+public:
+    Detection(COvrinDlg& window)
+        : window_(window),
+          manager_(CDetectManager::Hooks{
+                       [&window](const std::string& key) { return FindVideo(window.settings_, key); },
+                       [&window](int code, InfoVideo& video) { window.downloads_.SetVideoState(code, &video); },
+                       [&window](const std::string& key) {
+                           if (window.control_ && window.control_->PlayingKey() == key)
+                               window.control_->PlayItem(key);
+                       }},
+                   HttpTaskUserAgent(), CDetectView::Limits{})
+    {
+    }
+    void StopDetection() override { manager_.CancelDetection(); }
+    bool IsDetectingForPlayer() const override
+    {
+        return !manager_.IsDetectionIdle() && window_.control_ && manager_.DetectingKey() == window_.control_->PlayingKey();
+    }
+    bool StartDetection(InfoVideo& video) override
+    {
+        manager_.StartDetection(video);
+        return true;
+    }
+
+private:
+    COvrinDlg& window_;
+    CDetectManager manager_;
+};
+
 class COvrinDlg::NetworkWatch : public TOLConnectNetState {
 public:
     explicit NetworkWatch(COvrinDlg& window) : window_(window) {}
@@ -119,6 +151,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
       update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), downloads_(settings, &playServer_),
       router_(settings, downloads_), transcoder_(playServer_)
 {
+    detection_ = std::make_unique<Detection>(*this);
     dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
     playServer_.SetRequestServer(&router_);
@@ -211,7 +244,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         return false;
     }
     ConnectControls();
-    control_ = std::make_unique<CPlayControl>(settings_, downloads_, playServer_, *this, noDetection_);
+    control_ = std::make_unique<CPlayControl>(settings_, downloads_, playServer_, *this, *detection_);
     PlayerControls controls;
     controls.timeLabel = Ctrl<QLabel>(270);
     controls.statusLabel = Ctrl<QLabel>(239);
@@ -277,6 +310,11 @@ void COvrinDlg::ConnectControls()
         seek->SetReleaseHandler([this](int percent) { OnSeekReleased(percent); });
     if (auto* volume = Ctrl<ui::CWndSlider>(220))
         volume->SetReleaseHandler([this](int percent) { OnVolumeReleased(percent); });
+}
+
+void COvrinDlg::StopDetection()
+{
+    detection_->StopDetection();
 }
 
 // The network answers: the event windows learn it, then the install report

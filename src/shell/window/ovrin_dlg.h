@@ -7,15 +7,16 @@
 // sequence. User-interface thread only.
 //
 // The managers of the other parts join as members, in this order, where
-// the comment in the member list says: list-file downloader, usage
-// counter, (download manager, play server: here), detection manager (it
-// replaces noDetection_ as play control's IStreamDetection), traffic
-// interception, update manager, keyword search.
+// the comment in the member list says: list-file downloader, (usage
+// counter, download manager, play server, detection: here), update manager,
+// keyword search. The traffic interception runs for the whole process
+// (main.cpp), since the browser is told its address before it starts.
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
 #include "shell/player/play_control.h"
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
+#include "detection/detect_manager.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/stats/usage_reports.h"
 #include "shell/update/update_manager.h"
@@ -115,11 +116,12 @@ private:
     CAppSetting& settings_;
     const platform::DesktopIntegration& desktop_;
     // Managers of other parts go here, before and after the delivery pair.
+    class Detection;
     CStatQuerySource statQuery_;
     CDayRunCount dayRunCount_;
     CClientCountManager clientCount_;
     CUpdateManager update_;
-    IStreamDetection noDetection_;
+    std::unique_ptr<Detection> detection_;
     CPlayRequestManager playServer_;
     CFLVDownloadManager downloads_;
     CPlaySourceRouter router_;
@@ -134,6 +136,7 @@ private:
     class NetworkWatch;
     std::unique_ptr<NetworkWatch> networkWatch_;
     void OnNetworkReady();
+    void StopDetection();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;
