@@ -87,9 +87,9 @@ constexpr Entry kStrings[] = {
     {30097, "此操作会删除所有收藏的视频\r\n\r\n您继续吗？"},
     {30098, "此操作会清空所有历史记录\r\n\r\n您继续吗？"},
     {30099, "输入土豆，优酷，酷6等网站包含视频的网页地址\r\n\r\n例如：\r\n"
-            "http://127.0.0.1:20080/v/demo-1.html\r\n"
-            "http://127.0.0.1:20080/v/demo-2.html\r\n"
-            "http://127.0.0.1:20080/v/demo-3.html\r\n"
+            "http://localhost:20080/watch/flv.html\r\n"
+            "http://localhost:20080/watch/flv-h264.html\r\n"
+            "http://localhost:20080/watch/mp4.html\r\n"
             "..."},
     {30100, "Vista系统用户可能会提示是否运行AutoUpdate.exe，此为升级程序"},
 };

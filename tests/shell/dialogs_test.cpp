@@ -5,6 +5,7 @@
 #include "delivery/play_request_manager.h"
 #include "platform/desktop_integration.h"
 #include "shell/dialogs/dlg_color_scheme.h"
+#include "shell/dialogs/dlg_input_video_html.h"
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/app_setting.h"
 
@@ -17,6 +18,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QSlider>
 
 #include <cstdlib>
@@ -135,6 +137,19 @@ TEST(DlgColorScheme, PicksTheStripsColourBroadcastsEveryChangeAndCancelPutsItBac
     EXPECT_EQ(settings.skinColorTone, 0x123456) << "cancel restores the scheme the dialog found";
     EXPECT_EQ(settings.skinSaturation, 150);
     EXPECT_EQ(counter.count, 5);
+}
+
+TEST(DlgInputVideoHtml, KeepsAWebAddressFromTheClipboardAndReturnsTheLines)
+{
+    DlgInputVideoHtml offered(QStringLiteral("watch this: https://videos.test/a"));
+    EXPECT_EQ(offered.Edit()->toPlainText(), QStringLiteral("watch this: https://videos.test/a"))
+        << "https counts like http";
+    DlgInputVideoHtml dropped(QStringLiteral("just words"));
+    EXPECT_TRUE(dropped.Edit()->toPlainText().isEmpty());
+    dropped.Edit()->setPlainText(QStringLiteral("http://a.test/1\n\n  http://a.test/2  \n"));
+    dropped.Choose(DlgInputVideoHtml::kAddToList);
+    EXPECT_EQ(dropped.result(), DlgInputVideoHtml::kAddToList);
+    EXPECT_EQ(dropped.Lines(), (std::vector<std::string>{"http://a.test/1", "http://a.test/2"}));
 }
 
 }  // namespace

@@ -280,6 +280,20 @@ TEST_F(MainWindowTest, TheBrightnessPopUpFadesInAboveItsButton)
     EXPECT_EQ(light->Slider()->value(), 100) << "the picture starts as it is";
 }
 
+TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)
+{
+    window->QueuePages({"http://pages.test/one", "http://pages.test/two"}, true);
+    ASSERT_EQ(settings->playList.PCL_GetObjectCount(), 2u);
+    for (const InfoVideo* video : settings->playList) {
+        EXPECT_EQ(video->a4, "");
+        EXPECT_EQ(video->lookupDone, 1) << "straight to the page";
+    }
+    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a0, "2");
+    ASSERT_TRUE(settings->nowPlaying);
+    EXPECT_EQ(settings->nowPlaying->key, "http://pages.test/two");
+    window->Control().StopPlaying();
+}
+
 TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)
 {
     AddRecord("http://videos.test/kept", "/none.flv");

@@ -9,6 +9,7 @@
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
 #include "shell/dialogs/dlg_color_scheme.h"
+#include "shell/dialogs/dlg_input_video_html.h"
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/lists/wnd_play_list.h"
@@ -18,6 +19,8 @@
 #include "ui/widgets/button.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -128,10 +131,7 @@ void COvrinDlg::OnCommand(int id)
             list->update();
         }
         break;
-    case 20031:
-        // The page-address dialog comes with stream detection.
-        ShowStatus(kNoDetectionYet);
-        break;
+    case 20031: OpenPageAddresses(); break;
     case 20299:
         // The play list deletes its selection on Delete.
         if (QWidget* list = GetCtrl(209)) {
@@ -203,6 +203,35 @@ void COvrinDlg::SelectSidePanel(int id)
             check->SetCheck(button == id);
         if (QWidget* window = GetCtrl(panel))
             window->setVisible(button == id);
+    }
+}
+
+// Dialog 205: every page queued (its detection goes straight to the page),
+// and with "立即播放" the last one played.
+void COvrinDlg::OpenPageAddresses()
+{
+    DlgInputVideoHtml dialog(QGuiApplication::clipboard()->text(), this);
+    const int button = dialog.exec();
+    if (button != DlgInputVideoHtml::kPlayNow && button != DlgInputVideoHtml::kAddToList)
+        return;
+    QueuePages(dialog.Lines(), button == DlgInputVideoHtml::kPlayNow);
+}
+
+void COvrinDlg::QueuePages(const std::vector<std::string>& lines, bool playLast)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        InfoVideo* video = FindVideo(settings_, lines[i]);
+        if (!video) {
+            video = new InfoVideo;
+            video->a0 = kAddQueue;
+            video->a2 = lines[i];
+            settings_.playList.PCL_PushObject(video);
+        }
+        video->a4.clear();
+        video->lookupDone = 1;
+        control_->AddVideo("", lines[i], kAddQueue);
+        if (playLast && i + 1 == lines.size())
+            control_->AddVideo("", lines[i], kAddPlayNow);
     }
 }
 

@@ -52,6 +52,8 @@ public:
     CPlayControl& Control() { return *control_; }
     CWndFlashPlay* Player() { return player_.get(); }
     CPlayerBridge& Bridge() { return *bridge_; }
+    // Queues page addresses as dialog 205 does; the last one plays when asked.
+    void QueuePages(const std::vector<std::string>& lines, bool playLast);
     CFLVDownloadManager& Downloads() { return downloads_; }
     // Brings the window to the front (a second start of the program).
     void ShowAndActivate();
@@ -97,6 +99,7 @@ private:
     void RunSaveDialog(const std::vector<std::pair<std::string, std::string>>& items);
     void ClearPlayList();
     void OpenFile();
+    void OpenPageAddresses();
     // Plays a file the user opened or dropped, after the signature test.
     void PlayUserFile(const QString& path);
     // ovrin_modes.cpp
