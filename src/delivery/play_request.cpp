@@ -159,7 +159,7 @@ void CPlayRequest::HandleRequestText()
         return;
     }
     parsed_ = true;
-    const std::optional<PlayRequestHead> head = ParsePlayRequestHead(std::string_view(received_).substr(0, end));
+    const std::optional<HttpRequestHead> head = ParseHttpRequestHead(std::string_view(received_).substr(0, end));
     received_.clear();
     received_.shrink_to_fit();
     if (!head) {

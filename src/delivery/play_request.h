@@ -6,7 +6,7 @@
 // as they arrive (206); HEAD gets the head alone. It closes once the answer
 // is complete and everything went out. User-interface thread only.
 #include "delivery/play_request_buffer.h"
-#include "delivery/play_request_head.h"
+#include "common/http_request_head.h"
 #include "platform/async_socket.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "detection/interception_proxy.h"
 
-#include "delivery/play_request_head.h"
+#include "common/http_request_head.h"
 #include "platform/window.h"
 
 #include <arpa/inet.h>
@@ -183,7 +183,7 @@ void CHookInternetAPI::Serve(int client)
 {
     std::string head, rest;
     if (ReadHead(client, head, rest)) {
-        const auto parsed = ParsePlayRequestHead(head);
+        const auto parsed = ParseHttpRequestHead(head);
         if (parsed && parsed->method == "CONNECT")
             Tunnel(client, parsed->target);
         else if (!parsed || !Relay(client, head, rest))
@@ -241,7 +241,7 @@ int CHookInternetAPI::ConnectTo(const std::string& host, int port)
 // answer back byte for byte; false when it is no proxy request.
 bool CHookInternetAPI::Relay(int client, const std::string& head, std::string rest)
 {
-    const auto parsed = ParsePlayRequestHead(head);
+    const auto parsed = ParseHttpRequestHead(head);
     std::string host, path;
     int port = 0;
     if (!parsed || !SplitAbsoluteUrl(parsed->target, host, port, path))

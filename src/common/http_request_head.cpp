@@ -1,4 +1,4 @@
-#include "delivery/play_request_head.h"
+#include "common/http_request_head.h"
 
 #include <algorithm>
 #include <cctype>
@@ -52,7 +52,7 @@ bool SplitLines(std::string_view head, std::vector<std::string_view>& lines)
     return true;
 }
 
-bool ParseRequestLine(std::string_view line, PlayRequestHead& head)
+bool ParseRequestLine(std::string_view line, HttpRequestHead& head)
 {
     const std::size_t first = line.find(' ');
     const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
@@ -78,7 +78,7 @@ bool ParseOffset(std::string_view text, std::int64_t& value)
 
 }  // namespace
 
-std::vector<std::string> PlayRequestHead::Values(std::string_view name) const
+std::vector<std::string> HttpRequestHead::Values(std::string_view name) const
 {
     std::vector<std::string> values;
     for (const auto& [headerName, value] : headers)
@@ -100,12 +100,12 @@ std::size_t FindHeadEnd(std::string_view text)
     return std::string_view::npos;
 }
 
-std::optional<PlayRequestHead> ParsePlayRequestHead(std::string_view head)
+std::optional<HttpRequestHead> ParseHttpRequestHead(std::string_view head)
 {
     std::vector<std::string_view> lines;
     if (!SplitLines(head, lines) || lines.empty())
         return std::nullopt;
-    PlayRequestHead parsed;
+    HttpRequestHead parsed;
     if (!ParseRequestLine(lines.front(), parsed))
         return std::nullopt;
     for (std::size_t i = 1; i < lines.size(); ++i) {

@@ -1,7 +1,8 @@
 #pragma once
-// Reading a play request's head and its Range header. One line structure
-// for the whole head: every line ends with LF, optionally preceded by CR; a
-// CR anywhere else makes the head malformed, so that the request line and
+// Reading an HTTP request head (the play server's and the interception
+// proxy's) and a Range header. One line structure for the whole head:
+// every line ends with LF, optionally preceded by CR; a CR anywhere else
+// makes the head malformed, so that the request line and
 // the header lines can never be split differently.
 #include <cstdint>
 #include <optional>
@@ -10,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-struct PlayRequestHead {
+struct HttpRequestHead {
     std::string method;
     std::string target;
     std::string version;  // "HTTP/1.0", "HTTP/1.1"
@@ -26,7 +27,7 @@ std::size_t FindHeadEnd(std::string_view text);
 
 // Parses a complete head (as delimited by FindHeadEnd); nullopt when it is
 // malformed.
-std::optional<PlayRequestHead> ParsePlayRequestHead(std::string_view head);
+std::optional<HttpRequestHead> ParseHttpRequestHead(std::string_view head);
 
 // A single byte range as a request asks for it, before the size is known.
 struct ByteRangeSpec {
