@@ -361,7 +361,7 @@ void CFLVDownloadManager::RunBackgroundStep()
                 return;
             }
         } else if (video->state == VIDEO_STATE_NEW || video->state == VIDEO_STATE_LOADED) {
-            observer_.StartDetection(*video);
+            observer_.StartBackgroundDetection(*video);
             return;
         }
     }

@@ -15,7 +15,7 @@ public:
     virtual bool HasMainWindow() const { return true; }
     // Detection manager: whether it has nothing to do, and starting one.
     virtual bool IsDetectionIdle() const { return true; }
-    virtual void StartDetection(InfoVideo& /*video*/) {}
+    virtual void StartBackgroundDetection(InfoVideo& /*video*/) {}
     // Tells the detection service that a stream URL led nowhere.
     virtual void SendDetectionReport(const std::string& /*pageKey*/, const std::string& /*a*/,
                                      const std::string& /*b*/) {}

@@ -109,7 +109,7 @@ struct RecordingObserver : IFlvDownloadObserver {
     int refreshes = 0;
 
     bool IsDetectionIdle() const override { return detectionIdle; }
-    void StartDetection(InfoVideo& video) override { detectionsStarted.push_back(video.a2); }
+    void StartBackgroundDetection(InfoVideo& video) override { detectionsStarted.push_back(video.a2); }
     void SendDetectionReport(const std::string& key, const std::string& a, const std::string& b) override
     {
         reports.push_back(key + "|" + a + "|" + b);

@@ -2,6 +2,7 @@
 // interception proxy: a page's stream found (state 5, a4, a3), a small
 // player judged after the page completed (12), a player whose stream never
 // comes given up at the time limit (11). The limits are short here.
+#include "common/base64.h"
 #include "detection/detect_manager.h"
 #include "detection/detect_view.h"
 #include "detection/interception_proxy.h"
@@ -9,6 +10,7 @@
 #include "platform/web/player_page_view.h"
 #include "shell/records/info_video.h"
 #include "support/event_wait.h"
+#include "test_site/detection_service.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
@@ -44,9 +46,11 @@ public:
     CWnd manager;
 };
 
-class DetectViewTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
+// The proxy and the site serve every test of the binary: the browser is
+// told the proxy's address once, when its engine starts.
+class SharedSite : public ::testing::Environment {
+public:
+    void SetUp() override
     {
         proxy = std::make_unique<CHookInternetAPI>();
         ASSERT_TRUE(proxy->Start());
@@ -69,11 +73,19 @@ protected:
                                    "<video width='400' height='300'></video></body></html>",
                       "text/html");
     }
-    static void TearDownTestSuite()
+    void TearDown() override
     {
         site.reset();
         proxy.reset();
     }
+
+    inline static std::unique_ptr<CHookInternetAPI> proxy;
+    inline static std::unique_ptr<test_site::TestSite> site;
+};
+::testing::Environment* const kSharedSite = ::testing::AddGlobalTestEnvironment(new SharedSite);
+
+class DetectViewTest : public ::testing::Test {
+protected:
     std::string PageUrl(const std::string& path) const
     {
         return "http://demo.test:" + std::to_string(site->Port()) + path;
@@ -89,8 +101,7 @@ protected:
         view->Start(host.video.a2);
     }
 
-    inline static std::unique_ptr<CHookInternetAPI> proxy;
-    inline static std::unique_ptr<test_site::TestSite> site;
+    test_site::TestSite* const site = SharedSite::site.get();
     RecordingHost host;
     std::unique_ptr<CDetectView> view;
 };
@@ -122,32 +133,104 @@ TEST_F(DetectViewTest, APlayerWhoseStreamNeverComesIsGivenUpAtTheLimit)
     EXPECT_EQ(host.states, (std::vector<int>{11}));
 }
 
-TEST_F(DetectViewTest, TheManagerHearsOfTheStreamAndASecondDetectionEndsTheFirst)
-{
-    InfoVideo first, second;
-    first.a2 = PageUrl("/big.html");
-    second.a2 = PageUrl("/watch.html");
-    std::vector<std::string> known;
+// The manager with its services on the test site and its views in the
+// browser: what the service cannot answer is found locally.
+class DetectManagerTest : public DetectViewTest {
+protected:
+    void SetUp() override
+    {
+        service.Install(*site);
+        CDetectManager::Hooks hooks;
+        hooks.setVideoState = [this](int code, InfoVideo& video) {
+            video.state = code;
+            states.push_back(video.a2 + " " + std::to_string(code));
+        };
+        hooks.playingKey = [this] { return playing; };
+        hooks.play = [this](const std::string& key) { played.push_back(key); };
+        CDetectManager::Limits limits;
+        limits.view.tickMs = 100;
+        limits.lookupTimeoutMs = 400;
+        limits.lookupTickMs = 100;
+        manager = std::make_unique<CDetectManager>(
+            playList,
+            CDetectManager::Services{site->Url("/c.quelt?"), site->Url("/flash_process_url.php?url=")}, hooks,
+            "Quelt-Agent", limits);
+    }
+    void TearDown() override
+    {
+        manager.reset();
+        site->SetBehaviour("/c.quelt", {});
+    }
+    InfoVideo& AddPage(const std::string& path, int lookupDone)
+    {
+        auto* video = new InfoVideo;
+        video->a2 = PageUrl(path);
+        video->lookupDone = lookupDone;
+        playList.PCL_PushObject(video);
+        return *video;
+    }
+
+    test_site::DetectionService service;
+    PCL_Interface_Composite<InfoVideo> playList;
+    std::unique_ptr<CDetectManager> manager;
     std::vector<std::string> states;
-    CDetectView::Limits limits;
-    limits.tickMs = 100;
-    CDetectManager manager(
-        CDetectManager::Hooks{[&](const std::string& key) -> InfoVideo* {
-                                  return key == first.a2 ? &first : key == second.a2 ? &second : nullptr;
-                              },
-                              [&](int code, InfoVideo& video) {
-                                  video.state = code;
-                                  states.push_back(video.a2 + " " + std::to_string(code));
-                              },
-                              [&](const std::string& key) { known.push_back(key); }},
-        "Quelt-Agent", limits);
-    manager.StartDetection(first);
-    EXPECT_EQ(manager.DetectingKey(), first.a2);
-    manager.StartDetection(second);
-    ASSERT_TRUE(RunEventsUntil([&] { return manager.IsDetectionIdle(); }, std::chrono::seconds(30)));
-    EXPECT_EQ(known, (std::vector<std::string>{second.a2}));
+    std::vector<std::string> played;
+    std::string playing;
+};
+
+TEST_F(DetectManagerTest, ATypedPageIsFoundLocallyReportedAndPlayed)
+{
+    InfoVideo& video = AddPage("/watch.html", 1);
+    playing = video.a2;
+    ASSERT_NE(manager->StartDetection(video), nullptr);
+    EXPECT_TRUE(manager->IsDetectingCurrent());
+    ASSERT_TRUE(RunEventsUntil([&] { return !played.empty(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(states, (std::vector<std::string>{video.a2 + " 5"}));
+    EXPECT_TRUE(manager->IsDetectionIdle());
+    EXPECT_TRUE(service.Lookups().empty()) << "a typed page is never looked up";
+    ASSERT_TRUE(RunEventsUntil([&] { return service.Reports().size() == 1; }));
+    const auto report = service.Reports().front();
+    EXPECT_TRUE(report.signatureValid);
+    EXPECT_EQ(report.streamUrl, PageUrl("/clip.flv"));
+    EXPECT_EQ(report.referer, video.a2);
+    ASSERT_TRUE(RunEventsUntil([&] { return service.SegmentQueries().size() == 1; }));
+}
+
+TEST_F(DetectManagerTest, ALookupTooSlowOrOfAnotherShapeFallsBackToTheBrowser)
+{
+    InfoVideo& slow = AddPage("/watch.html", 0);
+    service.KnowStream(slow.a2, "http://c/never.flv", slow.a2);
+    test_site::Behaviour late;
+    late.trickleBytes = 1;
+    late.trickleDelayMs = 2000;
+    site->SetBehaviour("/c.quelt", late);
+    EXPECT_EQ(manager->StartDetection(slow), nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return manager->DetectingKey() == slow.a2; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return manager->IsDetectionIdle(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(states, (std::vector<std::string>{slow.a2 + " 5"})) << "the late answer is not heard";
+    EXPECT_EQ(slow.a4, PageUrl("/clip.flv"));
+
+    site->SetBehaviour("/c.quelt", {});
+    InfoVideo& odd = AddPage("/big.html", 0);
+    service.SetLookupBody(odd.a2, "<\r\n" + Base64Encode("http://c/v.flv\r" + odd.a2) + "\r\n>\r\n");
+    manager->StartDetection(odd);
+    ASSERT_TRUE(RunEventsUntil([&] { return manager->DetectingKey() == odd.a2; }));
+    EXPECT_EQ(odd.a4, "");
+    manager->CancelDetection(odd.a2);
+    EXPECT_TRUE(manager->IsDetectionIdle());
+}
+
+TEST_F(DetectManagerTest, ASecondLocalDetectionEndsTheFirstWithoutAResult)
+{
+    InfoVideo& first = AddPage("/big.html", 1);
+    InfoVideo& second = AddPage("/watch.html", 1);
+    manager->StartDetection(first);
+    EXPECT_EQ(manager->DetectingKey(), first.a2);
+    manager->StartDetection(second);
+    ASSERT_TRUE(RunEventsUntil([&] { return manager->IsDetectionIdle(); }, std::chrono::seconds(30)));
     EXPECT_EQ(states, (std::vector<std::string>{second.a2 + " 5"})) << "the first ended without a result";
     EXPECT_EQ(second.a4, PageUrl("/clip.flv"));
+    EXPECT_TRUE(played.empty()) << "nothing was waiting for it";
 }
 
 TEST(DetectViewSignature, FlvNeedsAByteAfterItsHeaderAndMp4ItsBrands)

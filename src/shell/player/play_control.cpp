@@ -169,6 +169,17 @@ void CPlayControl::PreviewItem(const std::string& key)
     StartSource(key, FindVideo(settings_, key), Target::Preview);
 }
 
+void CPlayControl::ContinuePreview(const std::string& key)
+{
+    if (!key.empty() && key == PreviewingKey())
+        StartSource(key, FindVideo(settings_, key), Target::Preview);
+}
+
+std::string CPlayControl::MessageForSite(int stringId, const InfoVideo& video)
+{
+    return FormatWithSite(stringId, SiteNameOf(video));
+}
+
 void CPlayControl::EndPreview()
 {
     surface_.ClosePreview();
@@ -190,6 +201,7 @@ void CPlayControl::RemoveVideoByKey(const std::string& key)
         StopPlaying();
     if (key == PreviewingKey())
         EndPreview();
+    detection_.CancelDetection(key);
     downloads_.StopTasksByKey(key);
     RemoveVideo(settings_, key);
 }

@@ -31,6 +31,8 @@ public:
     void AddVideo(const std::string& title, const std::string& key, const std::string& mode);
     // Shows the video in the preview window without touching the main player.
     void PreviewItem(const std::string& key);
+    // The stream of the previewed video was found: the preview plays it.
+    void ContinuePreview(const std::string& key);
     // The preview ends: its window closes and its downloads stop (0x8207).
     void EndPreview();
     // The previewed video moves to the main player (0x8208).
@@ -49,6 +51,8 @@ public:
     // The site a video comes from, for the connecting message: the host
     // of its page address.
     static std::string SiteNameOf(const InfoVideo& video);
+    // A string-table message with the video's site name for its "%s".
+    static std::string MessageForSite(int stringId, const InfoVideo& video);
     const std::string& PlayingKey() const;
     const std::string& PreviewingKey() const;
 

@@ -33,6 +33,8 @@ class IStreamDetection {
 public:
     virtual ~IStreamDetection() = default;
     virtual void StopDetection() {}
+    // Ends the detection of one video (it is being removed).
+    virtual void CancelDetection(const std::string& /*key*/) {}
     // Whether a detection for the main player is under way.
     virtual bool IsDetectingForPlayer() const { return false; }
     // Starts finding the stream of the video, which plays it when found;

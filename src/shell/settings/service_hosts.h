@@ -13,6 +13,12 @@ inline constexpr const char* kContentHost = "http://127.0.0.1:20080";
 inline constexpr const char* kHomePage = "http://127.0.0.1:20080/";
 inline constexpr const char* kForumHost = "http://127.0.0.1:20080";
 inline constexpr const char* kFlashVendorHost = "http://127.0.0.1:20080";
+// The detection service (lookups of a page's stream and reports of found
+// ones) listens on port 5678; the segment service lists a stream's further
+// segments.
+inline constexpr int kDetectionServicePort = 5678;
+inline constexpr const char* kDetectionService = "http://127.0.0.1:5678/c.quelt?";
+inline constexpr const char* kSegmentService = "http://127.0.0.1:20080/flash_process_url.php?url=";
 // The usage reports: use, install and uninstall on one host, online on a
 // second. The demo service answers them, so by default nothing leaves the
 // machine.

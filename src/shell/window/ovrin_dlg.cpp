@@ -100,34 +100,64 @@ private:
     std::function<void(const std::string&)> show_;
 };
 
-// Stream detection as play control sees it: one local detection at a time;
-// a found stream plays at once when its video is the one playing.
-class COvrinDlg::Detection : public IStreamDetection {
+// Stream detection as play control and the download manager see it: the
+// detection service first, then one local detection at a time; a found
+// stream plays (or previews) at once when its video is the one shown.
+class COvrinDlg::Detection : public IStreamDetection, public IFlvDownloadObserver {
 public:
-    Detection(COvrinDlg& window)
+    explicit Detection(COvrinDlg& window)
         : window_(window),
-          manager_(CDetectManager::Hooks{
-                       [&window](const std::string& key) { return FindVideo(window.settings_, key); },
-                       [&window](int code, InfoVideo& video) { window.downloads_.SetVideoState(code, &video); },
-                       [&window](const std::string& key) {
-                           if (window.control_ && window.control_->PlayingKey() == key)
-                               window.control_->PlayItem(key);
-                       }},
-                   HttpTaskUserAgent(), CDetectView::Limits{})
+          manager_(window.settings_.playList,
+                   CDetectManager::Services{service_hosts::kDetectionService, service_hosts::kSegmentService},
+                   ManagerHooks(window), HttpTaskUserAgent())
     {
     }
-    void StopDetection() override { manager_.CancelDetection(); }
-    bool IsDetectingForPlayer() const override
-    {
-        return !manager_.IsDetectionIdle() && window_.control_ && manager_.DetectingKey() == window_.control_->PlayingKey();
-    }
+
+    // IStreamDetection
+    void StopDetection() override { manager_.CancelAllDetection(); }
+    void CancelDetection(const std::string& key) override { manager_.CancelDetection(key); }
+    bool IsDetectingForPlayer() const override { return manager_.IsDetectingCurrent(); }
     bool StartDetection(InfoVideo& video) override
     {
         manager_.StartDetection(video);
         return true;
     }
 
+    // IFlvDownloadObserver
+    bool IsDetectionIdle() const override { return manager_.IsDetectionIdle(); }
+    void StartBackgroundDetection(InfoVideo& video) override { manager_.StartDetection(video); }
+    void SendDetectionReport(const std::string& key, const std::string& url, const std::string& referer) override
+    {
+        manager_.Commit().SendDetectionReport(key, url, referer);
+    }
+    void ShowStateMessage(int stringId, const InfoVideo& video) override
+    {
+        window_.ShowStatus(CPlayControl::MessageForSite(stringId, video));
+    }
+    void RefreshPlayingSizeAndDuration() override
+    {
+        if (window_.control_)
+            window_.control_->SendSizeAndDuration();
+    }
+
 private:
+    static CDetectManager::Hooks ManagerHooks(COvrinDlg& window)
+    {
+        CDetectManager::Hooks hooks;
+        hooks.setVideoState = [&window](int code, InfoVideo& video) { window.downloads_.SetVideoState(code, &video); };
+        hooks.playingKey = [&window] { return window.control_ ? window.control_->PlayingKey() : std::string(); };
+        hooks.previewingKey = [&window] { return window.control_ ? window.control_->PreviewingKey() : std::string(); };
+        hooks.play = [&window](const std::string& key) {
+            if (window.control_)
+                window.control_->PlayItem(key);
+        };
+        hooks.preview = [&window](const std::string& key) {
+            if (window.control_)
+                window.control_->ContinuePreview(key);
+        };
+        return hooks;
+    }
+
     COvrinDlg& window_;
     CDetectManager manager_;
 };
@@ -148,10 +178,10 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     : settings_(settings), desktop_(desktop), statQuery_(settings),
       dayRunCount_(statQuery_, service_hosts::kStatsHost),
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
-      update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), downloads_(settings, &playServer_),
+      update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), detection_(std::make_unique<Detection>(*this)),
+      downloads_(settings, &playServer_, detection_.get()),
       router_(settings, downloads_), transcoder_(playServer_)
 {
-    detection_ = std::make_unique<Detection>(*this);
     dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
     playServer_.SetRequestServer(&router_);
@@ -459,6 +489,7 @@ void COvrinDlg::RunExitSequence()
     exitDone_ = true;
     ClosePreview();
     StopPlayer();
+    StopDetection();
     RemovePreviewOnlyVideos(settings_);
     if (!isMinimized() && !isMaximized() && isVisible()) {
         const QRect frame = geometry();

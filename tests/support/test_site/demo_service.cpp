@@ -1,10 +1,17 @@
 // quelt-demo-service: the test site run as a stand-alone service, so that
 // the program has something real to talk to without the internet. It serves
-// a few generated demo videos and a page that links them.
+// generated demo videos, video pages of several kinds (found by detection,
+// or meant to make it fail), the detection service on port 5678 and the
+// segment service, the update check and the usage reports.
 #include "common/md5.h"
 #include "shell/settings/service_hosts.h"
+#include "test_site/detection_service.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <csignal>
 #include <cstdio>
@@ -22,21 +29,92 @@ void OnSignal(int)
     g_stop = 1;
 }
 
-std::string DemoPage()
+struct DemoPage {
+    const char* path;
+    const char* title;
+    const char* what;  // what detection makes of it
+};
+constexpr DemoPage kPages[] = {
+    {"/watch/flv.html", "Test pattern (FLV)", "a VIDEO element given an FLV: found"},
+    {"/watch/flv-h264.html", "Test pattern (H.264 FLV)", "a VIDEO element given an H.264 FLV: found"},
+    {"/watch/mp4.html", "Test pattern (MP4)", "a VIDEO element playing an MP4: found"},
+    {"/watch/mse.html", "Test pattern (FLV through mpegts.js)", "an MSE player fetching an FLV: found"},
+    {"/watch/parts.html", "Test pattern in three parts", "found, and the segment service adds parts 2 and 3"},
+    {"/watch/small.html", "A small player", "a 320 x 240 player: taken as removed after 5 s"},
+    {"/watch/empty.html", "No player", "no player at all: taken as removed after 5 s"},
+    {"/watch/endless.html", "A page that never finishes", "a player whose stream never comes: no answer at 30 s"},
+    {"/watch/popups.html", "A page with pop-ups", "opens pop-ups (never shown) and plays the MP4: found"},
+};
+
+std::string Html(const std::string& title, const std::string& body)
 {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Quelt demo videos</title></head>\n"
-           "<body><h1>Quelt demo videos</h1>\n<ul>\n"
-           "<li><a href=\"/watch/flv.html\">Test pattern (FLV)</a></li>\n"
-           "<li><a href=\"/watch/flv-h264.html\">Test pattern (H.264 FLV)</a></li>\n"
-           "<li><a href=\"/watch/mp4.html\">Test pattern (MP4)</a></li>\n"
-           "</ul></body></html>\n";
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title + "</title></head>\n<body><h1>"
+           + title + "</h1>\n" + body + "</body></html>\n";
 }
 
-std::string WatchPage(const std::string& title, const std::string& video, const std::string& type)
+std::string IndexPage()
 {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title + "</title></head>\n"
-           "<body><h1>" + title + "</h1>\n<video controls autoplay muted src=\"" + video + "\" type=\"" + type
-           + "\"></video>\n<p><a href=\"" + video + "\">" + video + "</a></p></body></html>\n";
+    std::string list = "<ul>\n";
+    for (const DemoPage& page : kPages)
+        list += std::string("<li><a href=\"") + page.path + "\">" + page.title + "</a> &mdash; " + page.what + "</li>\n";
+    return Html("Quelt demo videos", list + "</ul>\n");
+}
+
+std::string VideoPage(const std::string& title, const std::string& video, const std::string& extra = {})
+{
+    return Html(title, "<video controls autoplay muted width=\"640\" height=\"360\" src=\"" + video
+                           + "\"></video>\n<p><a href=\"" + video + "\">" + video + "</a></p>\n" + extra);
+}
+
+// mpegts.js as the program's player page uses it, found beside this program
+// (build/app/skin/player/mpegts.js) or given with --web-dir.
+std::string ReadMpegts(const std::string& webDir)
+{
+    std::filesystem::path dir = webDir;
+    if (dir.empty())
+        dir = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "skin" / "player";
+    std::ifstream in(dir / "mpegts.js", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void AddPages(test_site::TestSite& site, const std::string& mpegts)
+{
+    const std::string html = "text/html; charset=utf-8";
+    site.AddFile("/", IndexPage(), html);
+    site.AddFile("/watch/flv.html", VideoPage(kPages[0].title, "/videos/demo.flv"), html);
+    site.AddFile("/watch/flv-h264.html", VideoPage(kPages[1].title, "/videos/demo-h264.flv"), html);
+    site.AddFile("/watch/mp4.html", VideoPage(kPages[2].title, "/videos/demo.mp4"), html);
+    site.AddFile("/lib/mpegts.js", mpegts, "text/javascript");
+    site.AddFile("/watch/mse.html",
+                 Html(kPages[3].title,
+                      "<video id=\"v\" controls muted width=\"640\" height=\"360\"></video>\n"
+                      "<script src=\"/lib/mpegts.js\"></script>\n<script>\n"
+                      "if (window.mpegts && mpegts.getFeatureList().mseLivePlayback) {\n"
+                      "  var player = mpegts.createPlayer({type: 'flv', url: '/videos/demo-h264.flv'});\n"
+                      "  player.attachMediaElement(document.getElementById('v'));\n"
+                      "  player.load();\n  player.play();\n}\n</script>\n"),
+                 html);
+    site.AddFile("/watch/parts.html", VideoPage(kPages[4].title, "/videos/part1.flv"), html);
+    site.AddFile("/watch/small.html",
+                 Html(kPages[5].title, "<video controls muted width=\"320\" height=\"240\"></video>\n"), html);
+    site.AddFile("/watch/empty.html", Html(kPages[6].title, "<p>Nothing to watch here.</p>\n"), html);
+    // The page's last script never finishes arriving, and its player waits
+    // for a stream that does not come.
+    site.AddFile("/watch/endless.html",
+                 Html(kPages[7].title, "<video controls muted width=\"640\" height=\"360\"></video>\n"
+                                       "<script src=\"/lib/endless.js\"></script>\n"),
+                 html);
+    test_site::Behaviour endless;
+    endless.trickleBytes = 1;
+    endless.trickleDelayMs = 10000;
+    site.AddFile("/lib/endless.js", std::string(64, ' '), "text/javascript");
+    site.SetBehaviour("/lib/endless.js", endless);
+    site.AddFile("/watch/popups.html",
+                 VideoPage(kPages[8].title, "/videos/demo.mp4",
+                           "<script>for (var i = 0; i < 20; ++i) window.open('/watch/empty.html?' + i);</script>\n"),
+                 html);
 }
 
 }  // namespace
@@ -45,6 +123,7 @@ int main(int argc, char** argv)
 {
     int port = service_hosts::kDemoPort;
     std::string mediaDir;
+    std::string webDir;
     bool offerUpdate = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--port") && i + 1 < argc)
@@ -53,8 +132,11 @@ int main(int argc, char** argv)
             offerUpdate = true;
         else if (!std::strcmp(argv[i], "--media-dir") && i + 1 < argc)
             mediaDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--web-dir") && i + 1 < argc)
+            webDir = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--port N] [--media-dir DIR] [--offer-update]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--port N] [--media-dir DIR] [--web-dir DIR] [--offer-update]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -70,7 +152,9 @@ int main(int argc, char** argv)
     site.AddFileFromDisk("/videos/demo.flv", flv, "video/x-flv");
     site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
-    site.AddFile("/", DemoPage(), "text/html; charset=utf-8");
+    for (const char* part : {"/videos/part1.flv", "/videos/part2.flv", "/videos/part3.flv"})
+        site.AddFileFromDisk(part, flv, "video/x-flv");
+    AddPages(site, ReadMpegts(webDir));
     // The update check: the version the build installs (nothing to do), or
     // with --offer-update a newer one with its setup program.
     const std::string setup = "#!/bin/sh\necho 'Quelt demo setup: nothing is installed.'\n";
@@ -82,17 +166,20 @@ int main(int argc, char** argv)
     // The usage reports of a program that runs against this service.
     for (const char* report : {"use", "install", "online", "uninstall"})
         site.AddFile(std::string("/count/soft_") + report + ".php", "ok", "text/plain");
-    site.AddFile("/watch/flv.html", WatchPage("Test pattern (FLV)", "/videos/demo.flv", "video/x-flv"),
-                 "text/html; charset=utf-8");
-    site.AddFile("/watch/flv-h264.html",
-                 WatchPage("Test pattern (H.264 FLV)", "/videos/demo-h264.flv", "video/x-flv"),
-                 "text/html; charset=utf-8");
-    site.AddFile("/watch/mp4.html", WatchPage("Test pattern (MP4)", "/videos/demo.mp4", "video/mp4"),
-                 "text/html; charset=utf-8");
+    // The detection service learns the streams that the program reports,
+    // and the segment service knows the parts of the three-part video.
+    test_site::DetectionService detection;
+    detection.Install(site);
+    detection.SetSegments("/videos/part1.flv", {"/videos/part2.flv", "/videos/part3.flv"});
+    test_site::TestSite detectionSite;
+    detection.Install(detectionSite);
     if (!site.Start(port)) {
         std::fprintf(stderr, "quelt-demo-service: cannot listen on 127.0.0.1:%d\n", port);
         return 1;
     }
+    if (!detectionSite.Start(service_hosts::kDetectionServicePort))
+        std::fprintf(stderr, "quelt-demo-service: port %d is taken; detection lookups go unanswered\n",
+                     service_hosts::kDetectionServicePort);
     std::printf("quelt-demo-service listening on http://127.0.0.1:%d/\n", site.Port());
     std::fflush(stdout);
 
@@ -101,5 +188,6 @@ int main(int argc, char** argv)
     while (!g_stop)
         ::pause();
     site.Stop();
+    detectionSite.Stop();
     return 0;
 }

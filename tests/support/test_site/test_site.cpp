@@ -255,6 +255,14 @@ void TestSite::AddFile(const std::string& path, std::string bytes, const std::st
     route.content.contentType = contentType;
 }
 
+void TestSite::SetHandler(const std::string& path, Handler handler, const std::string& contentType)
+{
+    std::lock_guard lock(mutex_);
+    Route& route = routes_[path];
+    route.handler = std::move(handler);
+    route.content.contentType = contentType;
+}
+
 bool TestSite::AddFileFromDisk(const std::string& path, const std::string& file, const std::string& contentType)
 {
     std::ifstream in(file, std::ios::binary);
@@ -372,6 +380,8 @@ bool TestSite::Answer(int fd, const RecordedRequest& request, bool& keepAlive)
     Route route;
     if (!LookUp(request.target, route))
         route.behaviour.status = 404;
+    else if (route.handler)
+        route.content.bytes = std::make_shared<const std::string>(route.handler(request));
     const Behaviour& b = route.behaviour;
     if (head && b.headUnanswered) {
         // A server that has stopped answering: the client must give up on

@@ -70,6 +70,11 @@ public:
                  const std::string& contentType = "application/octet-stream");
     bool AddFileFromDisk(const std::string& path, const std::string& file, const std::string& contentType);
     void AddPatternFile(const std::string& path, std::int64_t size);
+    // A path whose body the handler makes for each request (query included
+    // in the request's target); the path's behaviour still applies. The
+    // handler runs on a connection thread.
+    using Handler = std::function<std::string(const RecordedRequest&)>;
+    void SetHandler(const std::string& path, Handler handler, const std::string& contentType = "text/plain");
     void SetBehaviour(const std::string& path, const Behaviour& behaviour);
 
     std::vector<RecordedRequest> Requests() const;
@@ -81,6 +86,7 @@ private:
     struct Route {
         Content content;
         Behaviour behaviour;
+        Handler handler;
     };
     void AcceptLoop();
     void Serve(int fd);
