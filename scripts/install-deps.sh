@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev qt6-declarative-dev
   libcurl4-openssl-dev libpugixml-dev
-  libgtest-dev libgmock-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libcpp-httplib-dev libssl-dev
   ffmpeg fonts-noto-cjk curl xvfb xauth
 )
 # Benchmarks compare against these peers; only `--bench` installs them.

@@ -133,7 +133,9 @@ void CDetectManager::OnStreamKnown(const std::string& pageKey)
     const InfoVideo* video = FindVideo(pageKey);
     if (!video || video->a4.empty())
         return;
-    segments_.QuerySegments(video->a2, video->a4);
+    // A manifest lists its own segments.
+    if (video->state != VIDEO_STATE_MANIFEST)
+        segments_.QuerySegments(video->a2, video->a4);
     if (hooks_.playingKey && hooks_.play && hooks_.playingKey() == pageKey)
         hooks_.play(pageKey);
     else if (hooks_.previewingKey && hooks_.preview && hooks_.previewingKey() == pageKey)

@@ -1,5 +1,7 @@
 #include "detection/detect_view.h"
 
+#include "detection/stream_start.h"
+#include "platform/web/media_request_header.h"
 #include "shell/records/info_video.h"
 
 #include <chrono>
@@ -56,11 +58,19 @@ CDetectView::CDetectView(IDetectViewHost& host, const std::string& agent, Limits
         if (code == kNameNotResolved && !finished_)
             EndWith(kStateHttpError);
     };
+
     view_->SetEvents(events);
+    // What goes over HTTPS the proxy cannot read: it is fetched again.
+    watch_ = platform::WatchPlayerRequests([this](const platform::PlayerRequest& request) {
+        if (!finished_ && IsTarget() && probe_ && request.url.rfind("https://", 0) == 0
+            && (request.pageUrl == view_->Url() || request.pageUrl == pageKey_))
+            probe_->Probe(request.url);
+    });
 }
 
 CDetectView::~CDetectView()
 {
+    platform::UnwatchPlayerRequests(watch_);
     if (IsTarget())
         DetectTargetWindow = 0;
     KillTimer(kTimerId);
@@ -74,6 +84,11 @@ void CDetectView::Start(const std::string& pageKey)
     startMs_ = NowMs();
     documentMs_ = 0;
     SetTimer(kTimerId, static_cast<unsigned>(limits_.tickMs));
+    probe_ = std::make_unique<CHttpsStreamProbe>(pageKey, view_->UserAgent(),
+                                                 [this](const std::string& url, StreamStart kind) {
+                                                     if (!finished_ && IsTarget())
+                                                         Take(url, view_->Url(), kind);
+                                                 });
     view_->Navigate(pageKey);
 }
 
@@ -95,20 +110,6 @@ void CDetectView::EndWith(int state)
     if (InfoVideo* video = host_.FindVideo(pageKey_))
         host_.SetVideoState(state, *video);
     Finish();
-}
-
-bool CDetectView::IsStreamStart(const char* block, std::size_t count)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(block);
-    if (count >= 10 && std::memcmp(b, "FLV", 3) == 0 && b[3] == 1 && b[5] == 0 && b[6] == 0 && b[7] == 0 && b[8] == 9)
-        return true;
-    if (count < 13 || b[0] != 0 || b[1] != 0 || std::memcmp(b + 4, "ftyp", 4) != 0)
-        return false;
-    // The brands MP4 files carry today, besides the "mp4" ones.
-    for (const char* brand : {"mp4", "isom", "iso2", "iso3", "iso4", "iso5", "iso6", "avc1", "M4V ", "dash"})
-        if (std::memcmp(b + 8, brand, std::strlen(brand)) == 0)
-            return true;
-    return false;
 }
 
 LRESULT CDetectView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -162,16 +163,26 @@ void CDetectView::OnRead(const HookReadInfo& info)
     const Request request = std::move(it->second);
     requests_.erase(it);
     if (request.url.find("//127.0.0.1") != std::string::npos || request.agent == agent_
-        || request.rawHeaders.find("x-flash-version: ") == std::string::npos
-        || !IsStreamStart(info.buffer, *info.bytesRead))
+        || request.rawHeaders.find("x-flash-version: ") == std::string::npos)
+        return;
+    Take(request.url, request.referer, ClassifyStreamStart(info.buffer, *info.bytesRead));
+}
+
+// A video ends the detection with the stream (reported to the service); a
+// manifest ends it too, recorded under a state of its own, since its
+// segments would otherwise pass for videos.
+void CDetectView::Take(const std::string& url, const std::string& referer, StreamStart kind)
+{
+    if (kind == StreamStart::None)
         return;
     if (InfoVideo* video = host_.FindVideo(pageKey_)) {
         if (video->a1.empty())
             video->a1 = view_->Title();
-        host_.SetVideoState(kStateDetected, *video);
-        video->a4 = request.url;
-        video->a3 = request.referer;
-        host_.SendDetectionReport(pageKey_, request.url, request.referer);
+        host_.SetVideoState(kind == StreamStart::Video ? kStateDetected : VIDEO_STATE_MANIFEST, *video);
+        video->a4 = url;
+        video->a3 = referer;
+        if (kind == StreamStart::Video)
+            host_.SendDetectionReport(pageKey_, url, referer);
     }
     Finish();
 }

@@ -5,9 +5,11 @@
 // that starts like an FLV or MP4 file is the stream. The view gives up after
 // 30 s (state 11), 5 s after the page completed when it shows no player of
 // a video's size (state 12), or on a page that cannot be reached (13).
-// Finishing posts WM_DETECT_VIEW_DONE to the manager, which destroys the
+// Streams over HTTPS are confirmed by fetching their first bytes again; an
+// HLS or DASH manifest ends the detection with state 8. Finishing posts WM_DETECT_VIEW_DONE to the manager, which destroys the
 // view. User-interface thread only.
 #include "detection/hook_messages.h"
+#include "detection/https_stream_probe.h"
 #include "platform/web/html_view.h"
 #include "platform/window.h"
 
@@ -49,9 +51,6 @@ public:
     bool IsFinished() const { return finished_; }
     const std::string& PageKey() const { return pageKey_; }
 
-    // Whether a first block starts a video: an FLV header with at least one
-    // byte after it, or an MP4 "ftyp" box of a known brand.
-    static bool IsStreamStart(const char* block, std::size_t count);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -70,11 +69,14 @@ private:
     void OnTick();
     void TestForPlayer(InfoVideo& video);
     void EndWith(int state);
+    void Take(const std::string& url, const std::string& referer, StreamStart kind);
 
     IDetectViewHost& host_;
     std::string agent_;
     Limits limits_;
     std::unique_ptr<platform::HtmlView> view_;
+    std::unique_ptr<CHttpsStreamProbe> probe_;
+    int watch_ = 0;
     std::string pageKey_;
     std::int64_t startMs_ = 0;
     std::int64_t documentMs_ = 0;

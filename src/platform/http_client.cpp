@@ -255,6 +255,25 @@ HttpClient::~HttpClient()
         curl_multi_cleanup(impl_->multi);
 }
 
+namespace {
+
+std::mutex g_trustMutex;
+std::string g_trustedCertificates;
+
+std::string TrustedCertificates()
+{
+    std::lock_guard lock(g_trustMutex);
+    return g_trustedCertificates;
+}
+
+}  // namespace
+
+void HttpClient::TrustOnlyCertificatesIn(const std::string& pemFile)
+{
+    std::lock_guard lock(g_trustMutex);
+    g_trustedCertificates = pemFile;
+}
+
 HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList& headers, std::size_t blockSize,
                                     const Callbacks& callbacks)
 {
@@ -279,6 +298,9 @@ HttpClient::Outcome HttpClient::Get(const std::string& url, const HttpHeaderList
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_USERAGENT, d.userAgent.c_str());
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, list);
+    const std::string trusted = TrustedCertificates();
+    if (!trusted.empty())
+        curl_easy_setopt(c, CURLOPT_CAINFO, trusted.c_str());
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);

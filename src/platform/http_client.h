@@ -39,6 +39,10 @@ public:
 
 class HttpClient {
 public:
+    // Certificates trusted in place of the system's for every client made
+    // afterwards. Only tests call this, for their throw-away TLS servers.
+    static void TrustOnlyCertificatesIn(const std::string& pemFile);
+
     enum class Outcome {
         Complete,   // the body ended as the server announced (or at connection end)
         Aborted,    // a callback asked to stop

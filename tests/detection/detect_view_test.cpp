@@ -6,12 +6,15 @@
 #include "detection/detect_manager.h"
 #include "detection/detect_view.h"
 #include "detection/interception_proxy.h"
+#include "detection/stream_start.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
 #include "shell/records/info_video.h"
 #include "support/event_wait.h"
 #include "test_site/detection_service.h"
 #include "test_site/test_site.h"
+#include "test_site/tls_site.h"
+#include "platform/http_client.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +72,19 @@ public:
         site->AddFile("/small.html", "<html><head><title>Small</title></head><body>"
                                      "<video width='320' height='240'></video></body></html>",
                       "text/html");
+        tls = std::make_unique<test_site::TlsSite>();
+        ASSERT_TRUE(tls->Start());
+        platform::HttpClient::TrustOnlyCertificatesIn(tls->CertificateFile());
+        tls->AddFile("/clip.mp4", std::string("\0\0\0\x20" "ftypisom", 12) + test_site::PatternBytes(12, 100000),
+                     "video/mp4");
+        tls->AddFile("/live.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nseg1.ts\n",
+                     "application/vnd.apple.mpegurl");
+        site->AddFile("/https.html", "<html><head><title>Secure</title></head><body><video src='" + tls->Url("/clip.mp4")
+                                         + "' preload='auto' width='480' height='360'></video></body></html>",
+                      "text/html");
+        site->AddFile("/hls.html", "<html><head><title>Live</title></head><body><video src='" + tls->Url("/live.m3u8")
+                                       + "' preload='auto' width='480' height='360'></video></body></html>",
+                      "text/html");
         site->AddFile("/big.html", "<html><head><title>Big</title></head><body>"
                                    "<video width='400' height='300'></video></body></html>",
                       "text/html");
@@ -76,10 +92,12 @@ public:
     void TearDown() override
     {
         site.reset();
+        tls.reset();
         proxy.reset();
     }
 
     inline static std::unique_ptr<CHookInternetAPI> proxy;
+    inline static std::unique_ptr<test_site::TlsSite> tls;
     inline static std::unique_ptr<test_site::TestSite> site;
 };
 ::testing::Environment* const kSharedSite = ::testing::AddGlobalTestEnvironment(new SharedSite);
@@ -116,6 +134,28 @@ TEST_F(DetectViewTest, APagesStreamIsFoundThroughTheProxy)
     EXPECT_EQ(host.video.a1, "Demo watch");
     EXPECT_EQ(host.reports.size(), 1u);
     EXPECT_EQ(DetectTargetWindow.load(), 0u);
+}
+
+// The proxy sees HTTPS only as a tunnel: the stream is confirmed by
+// fetching its first bytes again, trusting the test's own certificate.
+TEST_F(DetectViewTest, AStreamOverHttpsIsConfirmedByItsFirstBytes)
+{
+    Detect("/https.html");
+    ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(host.states, (std::vector<int>{5}));
+    EXPECT_EQ(host.video.a4, SharedSite::tls->Url("/clip.mp4"));
+    EXPECT_EQ(host.video.a3, PageUrl("/https.html"));
+    EXPECT_EQ(host.video.a1, "Secure");
+    EXPECT_EQ(host.reports.size(), 1u);
+}
+
+TEST_F(DetectViewTest, AnHlsManifestEndsTheDetectionWithItsOwnState)
+{
+    Detect("/hls.html");
+    ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(host.states, (std::vector<int>{VIDEO_STATE_MANIFEST}));
+    EXPECT_EQ(host.video.a4, SharedSite::tls->Url("/live.m3u8"));
+    EXPECT_TRUE(host.reports.empty()) << "a manifest is not reported as a stream";
 }
 
 TEST_F(DetectViewTest, ASmallPlayerIsJudgedAfterThePageCompleted)
@@ -233,18 +273,23 @@ TEST_F(DetectManagerTest, ASecondLocalDetectionEndsTheFirstWithoutAResult)
     EXPECT_TRUE(played.empty()) << "nothing was waiting for it";
 }
 
-TEST(DetectViewSignature, FlvNeedsAByteAfterItsHeaderAndMp4ItsBrands)
+TEST(StreamStartTest, FlvNeedsAByteAfterItsHeaderMp4ItsBrandsAndManifestsTheirMarks)
 {
+    const auto kind = [](const std::string& bytes) { return ClassifyStreamStart(bytes.data(), bytes.size()); };
     const std::string flv("FLV\x01\x05\0\0\0\x09", 9);
-    EXPECT_FALSE(CDetectView::IsStreamStart(flv.data(), flv.size()));
-    EXPECT_TRUE(CDetectView::IsStreamStart((flv + "x").data(), 10));
-    EXPECT_FALSE(CDetectView::IsStreamStart(flv.data(), 8));
-    for (const std::string brand : {"isom", "mp42", "mp41", "avc1", "iso6", "dash"}) {
+    EXPECT_EQ(kind(flv), StreamStart::None);
+    EXPECT_EQ(kind(flv + "x"), StreamStart::Video);
+    EXPECT_EQ(kind(flv.substr(0, 8)), StreamStart::None);
+    for (const std::string brand : {"isom", "mp42", "mp41", "avc1", "iso6", "dash", "M4V "}) {
         const std::string mp4 = std::string("\0\0\0\x20" "ftyp", 8) + brand + std::string("\0\0\0\0", 4);
-        EXPECT_TRUE(CDetectView::IsStreamStart(mp4.data(), mp4.size())) << brand;
+        EXPECT_EQ(kind(mp4 + "x"), StreamStart::Video) << brand;
     }
-    const std::string other = std::string("\0\0\0\x20" "ftypqt  ", 12) + "x";
-    EXPECT_FALSE(CDetectView::IsStreamStart(other.data(), other.size()));
+    EXPECT_EQ(kind(std::string("\0\0\0\x20" "ftypqt  ", 12) + "x"), StreamStart::None);
+    EXPECT_EQ(kind("#EXTM3U\n#EXT-X-VERSION:3\n"), StreamStart::HlsManifest);
+    EXPECT_EQ(kind("\xEF\xBB\xBF#EXTM3U\n"), StreamStart::HlsManifest);
+    EXPECT_EQ(kind("<?xml version=\"1.0\"?>\n<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\">"), StreamStart::DashManifest);
+    EXPECT_EQ(kind("<html><body>&lt;MPD</body></html>"), StreamStart::None);
+    EXPECT_EQ(kind("{\"<MPD\": 1}"), StreamStart::None);
 }
 
 }  // namespace

@@ -170,6 +170,11 @@ std::string HtmlView::Url() const
     return impl_->page->url().toString().toStdString();
 }
 
+std::string HtmlView::UserAgent() const
+{
+    return impl_->page->profile()->httpUserAgent().toStdString();
+}
+
 std::string HtmlView::Title() const
 {
     return impl_->page->title().toStdString();

@@ -58,6 +58,8 @@ public:
     void Stop();
     std::string Url() const;
     std::string Title() const;
+    // The User-Agent the page's requests carry.
+    std::string UserAgent() const;
     // Runs the script in the page; its value as text (empty for none)
     // reaches done later.
     void ExecScript(const std::string& code, std::function<void(const std::string& result)> done = {});

@@ -3,6 +3,9 @@
 // player did: "x-flash-version: 9,0,115,0" on every request of a media
 // element and of XHR/fetch (which MSE players such as mpegts.js use), so
 // that detection can tell a player's requests from the page's others.
+#include <functional>
+#include <string>
+
 namespace platform {
 
 inline constexpr const char* kFlashVersionHeader = "x-flash-version";
@@ -11,5 +14,16 @@ inline constexpr const char* kFlashVersionValue = "9,0,115,0";
 // Installs the header on the default browser profile; call once, before
 // the first view loads.
 void InstallMediaRequestHeader();
+
+// A request of a media player (media element or XHR/fetch) of some view,
+// and the address of the top-level page it belongs to.
+struct PlayerRequest {
+    std::string url;
+    std::string pageUrl;
+};
+// Watchers hear of every player request of every view, on the user-interface
+// thread, after the request went out. Returns an id for Unwatch.
+int WatchPlayerRequests(std::function<void(const PlayerRequest&)> watcher);
+void UnwatchPlayerRequests(int id);
 
 }  // namespace platform

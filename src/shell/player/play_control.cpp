@@ -128,14 +128,18 @@ void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target 
         downloads_.StopDownloadsExceptPlaying();
     else
         downloads_.StopDownloadsExceptCurrent();
-    if (!video->a4.empty()) {
-        play(PlayUrlFor(key, video));
-    } else if (!detection_.StartDetection(*video)) {
+    const auto tell = [&](const char* text) {
         if (target == Target::Player)
-            surface_.ShowStatus(kNoDetectionYet);
+            surface_.ShowStatus(text);
         else
-            surface_.ShowTip(kNoDetectionYet);
-    }
+            surface_.ShowTip(text);
+    };
+    if (video->state == VIDEO_STATE_MANIFEST)
+        tell(kManifestNotPlayable);
+    else if (!video->a4.empty())
+        play(PlayUrlFor(key, video));
+    else if (!detection_.StartDetection(*video))
+        tell(kNoDetectionYet);
 }
 
 // Every source reaches the page through the play server: a local file and a

@@ -8,6 +8,7 @@ enum VideoState : int {
     VIDEO_STATE_LOADED = 1,
     VIDEO_STATE_DETECTED = 5,
     VIDEO_STATE_RESOLVED = 6,
+    VIDEO_STATE_MANIFEST = 8,  // the stream is an HLS or DASH manifest
     VIDEO_STATE_NO_RESPONSE = 11,
     VIDEO_STATE_REMOVED = 12,
     VIDEO_STATE_HTTP_ERROR = 13,
