@@ -58,12 +58,13 @@ protected:
     ~ProxyTest() override { DetectTargetWindow = 0; }
     // Sends the text through the proxy on a thread of its own and reads
     // the answer to its end, while this thread runs the event loop.
-    std::string Exchange(const std::vector<std::string>& parts)
+    std::string Exchange(const std::vector<std::string>& parts) { return ExchangeWith(proxy.Port(), parts); }
+    std::string ExchangeWith(int port, const std::vector<std::string>& parts)
     {
         std::string answer;
         std::atomic<bool> done{false};
         std::thread client([&] {
-            const int fd = test_site::ConnectToLoopback(proxy.Port());
+            const int fd = test_site::ConnectToLoopback(port);
             for (const std::string& part : parts) {
                 ::send(fd, part.data(), part.size(), MSG_NOSIGNAL);
                 // (a CONNECT's answer comes before the tunnel's traffic)
@@ -130,6 +131,35 @@ TEST_F(ProxyTest, AConnectTunnelRelaysBothWays)
                                          "GET /clip.flv HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n"});
     EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.1 200 OK\r\n"));
     EXPECT_TRUE(answer.ends_with(test_site::PatternBytes(9, 300000)));
+}
+
+// Whatever shape an answer has (a length, chunks, no length, an error, a
+// server that stops halfway) the client gets exactly the bytes the server
+// sent, and nothing stays open afterwards.
+TEST_F(ProxyTest, EveryAnswerIsRelayedExactlyAsTheServerSentIt)
+{
+    site.AddFile("/page.html", "<html><body>" + std::string(5000, 'p') + "</body></html>", "text/html");
+    site.AddPatternFile("/chunked.bin", 300000);
+    site.AddPatternFile("/unsized.bin", 200000);
+    site.AddPatternFile("/dropped.bin", 200000);
+    test_site::Behaviour chunked, unsized, dropped;
+    chunked.chunked = true;
+    chunked.trickleBytes = 7000;
+    unsized.contentLength = false;
+    dropped.dropAfter = 70000;
+    site.SetBehaviour("/chunked.bin", chunked);
+    site.SetBehaviour("/unsized.bin", unsized);
+    site.SetBehaviour("/dropped.bin", dropped);
+    for (const std::string path : {"/page.html", "/clip.flv", "/chunked.bin", "/unsized.bin", "/dropped.bin", "/none"}) {
+        const std::string headers = "Host: video.test\r\nAccept: */*\r\nConnection: close\r\n\r\n";
+        const std::string direct = ExchangeWith(site.Port(), {"GET " + path + " HTTP/1.1\r\n" + headers});
+        const std::string proxied = Exchange({"GET " + Url(path) + " HTTP/1.1\r\n" + headers});
+        ASSERT_GT(direct.size(), 0u) << path;
+        EXPECT_EQ(proxied.size(), direct.size()) << path;
+        EXPECT_TRUE(proxied == direct) << path;
+    }
+    EXPECT_NE(Exchange({"GET " + Url("/chunked.bin") + " HTTP/1.1\r\n\r\n"}).find("\r\n0\r\n\r\n"), std::string::npos);
+    EXPECT_TRUE(RunEventsUntil([&] { return proxy.OpenConnections() == 0; }));
 }
 
 TEST_F(ProxyTest, NonProxyAndBrokenRequestsAre400AndNoConnectionStays)

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <chrono>
 #include <cstring>
@@ -425,7 +426,9 @@ bool TestSite::Answer(int fd, const RecordedRequest& request, bool& keepAlive)
     if (status == 206)
         answer += "Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/"
                   + std::to_string(size) + "\r\n";
-    if (b.contentLength) {
+    if (b.chunked) {
+        answer += "Transfer-Encoding: chunked\r\n";
+    } else if (b.contentLength) {
         answer += "Content-Length: " + std::to_string(count) + "\r\n";
     } else {
         // Without a length the end of the body is the end of the connection.
@@ -451,10 +454,18 @@ bool TestSite::Answer(int fd, const RecordedRequest& request, bool& keepAlive)
         const char* data = route.content.bytes
                                ? route.content.bytes->data() + offset
                                : PatternTable().data() + offset % kPatternPeriod;
-        if (!SendAll(fd, data, static_cast<std::size_t>(n)))
+        if (b.chunked) {
+            char size[24];
+            std::snprintf(size, sizeof size, "%llx\r\n", static_cast<unsigned long long>(n));
+            if (!SendText(fd, size))
+                return false;
+        }
+        if (!SendAll(fd, data, static_cast<std::size_t>(n)) || (b.chunked && !SendText(fd, "\r\n")))
             return false;
         sent += n;
     }
+    if (b.chunked && limit == count && !SendText(fd, "0\r\n\r\n"))
+        return false;
     // A dropped response ends the connection early.
     return limit == count && !stopping_;
 }
