@@ -4,11 +4,15 @@
 #include "platform/window.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include <algorithm>
 #include <cctype>
@@ -20,6 +24,7 @@ namespace {
 
 constexpr std::size_t kMaxHead = 64 * 1024;
 constexpr std::size_t kBlock = 64 * 1024;
+constexpr std::size_t kSpliceSize = 1024 * 1024;
 
 bool SameName(const std::string& a, const std::string& b)
 {
@@ -43,6 +48,40 @@ bool SendAll(int fd, const char* data, std::size_t size)
 bool SendAll(int fd, const std::string& text)
 {
     return SendAll(fd, text.data(), text.size());
+}
+
+// Moves everything `from` still sends to `to` inside the kernel (through a
+// pipe, no copy into this process) until `from` closes; false when either
+// side failed. A client gone away shows as EPIPE: its SIGPIPE is blocked on
+// the proxy's threads.
+bool SpliceRest(int from, int to)
+{
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return false;
+    ::fcntl(pipeFds[1], F_SETPIPE_SZ, static_cast<int>(kSpliceSize));
+    bool ok = true;
+    for (;;) {
+        ssize_t in = ::splice(from, nullptr, pipeFds[1], nullptr, kSpliceSize, SPLICE_F_MOVE);
+        if (in < 0 && errno == EINTR)
+            continue;
+        if (in <= 0) {
+            ok = in == 0;
+            break;
+        }
+        while (ok && in > 0) {
+            const ssize_t out = ::splice(pipeFds[0], nullptr, to, nullptr, static_cast<std::size_t>(in), SPLICE_F_MOVE);
+            if (out < 0 && errno == EINTR)
+                continue;
+            ok = out > 0;
+            in -= std::max<ssize_t>(out, 0);
+        }
+        if (!ok)
+            break;
+    }
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    return ok;
 }
 
 // Reads until the head's empty line; rest gets what came after it.
@@ -181,6 +220,10 @@ void CHookInternetAPI::AcceptLoop()
 
 void CHookInternetAPI::Serve(int client)
 {
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     std::string head, rest;
     if (ReadHead(client, head, rest)) {
         const auto parsed = ParseHttpRequestHead(head);
@@ -314,6 +357,11 @@ bool CHookInternetAPI::Relay(int client, const std::string& head, std::string re
             Report(WM_HOOK_READFILE, &readInfo);
         }
         ok = SendAll(client, buffer.data(), static_cast<std::size_t>(count));
+        // Once the first block was seen, the rest needs no looking at.
+        if (ok && reported) {
+            SpliceRest(server, client);
+            break;
+        }
     }
     Untrack(server);
     ::close(server);

@@ -360,6 +360,7 @@ void TestSite::Serve(int fd)
     bool keepAlive = true;
     while (keepAlive && !stopping_ && ReadHead(fd, pending, head)) {
         RecordedRequest request = ParseHead(head);
+        request.when = std::chrono::steady_clock::now();
         {
             std::lock_guard lock(mutex_);
             requests_.push_back(request);

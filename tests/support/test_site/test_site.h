@@ -4,6 +4,7 @@
 // Content-Length, error status, HTML in place of the file, slow delivery, a
 // dropped connection) and every request's headers are recorded.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -29,6 +30,7 @@ struct Behaviour {
 };
 
 struct RecordedRequest {
+    std::chrono::steady_clock::time_point when;  // the head was read
     std::string method;
     std::string target;
     std::vector<std::pair<std::string, std::string>> headers;  // in arrival order
