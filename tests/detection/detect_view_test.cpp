@@ -21,6 +21,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -156,6 +157,38 @@ TEST_F(DetectViewTest, AnHlsManifestEndsTheDetectionWithItsOwnState)
     EXPECT_EQ(host.states, (std::vector<int>{VIDEO_STATE_MANIFEST}));
     EXPECT_EQ(host.video.a4, SharedSite::tls->Url("/live.m3u8"));
     EXPECT_TRUE(host.reports.empty()) << "a manifest is not reported as a stream";
+}
+
+// Pages that misbehave end by the usual rules, and a page that asks for a
+// hundred HTTPS resources costs at most 32 probes.
+TEST_F(DetectViewTest, PagesThatMisbehaveEndByTheRules)
+{
+    const std::string player = "<video width='480' height='360'></video>";
+    site->AddFile("/popups.html", "<html><body><script>for (var i = 0; i < 200; ++i) window.open('/small.html?' + i);"
+                                  "</script></body></html>", "text/html");
+    site->AddFile("/loop.html", "<html><body>" + player + "<script>location.replace('/loop.html?' + Math.random());"
+                                "</script></body></html>", "text/html");
+    site->AddPatternFile("/blob.bin", 300000);
+    site->AddFile("/hundred.html", "<html><body>" + player + "<script>for (var i = 0; i < 100; ++i) fetch('"
+                                       + SharedSite::tls->Url("/none") + "' + i).catch(function () {});</script>"
+                                       "</body></html>", "text/html");
+    const int probesBefore = SharedSite::tls->Requests();
+    // (Chromium never completes a page that opened 200 pop-ups, however
+    // they are refused: that one ends at the time limit or, when it does
+    // complete, as a page without a player.)
+    for (const auto& [path, states] : std::vector<std::pair<std::string, std::vector<int>>>{
+             {"/popups.html", {11, 12}}, {"/loop.html", {11}}, {"/blob.bin", {11}}, {"/hundred.html", {11}}}) {
+        host.states.clear();
+        Detect(path);
+        ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30))) << path;
+        ASSERT_EQ(host.states.size(), 1u) << path;
+        EXPECT_NE(std::find(states.begin(), states.end(), host.states[0]), states.end()) << path;
+        EXPECT_EQ(host.video.a4, "") << path;
+        EXPECT_EQ(DetectTargetWindow.load(), 0u);
+        view.reset();
+    }
+    EXPECT_GT(SharedSite::tls->Requests() - probesBefore, 0);
+    EXPECT_LE(SharedSite::tls->Requests() - probesBefore, CHttpsStreamProbe::kMaxPerPage);
 }
 
 TEST_F(DetectViewTest, ASmallPlayerIsJudgedAfterThePageCompleted)

@@ -7,6 +7,9 @@
 #include "platform/desktop_integration.h"
 #include "platform/web/player_page_view.h"
 #include "delivery/flv_cache.h"
+#include "detection/interception_proxy.h"
+#include "platform/web/media_request_header.h"
+#include "shell/settings/records_ops.h"
 #include "shell/settings/app_setting.h"
 #include "shell/player/play_control.h"
 #include "shell/window/ovrin_dlg.h"
@@ -47,7 +50,15 @@ class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // The browser views go through the interception proxy as in the
+        // program, loopback included, so that pages on the site can be
+        // detected.
+        proxy = std::make_unique<CHookInternetAPI>();
+        ASSERT_TRUE(proxy->Start());
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=http://127.0.0.1:" + QByteArray::number(proxy->Port())
+                                                  + " --proxy-bypass-list=<-loopback>");
         platform::PrepareWebEngineEnvironment();
+        platform::InstallMediaRequestHeader();
         folder = (fs::temp_directory_path() / ("quelt-window-test-" + std::to_string(::getpid()))).string() + "/";
         fs::create_directories(folder + "temp");
         fs::create_directories(folder + "favorite");
@@ -71,6 +82,7 @@ protected:
         window.reset();
         settings.reset();
         site.reset();
+        proxy.reset();
         SetAppFolderForTesting("");
         std::error_code ignored;
         fs::remove_all(folder, ignored);
@@ -117,6 +129,7 @@ protected:
     inline static std::unique_ptr<CAppSetting> settings;
     inline static std::unique_ptr<COvrinDlg> window;
     inline static std::vector<Event> events;
+    inline static std::unique_ptr<CHookInternetAPI> proxy;
     // The window never opens the settings dialog here.
     inline static const platform::DesktopIntegration desktop{"/nonexistent/quelt"};
 };
@@ -278,6 +291,25 @@ TEST_F(MainWindowTest, TheBrightnessPopUpFadesInAboveItsButton)
     EXPECT_EQ(light->pos(), window->GetCtrl(20005)->mapToGlobal(QPoint(4, -93)));
     EXPECT_TRUE(RunEventsUntil([&] { return light->windowOpacity() == 1.0; }));
     EXPECT_EQ(light->Slider()->value(), 100) << "the picture starts as it is";
+}
+
+TEST_F(MainWindowTest, AVideoPageIsFoundThroughTheProxyAndPlays)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
+    ASSERT_FALSE(mp4.empty());
+    site->AddFileFromDisk("/page-video.mp4", mp4, "video/mp4");
+    site->AddFile("/watch.html", "<html><head><title>Watched</title></head><body><video autoplay muted width='480' "
+                                 "height='360' src='/page-video.mp4'></video></body></html>",
+                  "text/html");
+    const std::string page = "http://localhost:" + std::to_string(site->Port()) + "/watch.html";
+    window->Control().AddVideo("", page, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    const InfoVideo* video = FindVideo(*settings, page);
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->a4, "http://localhost:" + std::to_string(site->Port()) + "/page-video.mp4");
+    EXPECT_EQ(video->a3, page);
+    EXPECT_EQ(video->a1, "Watched");
+    window->Control().StopPlaying();
 }
 
 TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)

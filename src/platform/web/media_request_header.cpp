@@ -4,6 +4,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 
+#include <atomic>
 #include <map>
 
 namespace platform {
@@ -13,6 +14,9 @@ namespace {
 // Touched on the user-interface thread only.
 std::map<int, std::function<void(const PlayerRequest&)>> g_watchers;
 int g_nextWatcher = 0;
+// Read by the interceptor, so that without a watcher (almost always) a
+// request costs nothing and nothing is queued while the program ends.
+std::atomic<int> g_watcherCount{0};
 
 void Tell(const PlayerRequest& request)
 {
@@ -31,10 +35,13 @@ public:
         if (type != QWebEngineUrlRequestInfo::ResourceTypeMedia && type != QWebEngineUrlRequestInfo::ResourceTypeXhr)
             return;
         info.setHttpHeader(kFlashVersionHeader, kFlashVersionValue);
+        QCoreApplication* application = QCoreApplication::instance();
+        if (g_watcherCount.load() == 0 || !application)
+            return;
         PlayerRequest request{info.requestUrl().toString().toStdString(),
                               info.firstPartyUrl().toString().toStdString()};
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [request] { Tell(request); }, Qt::QueuedConnection);
+            application, [request] { Tell(request); }, Qt::QueuedConnection);
     }
 };
 
@@ -50,12 +57,14 @@ void InstallMediaRequestHeader()
 int WatchPlayerRequests(std::function<void(const PlayerRequest&)> watcher)
 {
     g_watchers[++g_nextWatcher] = std::move(watcher);
+    g_watcherCount.store(static_cast<int>(g_watchers.size()));
     return g_nextWatcher;
 }
 
 void UnwatchPlayerRequests(int id)
 {
     g_watchers.erase(id);
+    g_watcherCount.store(static_cast<int>(g_watchers.size()));
 }
 
 }  // namespace platform

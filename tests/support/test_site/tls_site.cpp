@@ -64,6 +64,7 @@ struct TlsSite::Server {
     std::unique_ptr<httplib::SSLServer> http;
     std::mutex mutex;
     std::map<std::string, std::pair<std::string, std::string>> files;  // path -> bytes, type
+    int requests = 0;
 };
 
 TlsSite::TlsSite() : server_(std::make_unique<Server>()) {}
@@ -96,6 +97,7 @@ bool TlsSite::Start()
     Server* server = server_.get();
     server->http->Get(R"(/.*)", [server](const httplib::Request& request, httplib::Response& response) {
         std::lock_guard lock(server->mutex);
+        ++server->requests;
         const auto it = server->files.find(request.path);
         if (it == server->files.end()) {
             response.status = 404;
@@ -120,6 +122,12 @@ void TlsSite::AddFile(const std::string& path, std::string bytes, const std::str
 {
     std::lock_guard lock(server_->mutex);
     server_->files[path] = {std::move(bytes), contentType};
+}
+
+int TlsSite::Requests() const
+{
+    std::lock_guard lock(server_->mutex);
+    return server_->requests;
 }
 
 }  // namespace test_site

@@ -25,6 +25,8 @@ public:
 
     // Served with Range support.
     void AddFile(const std::string& path, std::string bytes, const std::string& contentType);
+    // Requests answered so far (found or not).
+    int Requests() const;
 
 private:
     struct Server;
