@@ -9,7 +9,7 @@
 //   detect_bench proxy-download <MiB>   starts the test site with a file of
 //       that size and the proxy, prints "ports <proxy> <site>" and runs
 //       until its input ends (curl is the peer, in run.sh).
-#include "common/app_folder.h"
+#include "window/window_bench_kit.h"
 #include "delivery/http_task.h"
 #include "detection/interception_proxy.h"
 #include "platform/desktop_integration.h"
@@ -50,22 +50,12 @@ namespace {
 const platform::DesktopIntegration desktop("/nonexistent/quelt");
 constexpr int kRounds = 10;
 
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 60000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
+using bench::BarePage;
+using bench::Median;
 
-double Median(std::vector<double> values)
+bool RunUntil(const std::function<bool()>& done)
 {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    return bench::RunUntil(done, 60000, 5);
 }
 
 double Ms(Clock::time_point from, Clock::time_point to)
@@ -84,27 +74,9 @@ Clock::time_point RequestTime(const test_site::TestSite& site, const std::string
     return after;
 }
 
-class BarePage : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-    bool playing = false;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
-    {
-        if (message == QLatin1String("playing"))
-            playing = true;
-    }
-};
-
 int AddToStart(test_site::TestSite& site)
 {
-    const std::string folder = (fs::temp_directory_path() / ("quelt-detect-bench-" + std::to_string(::getpid()))).string() + "/";
-    fs::create_directories(folder + "temp");
-    fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
-    SetAppFolderForTesting(folder);
-    ui::RegisterPlayerControls();
-    ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
+    const bench::ProgramFolder folder("quelt-detect-bench", QUELT_APP_DIR);
 
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 4);
     // Each round has a page and a video address of its own, so that no
@@ -188,9 +160,6 @@ int AddToStart(test_site::TestSite& site)
                 "ratio %.2f\n",
                 kRounds, Median(total), Median(pageAsked), Median(streamAsked), Median(streamFound),
                 Median(downloadAsked), Median(peer), Median(total) / Median(peer));
-    SetAppFolderForTesting("");
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 //   player_bench rss <minutes>   plays an FLV of that length and prints the
 //       memory of the program and its browser processes at the start and
 //       at the end.
+#include "window/window_bench_kit.h"
 #include "common/app_folder.h"
 #include "delivery/flv_cache.h"
 #include "platform/desktop_integration.h"
@@ -44,40 +45,14 @@ namespace {
 // The benchmark never opens the settings dialog.
 const platform::DesktopIntegration desktop("/nonexistent/quelt");
 
-bool RunUntil(const std::function<bool()>& done, int timeoutMs = 60000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using bench::BarePage;
+using bench::Median;
+using bench::RunUntil;
 
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A program folder in /tmp with the build's skins and player page.
-std::string MakeProgramFolder()
-{
-    const std::string folder = (fs::temp_directory_path() / ("quelt-bench-" + std::to_string(::getpid()))).string() + "/";
-    fs::create_directories(folder + "temp");
-    fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
-    SetAppFolderForTesting(folder);
-    ui::RegisterPlayerControls();
-    ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
-    return folder;
 }
 
 // The bare peer: the same loopback site, the page plays the file itself.
@@ -95,22 +70,9 @@ function start(url, flv) {
 function stop() { if (player) { player.destroy(); player = null; } v.pause(); v.removeAttribute('src'); v.load(); }
 </script></body></html>)";
 
-class BarePage : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-    bool playing = false;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
-    {
-        if (message == QLatin1String("playing"))
-            playing = true;
-    }
-};
-
 int FirstPicture()
 {
-    const std::string folder = MakeProgramFolder();
+    const bench::ProgramFolder folder("quelt-bench", QUELT_APP_DIR);
     test_site::TestSite site;
     site.Start();
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 4);
@@ -179,9 +141,6 @@ int FirstPicture()
                     "ratio %.2f (target <= 1.30)\n",
                     kind, kRounds, Median(ours), Median(peer), Median(ours) / Median(peer));
     }
-    SetAppFolderForTesting("");
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
     return 0;
 }
 
@@ -239,7 +198,7 @@ long TreeRssKib(pid_t root)
 
 int Rss(int minutes)
 {
-    const std::string folder = MakeProgramFolder();
+    const bench::ProgramFolder folder("quelt-bench", QUELT_APP_DIR);
     const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, minutes * 60);
     CAppSetting settings;
     settings.configUrl = "http://127.0.0.1:1/no-update";
@@ -264,8 +223,6 @@ int Rss(int minutes)
     std::printf("memory (program and its browser processes) playing a %d-minute FLV: %ld KiB after 5 s, %ld KiB at the "
                 "end; growth %.1f%%\n",
                 minutes, atStart, atEnd, 100.0 * static_cast<double>(atEnd - atStart) / static_cast<double>(atStart));
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
     return 0;
 }
 

@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -58,7 +57,6 @@ CDetectView::CDetectView(IDetectViewHost& host, const std::string& agent, Limits
         if (code == kNameNotResolved && !finished_)
             EndWith(kStateHttpError);
     };
-
     view_->SetEvents(events);
     // What goes over HTTPS the proxy cannot read: it is fetched again.
     watch_ = platform::WatchPlayerRequests([this](const platform::PlayerRequest& request) {

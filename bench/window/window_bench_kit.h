@@ -1,0 +1,81 @@
+#pragma once
+// What the benchmarks of the window and of detection share: waiting on the
+// event loop, medians, a program folder with the build's skins, and the
+// bare QtWebEngine page that is their peer.
+#include "common/app_folder.h"
+#include "ui/widgets/player_controls.h"
+#include "ui/widgets/player_ctrl_factory.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWebEnginePage>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace bench {
+
+inline bool RunUntil(const std::function<bool()>& done, int timeoutMs = 60000, int pollMs = 50)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, pollMs);
+    }
+    return true;
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// A program folder in /tmp with the build's skins (appDir/skin), made the
+// program's folder; removed with the object.
+class ProgramFolder {
+public:
+    ProgramFolder(const std::string& name, const std::string& appDir)
+        : path_((std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))).string() + "/")
+    {
+        std::filesystem::create_directories(path_ + "temp");
+        std::filesystem::create_directory_symlink(appDir + "/skin", path_ + "skin");
+        SetAppFolderForTesting(path_);
+        ui::RegisterPlayerControls();
+        ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
+    }
+    ~ProgramFolder()
+    {
+        SetAppFolderForTesting("");
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A plain page whose script logs "playing" when its video plays.
+class BarePage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+    bool playing = false;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
+    {
+        if (message == QLatin1String("playing"))
+            playing = true;
+    }
+};
+
+}  // namespace bench
