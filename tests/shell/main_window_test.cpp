@@ -293,7 +293,7 @@ TEST_F(MainWindowTest, TheBrightnessPopUpFadesInAboveItsButton)
     EXPECT_EQ(light->Slider()->value(), 100) << "the picture starts as it is";
 }
 
-TEST_F(MainWindowTest, AVideoPageIsFoundThroughTheProxyAndPlays)
+TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrThePreview)
 {
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
     ASSERT_FALSE(mp4.empty());
@@ -310,6 +310,25 @@ TEST_F(MainWindowTest, AVideoPageIsFoundThroughTheProxyAndPlays)
     EXPECT_EQ(video->a3, page);
     EXPECT_EQ(video->a1, "Watched");
     window->Control().StopPlaying();
+
+    // A second page, previewed: its stream is found for the preview window,
+    // which plays it while the main player stays idle.
+    site->AddFileFromDisk("/preview-video.mp4", mp4, "video/mp4");
+    site->AddFile("/preview.html", "<html><head><title>Previewed</title></head><body><video autoplay muted "
+                                   "width='480' height='360' src='/preview-video.mp4'></video></body></html>",
+                  "text/html");
+    const std::string previewPage = "http://localhost:" + std::to_string(site->Port()) + "/preview.html";
+    window->Control().AddVideo("", previewPage, kAddPreview);
+    CPreviewWindow* preview = window->Preview();
+    ASSERT_NE(preview, nullptr);
+    bool started = false;
+    preview->Player()->SetEventHandler([&](const std::string& command, const std::string& args) {
+        started |= command == "OnStatus" && args.find("Play.Start") != std::string::npos;
+    });
+    ASSERT_TRUE(RunEventsUntil([&] { return started; }, std::chrono::seconds(60)));
+    EXPECT_FALSE(settings->nowPlaying);
+    EXPECT_EQ(FindVideo(*settings, previewPage)->a1, "Previewed");
+    preview->DeliverCommand(20301);  // close
 }
 
 TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)
