@@ -99,24 +99,11 @@ int AddToStart(test_site::TestSite& site)
     settings.configUrl = "http://127.0.0.1:1/no-update";
     settings.idleDownEnable = false;
     COvrinDlg window(settings, desktop);
-    std::string error;
-    if (!window.Start("", error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
     bool started = false;
-    window.SetPlayerEventObserver([&](const std::string& command, const std::string& args) {
-        if (command == "OnStatus" && args.find("Play.Start") != std::string::npos)
-            started = true;
-    });
-    RunUntil([&] { return window.Player()->Page().IsReady(); });
-
-    QWebEngineView bareView;
-    auto* bare = new BarePage(&bareView);
-    bare->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-    bareView.setPage(bare);
-    bareView.resize(660, 492);
-    bareView.show();
+    if (!bench::StartWindow(window, started))
+        return 1;
+    bench::BareView bareView;
+    BarePage* bare = bareView.page;
 
     std::vector<double> pageAsked, streamAsked, streamFound, downloadAsked, total, peer;
     for (int round = 0; round < kRounds; ++round) {

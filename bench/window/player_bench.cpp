@@ -93,24 +93,11 @@ int FirstPicture()
         fs::copy_file(path, GetCachePath(*video));
     }
     COvrinDlg window(settings, desktop);
-    std::string error;
-    if (!window.Start("", error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
     bool started = false;
-    window.SetPlayerEventObserver([&](const std::string& command, const std::string& args) {
-        if (command == "OnStatus" && args.find("Play.Start") != std::string::npos)
-            started = true;
-    });
-    RunUntil([&] { return window.Player()->Page().IsReady(); });
-
-    QWebEngineView bareView;
-    auto* bare = new BarePage(&bareView);
-    bare->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-    bareView.setPage(bare);
-    bareView.resize(660, 492);
-    bareView.show();
+    if (!bench::StartWindow(window, started))
+        return 1;
+    bench::BareView bareView;
+    BarePage* bare = bareView.page;
     bool loaded = false;
     QObject::connect(bare, &QWebEnginePage::loadFinished, [&] { loaded = true; });
     bare->load(QUrl(QString::fromStdString(site.Url("/bare.html"))));

@@ -3,6 +3,7 @@
 // event loop, medians, a program folder with the build's skins, and the
 // bare QtWebEngine page that is their peer.
 #include "common/app_folder.h"
+#include "shell/window/ovrin_dlg.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
 
@@ -10,6 +11,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <filesystem>
@@ -77,5 +82,34 @@ protected:
             playing = true;
     }
 };
+
+// The peer's view: a shown 660 x 492 window whose page may play unasked.
+struct BareView {
+    BareView() : page(new BarePage(&view))
+    {
+        page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        view.setPage(page);
+        view.resize(660, 492);
+        view.show();
+    }
+    QWebEngineView view;
+    BarePage* page;
+};
+
+// Starts the main window and waits for its player page; `started` is set
+// at every "Play.Start". False (with the reason printed) when it cannot.
+inline bool StartWindow(COvrinDlg& window, bool& started)
+{
+    std::string error;
+    if (!window.Start("", error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    window.SetPlayerEventObserver([&started](const std::string& command, const std::string& args) {
+        if (command == "OnStatus" && args.find("Play.Start") != std::string::npos)
+            started = true;
+    });
+    return RunUntil([&] { return window.Player()->Page().IsReady(); });
+}
 
 }  // namespace bench
