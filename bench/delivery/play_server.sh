@@ -11,6 +11,7 @@ BENCH="$BUILD_DIR/bench/delivery/play_server_bench"
 SIZE_MIB="${PLAY_BENCH_MIB:-512}"
 ROUNDS="${PLAY_BENCH_ROUNDS:-3}"
 [[ -x "$BENCH" ]] || { echo "play_server_bench not built in $BUILD_DIR" >&2; exit 1; }
+source bench/nginx.sh
 command -v nginx >/dev/null || { echo "nginx not installed" >&2; exit 1; }
 
 work="$(mktemp -d)"
@@ -28,33 +29,11 @@ mkdir -p "$work/www"
 head -c "$((SIZE_MIB * 1024 * 1024))" /dev/urandom >"$work/www/video.flv"
 cat "$work/www/video.flv" >/dev/null  # both servers read it from the page cache
 
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 peak_kib() { awk '/VmHWM/ {print $2}' "/proc/$1/status"; }
 
 # nginx: one process, one worker, as the play server is one thread.
 nginx_port="$(free_port)"
-cat >"$work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/nginx-error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  sendfile on;
-  tcp_nopush on;
-  client_body_temp_path $work/client_body;
-  proxy_temp_path $work/proxy;
-  fastcgi_temp_path $work/fastcgi;
-  uwsgi_temp_path $work/uwsgi;
-  scgi_temp_path $work/scgi;
-  server {
-    listen 127.0.0.1:$nginx_port;
-    root $work/www;
-  }
-}
-CONF
+nginx_conf "$work" "$nginx_port" "sendfile on; tcp_nopush on;" "root $work/www;"
 nginx -c "$work/nginx.conf" -p "$work" &
 nginx_pid=$!
 

@@ -8,6 +8,7 @@ set -euo pipefail
 : "${BUILD_DIR:?BUILD_DIR must name the build directory}"
 BENCH="$BUILD_DIR/bench/detection/detect_bench"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+source "$(dirname "$0")/../nginx.sh"
 
 "$BENCH" add-to-start 2>/dev/null
 
@@ -32,27 +33,9 @@ echo "a $mib MiB download with curl, best of 3: through the proxy $(mibs "$proxi
 # download (one worker, no buffering), against the same direct figure.
 if command -v nginx >/dev/null; then
   work="$(mktemp -d)"
-  nginx_port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-  cat >"$work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $work/client_body;
-  proxy_temp_path $work/proxy;
-  fastcgi_temp_path $work/fastcgi;
-  uwsgi_temp_path $work/uwsgi;
-  scgi_temp_path $work/scgi;
-  server {
-    listen 127.0.0.1:$nginx_port;
-    location / { proxy_pass http://127.0.0.1:$site_port; proxy_buffering off; proxy_http_version 1.1; }
-  }
-}
-CONF
+  nginx_port="$(free_port)"
+  nginx_conf "$work" "$nginx_port" "" \
+    "location / { proxy_pass http://127.0.0.1:$site_port; proxy_buffering off; proxy_http_version 1.1; }"
   nginx -c "$work/nginx.conf" -p "$work" &
   nginx_pid=$!
   for _ in $(seq 100); do curl -s -o /dev/null -r 0-0 "http://127.0.0.1:$nginx_port/big.bin" && break; sleep 0.1; done

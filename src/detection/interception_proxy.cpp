@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -48,6 +49,14 @@ bool SendAll(int fd, const char* data, std::size_t size)
 bool SendAll(int fd, const std::string& text)
 {
     return SendAll(fd, text.data(), text.size());
+}
+
+// Relayed pieces go out at once: waiting to merge a small piece with the
+// next (Nagle) would hold a short answer's last bytes for a delayed ACK.
+void NoDelay(int fd)
+{
+    const int yes = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
 }
 
 // Moves everything `from` still sends to `to` inside the kernel (through a
@@ -210,6 +219,7 @@ void CHookInternetAPI::AcceptLoop()
             ::close(client);
             return;
         }
+        NoDelay(client);
         liveFds_.push_back(client);
         ++open_;
         std::thread thread([this, client] { Serve(client); });
@@ -275,8 +285,10 @@ int CHookInternetAPI::ConnectTo(const std::string& host, int port)
         }
     }
     ::freeaddrinfo(result);
-    if (fd >= 0)
+    if (fd >= 0) {
+        NoDelay(fd);
         Track(fd);
+    }
     return fd;
 }
 
