@@ -14,7 +14,13 @@ constexpr int kStateDetected = 5;
 constexpr int kStateNoResponse = 11;
 constexpr int kStateRemoved = 12;
 constexpr int kStateHttpError = 13;
-constexpr int kNameNotResolved = -105;
+// A page whose server cannot be reached: its name does not resolve (-105,
+// when the browser goes direct), or the interception proxy could not reach
+// it — 502 for HTTP, a failed tunnel (-111) for HTTPS.
+bool IsServerUnreachable(int code)
+{
+    return code == -105 || code == -111 || code == 502;
+}
 
 std::int64_t NowMs()
 {
@@ -54,7 +60,7 @@ CDetectView::CDetectView(IDetectViewHost& host, const std::string& agent, Limits
     events.newWindow = [] { return static_cast<platform::HtmlView*>(nullptr); };
     events.documentComplete = [this](const std::string&) { documentMs_ = NowMs(); };
     events.navigationError = [this](const std::string&, int code) {
-        if (code == kNameNotResolved && !finished_)
+        if (IsServerUnreachable(code) && !finished_)
             EndWith(kStateHttpError);
     };
     view_->SetEvents(events);

@@ -191,6 +191,19 @@ TEST_F(DetectViewTest, PagesThatMisbehaveEndByTheRules)
     EXPECT_LE(SharedSite::tls->Requests() - probesBefore, CHttpsStreamProbe::kMaxPerPage);
 }
 
+TEST_F(DetectViewTest, APageWhoseServerCannotBeReachedIsAConnectionError)
+{
+    for (const std::string page : {"http://nowhere.invalid/watch", "https://nowhere.invalid/watch"}) {
+        host.states.clear();
+        host.video.a2 = page;
+        view = std::make_unique<CDetectView>(host, "Quelt-Agent", CDetectView::Limits{3000, 300, 100});
+        view->Start(page);
+        ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30))) << page;
+        EXPECT_EQ(host.states, (std::vector<int>{13})) << page;
+        view.reset();
+    }
+}
+
 TEST_F(DetectViewTest, ASmallPlayerIsJudgedAfterThePageCompleted)
 {
     Detect("/small.html");
