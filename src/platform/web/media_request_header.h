@@ -2,7 +2,9 @@
 // The browser views' media players announce themselves as the old Flash
 // player did: "x-flash-version: 9,0,115,0" on every request of a media
 // element and of XHR/fetch (which MSE players such as mpegts.js use), so
-// that detection can tell a player's requests from the page's others.
+// that detection can tell a player's requests from the page's others. The
+// same requests can be watched (detection confirms HTTPS streams, which
+// its proxy sees only as tunnels, by their addresses).
 #include <functional>
 #include <string>
 
