@@ -16,6 +16,7 @@
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
+#include "ui/widgets/button.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
 
@@ -224,8 +225,14 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     QWidget* player = window->Player()->Widget();
     const QRect mainPlace = window->geometry();
     const QRect playerPlace = player->geometry();
+    const auto playIcon = [&] {
+        auto* button = dynamic_cast<ui::FCButtonBase*>(window->GetCtrl(20000));
+        return button ? fs::path(button->IconImage()).filename().string() : std::string("no button");
+    };
+    EXPECT_EQ(playIcon(), "pause.png") << "a playing video shows the pause image";
 
     window->DeliverCommand(20008);
+    EXPECT_EQ(playIcon(), "pause.png") << "the mini skin's button too";
     EXPECT_EQ(window->size(), QSize(325, 285));
     EXPECT_TRUE(player->isVisible());
     EXPECT_EQ(player->geometry(), QRect(0, 32, 325, 213)) << "in the mini skin's player area";
@@ -236,6 +243,7 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     EXPECT_EQ(window->geometry(), mainPlace);
     EXPECT_EQ(player->geometry(), playerPlace);
     EXPECT_NE(window->GetCtrl(201), nullptr) << "the main skin's controls are back";
+    EXPECT_EQ(playIcon(), "pause.png");
 
     window->DeliverCommand(20006);
     EXPECT_TRUE(player->isWindow());
@@ -256,6 +264,8 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     window->DeliverCommand(20200);
     EXPECT_TRUE(player->isVisible());
     EXPECT_FALSE(window->GetCtrl(233)->isVisible());
+    window->Control().StopPlaying();
+    EXPECT_EQ(playIcon(), "play.png");
 }
 
 TEST_F(MainWindowTest, APreviewPlaysBesideTheMainPlayerAndMovesIntoIt)

@@ -20,11 +20,17 @@ void COvrinDlg::EnterMiniMode()
     if (isMinimized() || isMaximized())
         showNormal();
     mainPlace_ = geometry();
+    if (bridge_)
+        bridge_->SetPlayButton(nullptr);
     mainSkin_ = DetachSkin();
-    if (!LoadSkin(GetAppFolder() + "skin/mini/skin.xml")) {
+    const bool loaded = LoadSkin(GetAppFolder() + "skin/mini/skin.xml");
+    if (!loaded)
         AttachSkin(std::move(mainSkin_));
+    // The play button of whichever skin shows now.
+    if (bridge_)
+        bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(20000));
+    if (!loaded)
         return;
-    }
     resize(325, 285);
     player_->Widget()->show();
     PlaceMiniPlayer();
@@ -37,7 +43,12 @@ void COvrinDlg::LeaveMiniMode()
 {
     if (!mainSkin_)
         return;
+    // The mini skin's widgets go with it.
+    if (bridge_)
+        bridge_->SetPlayButton(nullptr);
     AttachSkin(std::move(mainSkin_));
+    if (bridge_)
+        bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(20000));
     const auto minimum = GetTopItem().GetMinSize();
     setMinimumSize(std::max(0, minimum.cx), std::max(0, minimum.cy));
     setGeometry(mainPlace_);

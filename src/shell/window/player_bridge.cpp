@@ -16,6 +16,7 @@ constexpr int IDS_PLAY_TIP = 30006;   // "播放 （空格）"
 CPlayerBridge::CPlayerBridge(CAppSetting& settings, CPlayControl& control, PlayerControls controls)
     : settings_(settings), control_(control), controls_(controls)
 {
+    SetPlayButton(controls.playButton);
 }
 
 void CPlayerBridge::OnFsCommand(const std::string& command, const std::string& args)
@@ -30,7 +31,7 @@ void CPlayerBridge::ResetControls()
         controls_.seek->SetLoaded(0);
     }
     SetTimeLabel(FormatTimeLabel(0, 0));
-    SetPlayTooltip(false);
+    ShowPlayState(false);
 }
 
 void CPlayerBridge::SetTimeLabel(const std::string& text)
@@ -40,11 +41,27 @@ void CPlayerBridge::SetTimeLabel(const std::string& text)
         controls_.timeLabel->setText(label);
 }
 
-void CPlayerBridge::SetPlayTooltip(bool playing)
+void CPlayerBridge::SetPlayButton(ui::FCButtonBase* button)
+{
+    // The button left behind keeps its own image, so that it reads right
+    // when its skin comes back.
+    if (controls_.playButton && !playIcon_.empty())
+        controls_.playButton->SetIconImage(playIcon_);
+    controls_.playButton = button;
+    playIcon_ = button ? button->IconImage() : std::string();
+    const std::size_t slash = playIcon_.find_last_of('/');
+    pauseIcon_ = playIcon_.empty() ? std::string() : playIcon_.substr(0, slash + 1) + "pause.png";
+    ShowPlayState(playing_);
+}
+
+void CPlayerBridge::ShowPlayState(bool playing)
 {
     playing_ = playing;
-    if (controls_.playButton)
-        controls_.playButton->SetTooltipText(LoadString(playing ? IDS_PAUSE_TIP : IDS_PLAY_TIP));
+    if (!controls_.playButton)
+        return;
+    controls_.playButton->SetTooltipText(LoadString(playing ? IDS_PAUSE_TIP : IDS_PLAY_TIP));
+    if (!playIcon_.empty())
+        controls_.playButton->SetIconImage(playing ? pauseIcon_ : playIcon_);
 }
 
 void CPlayerBridge::OnVideoProcess(std::int64_t position, std::int64_t total)
@@ -68,12 +85,12 @@ void CPlayerBridge::OnStatus(const std::string& status)
 {
     if (status.find("Play.Start") != std::string::npos) {
         control_.SendSizeAndDuration();
-        SetPlayTooltip(true);
+        ShowPlayState(true);
     } else if (status.find("VideoPlayOver") != std::string::npos) {
-        SetPlayTooltip(false);
+        ShowPlayState(false);
         control_.PlayNextVideo();
     } else if (status.find("Our.Pause") != std::string::npos) {
-        SetPlayTooltip(!playing_);
+        ShowPlayState(!playing_);
     }
 }
 

@@ -32,6 +32,9 @@ public:
     void OnFsCommand(const std::string& command, const std::string& args);
     // Back to no video: slider, loaded share and time label at 0.
     void ResetControls();
+    // The play button of the skin now shown (main or mini), which takes
+    // the current play state.
+    void SetPlayButton(ui::FCButtonBase* button);
     // Screen capture, full screen and the web tab are window matters.
     std::function<void()> onCapture;
     std::function<void()> onFullScreen;
@@ -48,10 +51,13 @@ public:
 
 private:
     void SetTimeLabel(const std::string& text);
-    void SetPlayTooltip(bool playing);
+    // The play button's tooltip and icon: pause while a video plays.
+    void ShowPlayState(bool playing);
 
     CAppSetting& settings_;
     CPlayControl& control_;
     PlayerControls controls_;
     bool playing_ = false;
+    std::string playIcon_;   // the skin's own image of the play button
+    std::string pauseIcon_;  // "pause.png" beside it
 };

@@ -70,6 +70,26 @@ void FCButtonBase::SetTooltipText(const std::string& text)
     setToolTip(QString::fromStdString(text));
 }
 
+std::string FCButtonBase::IconImage() const
+{
+    for (const auto& item : items_)
+        if (const auto* imageText = dynamic_cast<const FCListItem_Button_ImageText*>(item.get()))
+            return imageText->image.imagePath;
+    return {};
+}
+
+void FCButtonBase::SetIconImage(const std::string& path)
+{
+    for (const auto& item : items_)
+        if (auto* imageText = dynamic_cast<FCListItem_Button_ImageText*>(item.get())) {
+            if (imageText->image.imagePath != path) {
+                imageText->image.imagePath = path;
+                update();
+            }
+            return;
+        }
+}
+
 void FCButtonBase::SetCheck(bool checked)
 {
     if (checked_ == checked)

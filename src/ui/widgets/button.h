@@ -26,6 +26,10 @@ public:
     // The tooltip the skin gave (the first list item that has one) until
     // the program sets another.
     void SetTooltipText(const std::string& text);
+    // The icon of the first image-and-text item (a play button's play or
+    // pause image); empty when there is none.
+    std::string IconImage() const;
+    void SetIconImage(const std::string& path);
 
     // The check mark; only check buttons draw it, and only the program sets
     // it (a click just sends the command).
