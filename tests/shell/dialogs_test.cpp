@@ -8,6 +8,7 @@
 #include "shell/dialogs/dlg_input_video_html.h"
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/app_setting.h"
+#include "shell/window/screen_place.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,17 @@ TEST(DlgInputVideoHtml, KeepsAWebAddressFromTheClipboardAndReturnsTheLines)
     dropped.Choose(DlgInputVideoHtml::kAddToList);
     EXPECT_EQ(dropped.result(), DlgInputVideoHtml::kAddToList);
     EXPECT_EQ(dropped.Lines(), (std::vector<std::string>{"http://a.test/1", "http://a.test/2"}));
+}
+
+// A place stored on a larger or another screen opens on this one, its
+// size kept: past any edge it moves back in.
+TEST(ScreenPlace, AStoredPlaceOffTheScreenMovesBackOntoIt)
+{
+    const QRect area(0, 0, 1280, 800);
+    EXPECT_EQ(KeepOnScreen(QRect(100, 50, 660, 612), area), QRect(100, 50, 660, 612));
+    EXPECT_EQ(KeepOnScreen(QRect(-222, 2, 1024, 733), area), QRect(0, 2, 1024, 733));
+    EXPECT_EQ(KeepOnScreen(QRect(900, -40, 660, 612), area), QRect(620, 0, 660, 612));
+    EXPECT_EQ(KeepOnScreen(QRect(2000, 1500, 660, 612), area), QRect(620, 188, 660, 612));
 }
 
 }  // namespace

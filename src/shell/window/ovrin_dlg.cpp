@@ -14,6 +14,7 @@
 #include "shell/save/dlg_save_video.h"
 #include "shell/save/save_plan.h"
 #include "shell/window/main_messages.h"
+#include "shell/window/screen_place.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/player_controls.h"
@@ -312,13 +313,8 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     const QRect stored(settings_.posLeft, settings_.posTop, settings_.posRight - settings_.posLeft,
                        settings_.posBottom - settings_.posTop);
     if (stored.width() >= minimumWidth() && stored.height() >= minimumHeight()) {
-        QRect area = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : stored;
-        QRect placed = stored;
-        if (placed.right() > area.right())
-            placed.moveRight(area.right());
-        if (placed.bottom() > area.bottom())
-            placed.moveBottom(area.bottom());
-        setGeometry(placed);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        setGeometry(screen ? KeepOnScreen(stored, screen->availableGeometry()) : stored);
     }
     setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
     show();
