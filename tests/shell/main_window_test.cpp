@@ -341,6 +341,18 @@ TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrTheP
     preview->DeliverCommand(20301);  // close
 }
 
+TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
+{
+    const std::string page = "http://nowhere.invalid/watch";
+    window->Control().AddVideo("", page, kAddPlayNow);
+    auto* status = dynamic_cast<QLabel*>(window->GetCtrl(239));
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return FindVideo(*settings, page)->state == VIDEO_STATE_HTTP_ERROR; },
+                               std::chrono::seconds(40)));
+    EXPECT_EQ(status->text().toStdString(), "nowhere.invalid服务器连接错误，请您稍后再试");
+    window->Control().StopPlaying();
+}
+
 TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)
 {
     window->QueuePages({"http://pages.test/one", "http://pages.test/two"}, true);

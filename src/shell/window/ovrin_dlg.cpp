@@ -131,9 +131,13 @@ public:
     {
         manager_.Commit().SendDetectionReport(key, url, referer);
     }
+    // The playing video failed: the status line says why, and so does the
+    // player, which otherwise would still say it is connecting.
     void ShowStateMessage(int stringId, const InfoVideo& video) override
     {
-        window_.ShowStatus(CPlayControl::MessageForSite(stringId, video));
+        const std::string text = CPlayControl::MessageForSite(stringId, video);
+        window_.ShowStatus(text);
+        window_.CallPlayer("SetConnectStatus", text);
     }
     void RefreshPlayingSizeAndDuration() override
     {
