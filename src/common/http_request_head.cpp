@@ -1,18 +1,13 @@
 #include "common/http_request_head.h"
 
+#include "common/ascii_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <limits>
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 std::string_view Trim(std::string_view text)
 {
@@ -82,7 +77,7 @@ std::vector<std::string> HttpRequestHead::Values(std::string_view name) const
 {
     std::vector<std::string> values;
     for (const auto& [headerName, value] : headers)
-        if (SameName(headerName, name))
+        if (EqualsIgnoringCase(headerName, name))
             values.push_back(value);
     return values;
 }
@@ -128,7 +123,7 @@ std::optional<ByteRangeSpec> ParseByteRange(const std::vector<std::string>& rang
         return std::nullopt;
     std::string_view value = Trim(rangeHeaders.front());
     const std::string_view unit = "bytes=";
-    if (value.size() <= unit.size() || !SameName(value.substr(0, unit.size()), unit))
+    if (value.size() <= unit.size() || !EqualsIgnoringCase(value.substr(0, unit.size()), unit))
         return std::nullopt;
     value = Trim(value.substr(unit.size()));
     if (value.find(',') != std::string_view::npos)

@@ -1,5 +1,6 @@
 #include "detection/interception_proxy.h"
 
+#include "common/ascii_text.h"
 #include "common/http_request_head.h"
 #include "platform/window.h"
 
@@ -26,13 +27,6 @@ namespace {
 constexpr std::size_t kMaxHead = 64 * 1024;
 constexpr std::size_t kBlock = 64 * 1024;
 constexpr std::size_t kSpliceSize = 1024 * 1024;
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 bool SendAll(int fd, const char* data, std::size_t size)
 {
@@ -118,7 +112,7 @@ bool ReadHead(int fd, std::string& head, std::string& rest)
 bool SplitAbsoluteUrl(const std::string& url, std::string& host, int& port, std::string& path)
 {
     const std::string scheme = "http://";
-    if (url.size() <= scheme.size() || !SameName(url.substr(0, scheme.size()), scheme))
+    if (url.size() <= scheme.size() || !EqualsIgnoringCase(url.substr(0, scheme.size()), scheme))
         return false;
     const std::size_t slash = url.find('/', scheme.size());
     const std::string authority = url.substr(scheme.size(), slash == std::string::npos ? std::string::npos : slash - scheme.size());
@@ -142,7 +136,7 @@ void Report(UINT message, void* record)
 std::string HookRequest::Header(const std::string& name) const
 {
     for (const auto& [key, value] : headers)
-        if (SameName(key, name))
+        if (EqualsIgnoringCase(key, name))
             return value;
     return {};
 }
@@ -315,7 +309,7 @@ bool CHookInternetAPI::Relay(int client, const std::string& head, std::string re
     request.target = parsed->target;
     std::string out = parsed->method + " " + path + " " + parsed->version + "\r\n";
     for (const auto& [name, value] : parsed->headers) {
-        if (SameName(name, "Proxy-Connection") || SameName(name, "Connection") || SameName(name, "Keep-Alive"))
+        if (EqualsIgnoringCase(name, "Proxy-Connection") || EqualsIgnoringCase(name, "Connection") || EqualsIgnoringCase(name, "Keep-Alive"))
             continue;
         request.headers.emplace_back(name, value);
         out += name + ": " + value + "\r\n";

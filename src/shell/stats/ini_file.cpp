@@ -1,5 +1,7 @@
 #include "shell/stats/ini_file.h"
 
+#include "common/ascii_text.h"
+
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -15,16 +17,6 @@ std::string Trim(const std::string& text)
     return text.substr(start, end - start + 1);
 }
 
-bool SameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 std::string IniValue(const std::string& text, const std::string& section, const std::string& key, std::size_t maxLength)
@@ -37,11 +29,11 @@ std::string IniValue(const std::string& text, const std::string& section, const 
             continue;
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            inSection = close != std::string::npos && SameName(Trim(line.substr(1, close - 1)), section);
+            inSection = close != std::string::npos && EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section);
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (inSection && equals != std::string::npos && SameName(Trim(line.substr(0, equals)), key)) {
+        if (inSection && equals != std::string::npos && EqualsIgnoringCase(Trim(line.substr(0, equals)), key)) {
             std::string value = Trim(line.substr(equals + 1));
             if (value.size() > maxLength)
                 value.resize(maxLength);
