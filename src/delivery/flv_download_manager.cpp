@@ -2,7 +2,7 @@
 
 #include "common/event_window.h"
 #include "delivery/flv_cache.h"
-#include "delivery/flv_probe.h"
+#include "common/stream_start.h"
 #include "platform/http_client.h"
 #include "shell/settings/app_setting.h"
 
@@ -280,8 +280,7 @@ void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int co
     InfoVideo* video = FindVideo(task->key);
     if (!video || !observer_.HasMainWindow())
         return;
-    const bool firstBlock = task->rangeStart == 0 && count == task->received;
-    if (firstBlock && !IsVideoSignature(data, static_cast<std::size_t>(count))) {
+    if (task->rangeStart == 0 && !JudgeStreamStart(*task, data, static_cast<std::size_t>(count))) {
         task->running.exchange(0);
         SetVideoState(VIDEO_STATE_NOT_VIDEO, video);
         return;
@@ -291,6 +290,21 @@ void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int co
     AppendToCacheFile(GetCachePath(*video), data, static_cast<std::size_t>(count));
     PushToRequests(video->a2, data, static_cast<std::size_t>(count));
     BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(video));
+}
+
+// A download from byte 0 must start like a video. Its first blocks are
+// collected until they tell (a server may send an FLV header on its own);
+// false once they say it is something else.
+bool CFLVDownloadManager::JudgeStreamStart(HttpTask& task, const char* data, std::size_t count)
+{
+    if (task.streamStartJudged)
+        return true;
+    task.streamStart.append(data, std::min(count, kStreamStartBytes - task.streamStart.size()));
+    const StreamStart kind = ClassifyStreamStart(task.streamStart.data(), task.streamStart.size());
+    if (kind == StreamStart::Undecided && task.streamStart.size() < kStreamStartBytes)
+        return true;
+    task.streamStartJudged = true;
+    return IsVideoStart(kind);
 }
 
 void CFLVDownloadManager::PushToRequests(const std::string& key, const char* data, std::size_t count)
@@ -326,6 +340,11 @@ void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
     if (!success) {
         // The partial file stays; the next download resumes it.
         SetVideoState(VIDEO_STATE_INCOMPLETE, video);
+        return;
+    }
+    if (task->rangeStart == 0 && !task->streamStartJudged) {
+        // The whole answer was too short to tell: it is no video.
+        SetVideoState(VIDEO_STATE_NOT_VIDEO, video);
         return;
     }
     const CacheSizes sizes = GetCacheSizes(*video);

@@ -56,6 +56,7 @@ private:
     std::string PlayingKey() const;
     std::string PreviewingKey() const;
     std::vector<CPlayRequest*> RequestsOf(const std::string& key) const;
+    static bool JudgeStreamStart(HttpTask& task, const char* data, std::size_t count);
     void PushToRequests(const std::string& key, const char* data, std::size_t count);
     void MarkForRestart(const std::string& key, std::int64_t alreadyGiven);
     // The cache file holds the whole video of `total` bytes.

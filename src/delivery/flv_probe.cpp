@@ -1,25 +1,16 @@
 #include "delivery/flv_probe.h"
 
+#include "common/stream_start.h"
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-
-bool IsVideoSignature(const char* block, std::size_t length)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(block);
-    if (!b)
-        return false;
-    if (length > 9 && b[0] == 'F' && b[1] == 'L' && b[2] == 'V' && b[3] == 1 && b[5] == 0 && b[6] == 0
-        && b[7] == 0 && b[8] == 9)
-        return true;
-    return length >= 13 && b[0] == 0 && b[1] == 0 && std::memcmp(b + 4, "ftypmp4", 7) == 0;
-}
 
 int GetFlvDuration(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     char head[10];
-    if (!in.read(head, sizeof head) || !IsVideoSignature(head, sizeof head) || head[0] != 'F')
+    if (!in.read(head, sizeof head) || ClassifyStreamStart(head, sizeof head) != StreamStart::Flv)
         return 0;
     in.seekg(0, std::ios::end);
     const std::int64_t size = in.tellg();
@@ -46,17 +37,6 @@ int GetFlvDuration(const std::string& path)
     return static_cast<int>(stamp);
 }
 
-std::string SniffVideoType(const char* block, std::size_t length)
-{
-    if (!block)
-        return {};
-    if (length >= 4 && std::memcmp(block, "FLV\x01", 4) == 0)
-        return "video/x-flv";
-    if (length >= 8 && std::memcmp(block + 4, "ftyp", 4) == 0)
-        return "video/mp4";
-    return {};
-}
-
 VideoStartKind DescribeVideoStart(const std::string& path)
 {
     constexpr std::size_t kWanted = 256 * 1024;
@@ -64,10 +44,10 @@ VideoStartKind DescribeVideoStart(const std::string& path)
     std::string bytes(kWanted, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(kWanted));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    const std::string type = SniffVideoType(bytes.data(), bytes.size());
-    if (type == "video/mp4")
+    const StreamStart kind = ClassifyStreamStart(bytes.data(), bytes.size());
+    if (kind == StreamStart::Mp4)
         return VideoStartKind::Mp4;
-    if (type != "video/x-flv" || bytes.size() < 13)
+    if (kind != StreamStart::Flv || bytes.size() < 13)
         return VideoStartKind::Unknown;
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const bool hasAudio = (b[4] & 4) != 0;

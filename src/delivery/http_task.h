@@ -38,6 +38,10 @@ struct HttpTask {
     std::int64_t received = 0;       // body bytes of this task so far
     std::unique_ptr<std::string> body;  // every block, when the owner asked for it
     int bytesPerSecond = 0;
+    // The first bytes of a download from byte 0, kept by its owner until
+    // they tell what the stream is.
+    std::string streamStart;
+    bool streamStartJudged = false;
     // Messages of this task being handled right now (its worker waits).
     int handling = 0;
 

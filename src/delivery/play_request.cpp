@@ -1,8 +1,8 @@
 #include "delivery/play_request.h"
 
 #include "common/base64.h"
+#include "common/stream_start.h"
 #include "delivery/cache_file_reader.h"
-#include "delivery/flv_probe.h"
 #include "delivery/play_request_manager.h"
 #include "delivery/play_response.h"
 
@@ -15,8 +15,6 @@ constexpr const char* kMarker = "-&flag&-";
 constexpr const char* kPagePrefix = "/player/";
 constexpr std::size_t kMaxRequestSize = 8192;
 constexpr std::size_t kMaxBlock = 65536;
-// Enough of a file's start to tell FLV from MP4.
-constexpr std::size_t kSniffSize = 16;
 
 std::size_t ReadFileStart(const std::string& path, char* buffer, std::size_t size)
 {
@@ -238,11 +236,13 @@ bool CPlayRequest::TakePlayTarget(const std::string& target)
 bool CPlayRequest::ComposeHead()
 {
     const bool haveData = reader_ != nullptr || !live_.IsEmpty();
-    // The head names the type, which the first bytes tell: until they are
-    // there (a download that has only just answered), it waits for them.
-    if (!complete_ && contentType_.empty() && GetFileSize64(cachePath_) < static_cast<std::int64_t>(kSniffSize)
-        && live_.Unsent() < static_cast<std::int64_t>(kSniffSize))
-        return false;
+    // The head names the type, which the first bytes tell: until they do
+    // (a download that has only just answered), it waits for more.
+    if (!complete_ && contentType_.empty()) {
+        const StartBytes start = ProbeStreamStart();
+        if (start.kind == StreamStart::Undecided && start.count < kStreamStartBytes)
+            return false;
+    }
     std::int64_t total = total_;
     if (total <= 0 && complete_)
         total = GetFileSize64(cachePath_);
@@ -290,17 +290,23 @@ void CPlayRequest::ExtendSpanToFile()
         reader_->ExtendEnd(end);
 }
 
+// The video's first bytes as far as they are here: the cache file's start,
+// or pushed bytes that begin at offset 0 when the file holds fewer.
+CPlayRequest::StartBytes CPlayRequest::ProbeStreamStart() const
+{
+    char start[kStreamStartBytes];
+    const std::size_t count = ReadFileStart(cachePath_, start, sizeof start);
+    const auto pushed = static_cast<std::size_t>(std::min<std::int64_t>(live_.Unsent(), kStreamStartBytes));
+    if (liveFileOffset_ == 0 && bodySent_ == 0 && pushed > count)
+        return {ClassifyStreamStart(live_.UnsentData(), pushed), pushed};
+    return {ClassifyStreamStart(start, count), count};
+}
+
 std::string CPlayRequest::SniffContentType() const
 {
     if (!contentType_.empty())
         return contentType_;
-    char start[kSniffSize];
-    const std::size_t count = ReadFileStart(cachePath_, start, sizeof start);
-    // Pushed bytes that begin at offset 0 are the video's first bytes too.
-    const auto pushed = static_cast<std::size_t>(std::min<std::int64_t>(live_.Unsent(), kSniffSize));
-    if (liveFileOffset_ == 0 && bodySent_ == 0 && pushed > count)
-        return SniffVideoType(live_.UnsentData(), pushed);
-    return SniffVideoType(start, count);
+    return MediaTypeOf(ProbeStreamStart().kind);
 }
 
 PlayRequestBuffer* CPlayRequest::NextSource()

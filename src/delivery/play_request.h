@@ -5,6 +5,7 @@
 // request with a Range header, the asked-for bytes read from the cache file
 // as they arrive (206); HEAD gets the head alone. It closes once the answer
 // is complete and everything went out. User-interface thread only.
+#include "common/stream_start.h"
 #include "delivery/play_request_buffer.h"
 #include "common/http_request_head.h"
 #include "platform/async_socket.h"
@@ -102,6 +103,11 @@ private:
     bool ComposeHead();
     void StartSpan(const ByteSpan& span, std::int64_t total);
     void ExtendSpanToFile();
+    struct StartBytes {
+        StreamStart kind;
+        std::size_t count;
+    };
+    StartBytes ProbeStreamStart() const;
     std::string SniffContentType() const;
     void HandleRequestText();
     bool TakePlayTarget(const std::string& target);

@@ -1,6 +1,6 @@
 #include "detection/detect_view.h"
 
-#include "detection/stream_start.h"
+#include "common/stream_start.h"
 #include "platform/web/media_request_header.h"
 #include "shell/records/info_video.h"
 
@@ -177,15 +177,15 @@ void CDetectView::OnRead(const HookReadInfo& info)
 // segments would otherwise pass for videos.
 void CDetectView::Take(const std::string& url, const std::string& referer, StreamStart kind)
 {
-    if (kind == StreamStart::None)
+    if (!IsVideoStart(kind) && !IsManifestStart(kind))
         return;
     if (InfoVideo* video = host_.FindVideo(pageKey_)) {
         if (video->a1.empty())
             video->a1 = view_->Title();
-        host_.SetVideoState(kind == StreamStart::Video ? kStateDetected : VIDEO_STATE_MANIFEST, *video);
+        host_.SetVideoState(IsVideoStart(kind) ? kStateDetected : VIDEO_STATE_MANIFEST, *video);
         video->a4 = url;
         video->a3 = referer;
-        if (kind == StreamStart::Video)
+        if (IsVideoStart(kind))
             host_.SendDetectionReport(pageKey_, url, referer);
     }
     Finish();

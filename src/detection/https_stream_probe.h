@@ -6,7 +6,7 @@
 // be. At most three run at a time and 32 per page, so a page that fetches
 // hundreds of resources costs little.
 #include "delivery/http_task_manager.h"
-#include "detection/stream_start.h"
+#include "common/stream_start.h"
 #include "platform/window.h"
 
 #include <deque>

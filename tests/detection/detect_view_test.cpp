@@ -6,7 +6,6 @@
 #include "detection/detect_manager.h"
 #include "detection/detect_view.h"
 #include "detection/interception_proxy.h"
-#include "detection/stream_start.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
 #include "shell/records/info_video.h"
@@ -317,25 +316,6 @@ TEST_F(DetectManagerTest, ASecondLocalDetectionEndsTheFirstWithoutAResult)
     EXPECT_EQ(states, (std::vector<std::string>{second.a2 + " 5"})) << "the first ended without a result";
     EXPECT_EQ(second.a4, PageUrl("/clip.flv"));
     EXPECT_TRUE(played.empty()) << "nothing was waiting for it";
-}
-
-TEST(StreamStartTest, FlvNeedsAByteAfterItsHeaderMp4ItsBrandsAndManifestsTheirMarks)
-{
-    const auto kind = [](const std::string& bytes) { return ClassifyStreamStart(bytes.data(), bytes.size()); };
-    const std::string flv("FLV\x01\x05\0\0\0\x09", 9);
-    EXPECT_EQ(kind(flv), StreamStart::None);
-    EXPECT_EQ(kind(flv + "x"), StreamStart::Video);
-    EXPECT_EQ(kind(flv.substr(0, 8)), StreamStart::None);
-    for (const std::string brand : {"isom", "mp42", "mp41", "avc1", "iso6", "dash", "M4V "}) {
-        const std::string mp4 = std::string("\0\0\0\x20" "ftyp", 8) + brand + std::string("\0\0\0\0", 4);
-        EXPECT_EQ(kind(mp4 + "x"), StreamStart::Video) << brand;
-    }
-    EXPECT_EQ(kind(std::string("\0\0\0\x20" "ftypqt  ", 12) + "x"), StreamStart::None);
-    EXPECT_EQ(kind("#EXTM3U\n#EXT-X-VERSION:3\n"), StreamStart::HlsManifest);
-    EXPECT_EQ(kind("\xEF\xBB\xBF#EXTM3U\n"), StreamStart::HlsManifest);
-    EXPECT_EQ(kind("<?xml version=\"1.0\"?>\n<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\">"), StreamStart::DashManifest);
-    EXPECT_EQ(kind("<html><body>&lt;MPD</body></html>"), StreamStart::None);
-    EXPECT_EQ(kind("{\"<MPD\": 1}"), StreamStart::None);
 }
 
 }  // namespace

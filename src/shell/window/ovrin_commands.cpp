@@ -3,9 +3,9 @@
 #include "shell/window/ovrin_dlg.h"
 
 #include "common/event_window.h"
+#include "common/stream_start.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
-#include "delivery/flv_probe.h"
 #include "shell/player/flash_call.h"
 #include "shell/settings/app_setting.h"
 #include "shell/dialogs/dlg_color_scheme.h"
@@ -312,9 +312,9 @@ void COvrinDlg::PlayUserFile(const QString& path)
         QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), QString::fromLocal8Bit(std::strerror(errno)));
         return;
     }
-    char head[32] = {};
+    char head[kStreamStartBytes] = {};
     in.read(head, sizeof head);
-    if (!IsVideoSignature(head, static_cast<std::size_t>(in.gcount()))) {
+    if (!IsVideoStart(head, static_cast<std::size_t>(in.gcount()))) {
         QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), Text(IDS_NOT_A_VIDEO));
         return;
     }

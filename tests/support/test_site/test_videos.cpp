@@ -28,8 +28,11 @@ std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder
     const std::string dir = folder.empty() ? DefaultFolder() : folder;
     std::error_code ec;
     fs::create_directories(dir, ec);
-    const bool flv = kind != VideoKind::Mp4;
-    const char* base = kind == VideoKind::Flv ? "clip" : kind == VideoKind::FlvH264 ? "clip-h264-" : "movie";
+    const bool flv = kind == VideoKind::Flv || kind == VideoKind::FlvH264;
+    const char* base = kind == VideoKind::Flv        ? "clip"
+                       : kind == VideoKind::FlvH264  ? "clip-h264-"
+                       : kind == VideoKind::Mp4      ? "movie-isom-"
+                                                     : "movie-faststart-";
     const std::string name = base + std::to_string(seconds) + (flv ? ".flv" : ".mp4");
     const std::string path = dir + "/" + name;
     if (fs::exists(path, ec) && fs::file_size(path, ec) > 0)
@@ -37,9 +40,9 @@ std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder
 
     const std::string s = std::to_string(seconds);
     const std::string h264 = "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac";
-    const std::string codecs = kind == VideoKind::Flv ? "-c:v flv1 -c:a libmp3lame -ar 44100"
-                               : kind == VideoKind::FlvH264 ? h264
-                                                            : h264 + " -brand mp42";
+    const std::string codecs = kind == VideoKind::Flv         ? "-c:v flv1 -c:a libmp3lame -ar 44100"
+                               : kind == VideoKind::Mp4FastStart ? h264 + " -movflags +faststart"
+                                                                 : h264;
     // Written under a temporary name first, so that a half-made file is never taken for a video.
     const std::string partial = path + "." + std::to_string(::getpid()) + ".part";
     const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
