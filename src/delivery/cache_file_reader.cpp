@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-CacheFileReader::CacheFileReader(std::string path, std::int64_t begin, std::int64_t end)
-    : path_(std::move(path)), next_(begin), end_(end)
+CacheFileReader::CacheFileReader(std::string path, std::int64_t begin, std::int64_t end, std::int64_t fileBase)
+    : path_(std::move(path)), next_(begin), end_(end), fileBase_(fileBase)
 {
 }
 
@@ -19,7 +19,7 @@ void CacheFileReader::Refill()
         return;
     const auto wanted = static_cast<std::size_t>(std::min(end_ - next_, kChunkSize));
     std::size_t count = 0;
-    if (fseeko(file, static_cast<off_t>(next_), SEEK_SET) == 0)
+    if (next_ >= fileBase_ && fseeko(file, static_cast<off_t>(next_ - fileBase_), SEEK_SET) == 0)
         count = std::fread(chunk_.Reset(wanted), 1, wanted, file);
     std::fclose(file);
     chunk_.Truncate(count);

@@ -11,8 +11,10 @@ class CacheFileReader {
 public:
     static constexpr std::int64_t kChunkSize = 512 * 1024;
 
-    // Bytes begin..end of the file at path.
-    CacheFileReader(std::string path, std::int64_t begin, std::int64_t end);
+    // Bytes begin..end of the video, read from the file at path, which
+    // holds the video's bytes from offset fileBase on (0: the whole cache
+    // file; a relayed tail of the video starts later).
+    CacheFileReader(std::string path, std::int64_t begin, std::int64_t end, std::int64_t fileBase = 0);
 
     // Reads the next chunk when the previous one is fully sent and bytes
     // remain. A file that cannot be opened leaves the reader unchanged.
@@ -29,6 +31,7 @@ private:
     std::string path_;
     std::int64_t next_;
     std::int64_t end_;
+    std::int64_t fileBase_;
     PlayRequestBuffer chunk_;
 };
 

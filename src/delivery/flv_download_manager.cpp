@@ -1,36 +1,15 @@
 #include "delivery/flv_download_manager.h"
 
 #include "common/event_window.h"
+#include "delivery/content_range.h"
 #include "delivery/flv_cache.h"
 #include "common/stream_start.h"
 #include "platform/http_client.h"
 #include "shell/settings/app_setting.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
-
-std::int64_t ParseSize(const std::string& text)
-{
-    std::int64_t value = 0;
-    const auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), value);
-    (void)end;
-    return err == std::errc() ? value : 0;
-}
-
-// The total of "Content-Range: bytes a-b/total" or "bytes */total"; 0 when
-// the header is missing or the total is "*" or unreadable.
-std::int64_t ParseContentRangeTotal(const std::string& value)
-{
-    const std::size_t slash = value.rfind('/');
-    if (!value.starts_with("bytes ") || slash == std::string::npos)
-        return 0;
-    const std::string total = value.substr(slash + 1);
-    if (total.empty() || total.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return ParseSize(total);
-}
 
 // A request that has not been given any byte of the body yet.
 bool HasNoBodyYet(const CPlayRequest& request)
@@ -40,10 +19,18 @@ bool HasNoBodyYet(const CPlayRequest& request)
 
 }  // namespace
 
+// What every request to a video's origin carries besides the agent: the
+// page as Referer and the mark of a player's request.
+std::string CFLVDownloadManager::RequestHeadersOf(const InfoVideo& video)
+{
+    return "Referer: " + video.a3 + "\r\n" + "Accept-Encoding: gzip, deflate\r\n" + "x-flash-version: 9,0,115,0\r\n";
+}
+
 CFLVDownloadManager::CFLVDownloadManager(CAppSetting& settings, CPlayRequestManager* playServer,
                                          IFlvDownloadObserver* observer)
     : settings_(settings), playServer_(playServer), observer_(observer ? *observer : defaultObserver_)
 {
+    RemoveStaleRelayFiles();
     Create();
     SetTimer(kBackgroundTimerId, kBackgroundPeriodMs);
 }
@@ -52,6 +39,7 @@ CFLVDownloadManager::~CFLVDownloadManager()
 {
     // No notification may reach this object once it is being destroyed.
     StopAllTasks();
+    RemoveRelayFiles();
 }
 
 void CFLVDownloadManager::SetBackgroundPeriod(unsigned periodMs)
@@ -94,9 +82,7 @@ void CFLVDownloadManager::StartDownload(InfoVideo* video)
         return;
     if (sizes.cached == 0)
         video->a5.assign(1, '0');  // (not = "0": g++ 12 -O3 warns falsely on that)
-    const std::string headers = "Referer: " + video->a3 + "\r\n" + "Accept-Encoding: gzip, deflate\r\n"
-                                + "x-flash-version: 9,0,115,0\r\n";
-    AddTask(video->a4, sizes.cached, -1, false, video->a2, headers, kBlockSize, startDelayMs_);
+    AddTask(video->a4, sizes.cached, -1, false, video->a2, RequestHeadersOf(*video), kBlockSize, startDelayMs_);
 }
 
 void CFLVDownloadManager::ServeRequest(CPlayRequest& request)
@@ -124,14 +110,16 @@ void CFLVDownloadManager::ServeRequest(CPlayRequest& request)
     }
     if (sizes.total > 0)
         request.SetContentLength(sizes.total);
+    MaybeRelay(*video, request, sizes.cached, sizes.total);
     const std::vector<HttpTask*> tasks = GetRunningTasksForUrl(video->a4);
     if (tasks.empty()) {
         StartDownload(video);
-    } else if (tasks.front()->received > 0) {
+    } else if (tasks.front()->received > 0 || sizes.total > 0) {
         request.AttachCacheFile(path);
     } else {
-        // Nothing has arrived yet: start over so that this request sees the
-        // response header and can carry its Content-Length.
+        // Nothing has arrived yet and the size is unknown: start over so
+        // that this request sees the response header and can carry its
+        // Content-Length.
         tasks.front()->running.exchange(0);
         StartDownload(video);
     }
@@ -141,7 +129,7 @@ void CFLVDownloadManager::StopDownloadsExceptPlaying()
 {
     const std::string playing = PlayingKey();
     for (HttpTask* task : GetRunningTasks())
-        if (task->key != playing)
+        if (VideoKeyOf(*task) != playing)
             task->running.exchange(0);
 }
 
@@ -150,14 +138,22 @@ void CFLVDownloadManager::StopDownloadsExceptCurrent()
     const std::string playing = PlayingKey();
     const std::string previewing = PreviewingKey();
     for (HttpTask* task : GetRunningTasks())
-        if (task->key != playing && task->key != previewing)
+        if (VideoKeyOf(*task) != playing && VideoKeyOf(*task) != previewing)
             task->running.exchange(0);
 }
 
 std::vector<HttpTask*> CFLVDownloadManager::GetRunningTasksForUrl(const std::string& url) const
 {
-    std::vector<HttpTask*> tasks = GetRunningTasks();
+    std::vector<HttpTask*> tasks = GetDownloadTasks();
     std::erase_if(tasks, [&](HttpTask* task) { return task->url != url; });
+    return tasks;
+}
+
+// The running tasks that fill the cache, relays left out.
+std::vector<HttpTask*> CFLVDownloadManager::GetDownloadTasks() const
+{
+    std::vector<HttpTask*> tasks = GetRunningTasks();
+    std::erase_if(tasks, [](HttpTask* task) { return IsRelayTask(*task); });
     return tasks;
 }
 
@@ -165,7 +161,7 @@ bool CFLVDownloadManager::IsCurrentVideoDownloading() const
 {
     const std::string playing = PlayingKey();
     const std::string previewing = PreviewingKey();
-    for (HttpTask* task : GetRunningTasks())
+    for (HttpTask* task : GetDownloadTasks())
         if ((!playing.empty() && task->key == playing) || (!previewing.empty() && task->key == previewing))
             return true;
     return false;
@@ -211,11 +207,15 @@ void CFLVDownloadManager::MarkForRestart(const std::string& key, std::int64_t al
 
 void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse& response)
 {
+    if (IsRelayTask(*task)) {
+        OnRelayHeader(*task, response);
+        return;
+    }
     InfoVideo* video = FindVideo(task->key);
     if (!video || !observer_.HasMainWindow() || task->statusCode == 0)
         return;
     if (task->rangeStart != 0) {
-        const std::int64_t rangeTotal = ParseContentRangeTotal(response.QueryHeader("Content-Range"));
+        const std::int64_t rangeTotal = ParseContentRange(response.QueryHeader("Content-Range")).total;
         if (task->statusCode == 206) {
             // The record may have lost the total (an earlier run that ended
             // without saving, or a first answer without length); the
@@ -277,6 +277,10 @@ void CFLVDownloadManager::CompleteFromCache(InfoVideo& video, std::int64_t total
 
 void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int count, int)
 {
+    if (IsRelayTask(*task)) {
+        OnRelayReceive(*task, data, static_cast<std::size_t>(count));
+        return;
+    }
     InfoVideo* video = FindVideo(task->key);
     if (!video || !observer_.HasMainWindow())
         return;
@@ -329,6 +333,10 @@ void CFLVDownloadManager::PushToRequests(const std::string& key, const char* dat
 
 void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
 {
+    if (IsRelayTask(*task)) {
+        OnRelayFinish(*task, success);
+        return;
+    }
     InfoVideo* video = FindVideo(task->key);
     if (!video || !observer_.HasMainWindow())
         return;
@@ -353,9 +361,10 @@ void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
 
 void CFLVDownloadManager::RunBackgroundStep()
 {
+    SweepRelays();
     if (!observer_.HasMainWindow() || IsCurrentVideoDownloading() || !settings_.idleDownEnable)
         return;
-    const std::vector<HttpTask*> running = GetRunningTasks();
+    const std::vector<HttpTask*> running = GetDownloadTasks();
     const int r = static_cast<int>(running.size());
     // A hand-edited "setting.xml" may hold any number; the setting means 1 to 3.
     const int m = std::clamp(settings_.maxDownload, 1, 3);

@@ -4,7 +4,10 @@
 // to the play requests showing that video, decides where a new play request
 // gets its data from, records failures in the video's state, and fills the
 // cache of the other play list videos in the background while the user
-// watches nothing that is still downloading. User-interface thread only.
+// watches nothing that is still downloading. A Range request for bytes far
+// beyond the cached part (a player reading an MP4's index at its end, or
+// seeking ahead) is relayed from the origin at once while the download goes
+// on. User-interface thread only.
 #include "delivery/flv_download_observer.h"
 #include "delivery/http_task_manager.h"
 #include "delivery/play_request_manager.h"
@@ -23,6 +26,9 @@ public:
     static constexpr unsigned kBackgroundPeriodMs = 3000;
     static constexpr int kBlockSize = 65536;
     static constexpr int kStartDelayMs = 500;
+    // A Range request starting this far beyond the cached bytes is relayed
+    // from the origin rather than left to wait for the download.
+    static constexpr std::int64_t kRelayGap = 2 * kBlockSize;
 
     // Creates the window and starts the background timer. The play server
     // and the observer may be null (no requests, no window or detection).
@@ -32,6 +38,7 @@ public:
 
     void StartDownload(InfoVideo* video);
     void ServeRequest(CPlayRequest& request) override;
+    void OnRequestEnded() override;
     void StopDownloadsExceptPlaying();
     void StopDownloadsExceptCurrent();
     std::vector<HttpTask*> GetRunningTasksForUrl(const std::string& url) const;
@@ -44,6 +51,9 @@ public:
     // Tests shorten the timer (0 stops it) and the start delay.
     void SetBackgroundPeriod(unsigned periodMs);
     void SetStartDelay(int delayMs) { startDelayMs_ = delayMs; }
+    void SetRelayGap(std::int64_t bytes) { relayGap_ = bytes; }
+    // Relays from the origin whose files are still kept, for tests.
+    std::size_t GetRelayCount() const { return relays_.size(); }
 
 protected:
     void OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse& response) override;
@@ -52,10 +62,37 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    static std::string RequestHeadersOf(const InfoVideo& video);
     InfoVideo* FindVideo(const std::string& key) const;
     std::string PlayingKey() const;
     std::string PreviewingKey() const;
     std::vector<CPlayRequest*> RequestsOf(const std::string& key) const;
+    std::vector<HttpTask*> GetDownloadTasks() const;
+
+    // Relays (flv_download_relay.cpp).
+    struct Relay {
+        std::string videoKey;
+        std::uint64_t request = 0;  // the request's serial
+        std::string path;           // the relayed bytes, from offset on
+        std::int64_t offset = 0;
+        bool ended = false;         // its task is over
+    };
+    static bool IsRelayTask(const HttpTask& task);
+    bool MaybeRelay(InfoVideo& video, CPlayRequest& request, std::int64_t cached, std::int64_t total);
+    CPlayRequest* RelayRequest(const Relay& relay) const;
+    void OnRelayHeader(HttpTask& task, const platform::HttpResponse& response);
+    void OnRelayReceive(HttpTask& task, const char* data, std::size_t count);
+    void OnRelayFinish(HttpTask& task, bool success);
+    // Stops the relay; its request goes back to the cache file.
+    void AbandonRelay(HttpTask& task);
+    // Forgets relays whose request has gone or whose task was stopped,
+    // deleting their files.
+    void SweepRelays();
+    void RemoveRelayFiles();
+    static void RemoveStaleRelayFiles();
+    bool IsTaskRunning(const std::string& key) const;
+    // The video a task downloads for: its key, or a relay's video.
+    const std::string& VideoKeyOf(const HttpTask& task) const;
     static bool JudgeStreamStart(HttpTask& task, const char* data, std::size_t count);
     void PushToRequests(const std::string& key, const char* data, std::size_t count);
     void MarkForRestart(const std::string& key, std::int64_t alreadyGiven);
@@ -67,6 +104,9 @@ private:
     IFlvDownloadObserver defaultObserver_;
     IFlvDownloadObserver& observer_;
     int startDelayMs_ = kStartDelayMs;
+    std::int64_t relayGap_ = kRelayGap;
+    std::map<std::string, Relay> relays_;  // by task key
+    std::uint64_t lastRelay_ = 0;
 
     // Requests that were given the first bytes of a download that had to
     // start again from byte 0: those bytes are not pushed to them twice.

@@ -31,6 +31,8 @@ std::size_t ReadFileStart(const std::string& path, char* buffer, std::size_t siz
 CPlayRequest::CPlayRequest(CPlayRequestManager& manager)
     : manager_(manager), acceptedAt_(std::chrono::steady_clock::now())
 {
+    static std::uint64_t lastSerial = 0;
+    serial_ = ++lastSerial;
 }
 
 CPlayRequest::~CPlayRequest() = default;
@@ -38,9 +40,37 @@ CPlayRequest::~CPlayRequest() = default;
 void CPlayRequest::SetComplete(bool complete)
 {
     complete_ = complete;
+    // The cache file now holds every byte: a relayed span reads it again.
+    if (complete && !spanPath_.empty())
+        ReadSpanFrom({}, 0);
     if (mode_ == Mode::Span)
         ExtendSpanToFile();
     RearmSend();
+}
+
+std::optional<ByteSpan> CPlayRequest::ResolveRange(std::int64_t total) const
+{
+    if (!range_ || total <= 0)
+        return std::nullopt;
+    return ResolveByteRange(*range_, total);
+}
+
+void CPlayRequest::ReadSpanFrom(const std::string& path, std::int64_t fileBase)
+{
+    spanPath_ = path;
+    spanFileBase_ = path.empty() ? 0 : fileBase;
+    if (mode_ == Mode::Span && reader_) {
+        // Bytes read but not sent yet are read again from the new file.
+        const std::int64_t next = reader_->Next() - reader_->Chunk().Unsent();
+        reader_ = std::make_unique<CacheFileReader>(SpanFile(), next, next, spanFileBase_);
+        ExtendSpanToFile();
+    }
+    RearmSend();
+}
+
+const std::string& CPlayRequest::SpanFile() const
+{
+    return spanPath_.empty() ? cachePath_ : spanPath_;
 }
 
 void CPlayRequest::SetContentLength(std::int64_t total)
@@ -278,14 +308,17 @@ void CPlayRequest::StartSpan(const ByteSpan& span, std::int64_t total)
     mode_ = Mode::Span;
     live_.Clear();
     spanEnd_ = span.last + 1;
-    reader_ = std::make_unique<CacheFileReader>(cachePath_, span.first, span.first);
+    reader_ = std::make_unique<CacheFileReader>(SpanFile(), span.first, span.first, spanFileBase_);
     ExtendSpanToFile();
 }
 
 // The span reads up to what the file holds now, within the span's end.
 void CPlayRequest::ExtendSpanToFile()
 {
-    const std::int64_t end = std::min(spanEnd_, GetFileSize64(cachePath_));
+    const std::int64_t size = GetFileSize64(SpanFile());
+    if (size < 0)
+        return;
+    const std::int64_t end = std::min(spanEnd_, spanFileBase_ + size);
     if (reader_ && end > reader_->End())
         reader_->ExtendEnd(end);
 }

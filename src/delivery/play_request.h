@@ -31,6 +31,12 @@ public:
     const std::string& GetKey() const { return key_; }
     bool IsHeadRequest() const { return headOnly_; }
     bool HasRange() const { return range_.has_value(); }
+    // The bytes a Range request asks for, given the video's size; none for
+    // a request without Range or one that cannot be satisfied.
+    std::optional<ByteSpan> ResolveRange(std::int64_t total) const;
+    // Unique for the life of the process: tells a request apart from a
+    // later one at the same address.
+    std::uint64_t Serial() const { return serial_; }
 
     // Complete: no more data will come; the request closes after its last
     // byte. Setting it re-arms sending.
@@ -57,6 +63,12 @@ public:
     // reads its bytes from this file. The download manager sets it in
     // ServeRequest.
     void SetCacheFilePath(const std::string& path) { cachePath_ = path; }
+    // A Range request for bytes far beyond the cached part reads them from
+    // a file of their own that a relay from the origin fills, holding the
+    // video from fileBase on; an empty path goes back to the cache file
+    // (the relay failed, or the cache file is complete). Bytes already sent
+    // are never sent again.
+    void ReadSpanFrom(const std::string& path, std::int64_t fileBase);
     // Queues downloaded bytes behind whatever is still unsent.
     void PushData(const char* data, std::size_t count);
     // Answers with an error status and no body, then ends (404 for a video
@@ -103,6 +115,7 @@ private:
     bool ComposeHead();
     void StartSpan(const ByteSpan& span, std::int64_t total);
     void ExtendSpanToFile();
+    const std::string& SpanFile() const;
     struct StartBytes {
         StreamStart kind;
         std::size_t count;
@@ -132,6 +145,11 @@ private:
     std::unique_ptr<CacheFileReader> reader_;
     PlayRequestBuffer live_;
     std::string cachePath_;
+    // The file a span reads, when not the cache file, and the video offset
+    // of its first byte.
+    std::string spanPath_;
+    std::int64_t spanFileBase_ = 0;
+    std::uint64_t serial_ = 0;
     // Cache-file offset of live's first unsent byte; body bytes sent so far;
     // for a span, the offset just past its last byte.
     std::int64_t liveFileOffset_ = 0;

@@ -116,6 +116,8 @@ LRESULT CPlayRequestManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_PLAYREQUEST_DONE) {
         PCL_DeleteObject(reinterpret_cast<const CPlayRequest*>(wParam));
+        if (server_)
+            server_->OnRequestEnded();
         return 0;
     }
     if (msg == WM_TIMER && wParam == kHeaderTimerId) {

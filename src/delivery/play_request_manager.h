@@ -22,6 +22,8 @@ class IPlayRequestServer {
 public:
     virtual ~IPlayRequestServer() = default;
     virtual void ServeRequest(CPlayRequest& request) = 0;
+    // A request has ended and been deleted.
+    virtual void OnRequestEnded() {}
 };
 
 class CPlayRequestManager;

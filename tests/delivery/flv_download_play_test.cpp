@@ -104,6 +104,71 @@ TEST_F(PlayThroughManagerTest, ARangeRequestGetsItsBytesAsTheDownloadBringsThem)
     EXPECT_TRUE(SameBytes(client.Body(), Pattern(600000, 400000)));
 }
 
+// A player reading an MP4 whose index sits at the end asks for the last
+// bytes first: they come from the origin at once, not after the download.
+TEST_F(PlayThroughManagerTest, ARangeFarBeyondTheCacheIsRelayedFromTheOriginWhileTheDownloadGoesOn)
+{
+    test_site::Behaviour slow;
+    slow.trickleBytes = 8192;
+    slow.trickleDelayMs = 10;
+    AddSiteVideo(kSize);
+    site.SetBehaviour("/big.flv", slow);
+    InfoVideo* video = AddVideo("page", "/big.flv");
+
+    PlayClient player(server.BuildPlayUrl("page"));
+    ASSERT_TRUE(Wait([&] { return video->a5 == std::to_string(kSize); }));
+    PlayClient tail(server.BuildPlayUrl("page"), "Range: bytes=900000-\r\n");
+    ASSERT_TRUE(Wait([&] { return tail.Closed(); }));
+    EXPECT_FALSE(manager.GetRunningTasksForUrl(video->a4).empty()) << "answered before the download got there";
+    EXPECT_LT(GetCacheSizes(*video).cached, 900000);
+    EXPECT_NE(tail.Header().find("HTTP/1.1 206 Partial Content\r\n"), std::string::npos) << tail.Header();
+    EXPECT_NE(tail.Header().find("Content-Range: bytes 900000-999999/1000000\r\n"), std::string::npos);
+    EXPECT_TRUE(SameBytes(tail.Body(), Pattern(900000, 100000)));
+
+    ASSERT_TRUE(Wait([&] { return player.Closed() && manager.GetTaskCount() == 0; }));
+    EXPECT_TRUE(SameBytes(player.Body(), Pattern(0, kSize)));
+    EXPECT_TRUE(SameBytes(FileBytes(GetCachePath(*video)), Pattern(0, kSize))) << "the cache keeps its prefix rule";
+    const auto requests = site.RequestsFor("/big.flv");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].Value("Range"), "bytes=900000-");
+    EXPECT_EQ(requests[1].Value("Referer"), requests[0].Value("Referer"));
+    EXPECT_TRUE(Wait([&] { return manager.GetRelayCount() == 0; }));
+    for (const auto& entry : std::filesystem::directory_iterator(GetCacheFolder()))
+        EXPECT_EQ(entry.path().filename().string().find(".relay-"), std::string::npos) << entry.path();
+}
+
+// An origin that ignores Range, or a relay cut short: the request falls back
+// to the download's bytes and still gets exactly the bytes it asked for.
+TEST_F(PlayThroughManagerTest, ARelayTheOriginRefusesOrCutsShortFallsBackToTheDownload)
+{
+    for (const bool honoursRange : {false, true}) {
+        SCOPED_TRACE(honoursRange ? "cut short" : "Range ignored");
+        test_site::Behaviour behaviour;
+        behaviour.trickleBytes = 16384;
+        behaviour.trickleDelayMs = 5;
+        behaviour.honourRange = honoursRange;
+        AddSiteVideo(kSize);
+        site.SetBehaviour("/big.flv", behaviour);
+        const std::string key = honoursRange ? "page-cut" : "page-ignored";
+        InfoVideo* video = AddVideo(key, "/big.flv");
+
+        PlayClient player(server.BuildPlayUrl(key));
+        ASSERT_TRUE(Wait([&] { return video->a5 == std::to_string(kSize); }));
+        if (honoursRange) {
+            test_site::Behaviour cut = behaviour;
+            cut.dropAfter = 30000;
+            cut.dropOnce = true;
+            site.SetBehaviour("/big.flv", cut);
+        }
+        PlayClient tail(server.BuildPlayUrl(key), "Range: bytes=700000-\r\n");
+        ASSERT_TRUE(Wait([&] { return tail.Closed() && player.Closed() && manager.GetTaskCount() == 0; }));
+        EXPECT_TRUE(SameBytes(tail.Body(), Pattern(700000, 300000)));
+        EXPECT_TRUE(SameBytes(FileBytes(GetCachePath(*video)), Pattern(0, kSize)));
+        EXPECT_TRUE(Wait([&] { return manager.GetRelayCount() == 0; }));
+        DeleteCacheFile(*video);
+    }
+}
+
 // ffmpeg as a player: it reads a complete file to its end without
 // complaint, and seeks with -ss through Range requests.
 class FfmpegPlayTest : public DownloadTest {

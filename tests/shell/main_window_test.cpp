@@ -353,6 +353,26 @@ TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
     window->Control().StopPlaying();
 }
 
+TEST_F(MainWindowTest, AnMp4WithItsIndexAtTheEndStartsWhileItsDownloadGoesOn)
+{
+    // ffmpeg's default layout: the index the player needs first comes last.
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 10);
+    ASSERT_FALSE(mp4.empty());
+    site->AddFileFromDisk("/index-last.mp4", mp4, "video/mp4");
+    test_site::Behaviour slow;
+    slow.trickleBytes = 4096;
+    slow.trickleDelayMs = 50;
+    site->SetBehaviour("/index-last.mp4", slow);
+    InfoVideo* video = AddRecord("http://videos.test/index-last", "/index-last.mp4");
+
+    window->Control().PlayItem("http://videos.test/index-last");
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    const CacheSizes sizes = GetCacheSizes(*video);
+    EXPECT_GT(sizes.total, 0);
+    EXPECT_LT(sizes.cached, sizes.total) << "it started before the whole file was there";
+    window->Control().StopPlaying();
+}
+
 TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)
 {
     window->QueuePages({"http://pages.test/one", "http://pages.test/two"}, true);
