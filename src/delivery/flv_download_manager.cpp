@@ -273,6 +273,9 @@ void CFLVDownloadManager::CompleteFromCache(InfoVideo& video, std::int64_t total
     if (playServer_)
         playServer_->MarkRequestsComplete(video.a2);
     observer_.RefreshPlayingSizeAndDuration();
+    // A video that shares a stream already cached gets its size here, with
+    // no block downloaded: its row must show it all the same.
+    BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&video));
 }
 
 void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int count, int)

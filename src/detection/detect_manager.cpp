@@ -1,5 +1,6 @@
 #include "detection/detect_manager.h"
 
+#include "common/event_window.h"
 #include "detection/detection_service.h"
 #include "shell/records/info_video.h"
 
@@ -130,9 +131,11 @@ void CDetectManager::OnTaskFinish(HttpTask* task, bool success)
 
 void CDetectManager::OnStreamKnown(const std::string& pageKey)
 {
-    const InfoVideo* video = FindVideo(pageKey);
+    InfoVideo* video = FindVideo(pageKey);
     if (!video || video->a4.empty())
         return;
+    // The record now has its stream, title and state: its row shows them.
+    BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(video));
     // A manifest lists its own segments.
     if (video->state != VIDEO_STATE_MANIFEST)
         segments_.QuerySegments(video->a2, video->a4);

@@ -2,6 +2,8 @@
 // while downloading, resuming, serving from the cache, failures.
 #include "flv_download_fixture.h"
 
+#include "common/event_window.h"
+
 #include "delivery/flv_probe.h"
 
 namespace flv_test {
@@ -322,6 +324,34 @@ TEST_F(StreamingTest, AnAnswerTooShortToTellIsNoVideo)
     manager.StartDownload(video);
     ASSERT_TRUE(Wait([&] { return manager.GetTaskCount() == 0; }));
     EXPECT_EQ(video->state, VIDEO_STATE_NOT_VIDEO);
+}
+
+// The list repaints a row when its video's download moves.
+class ProgressListener : public CEventWindowBaseT<CWnd> {
+public:
+    ProgressListener() { Create(); }
+    std::vector<const InfoVideo*> heard;
+
+protected:
+    void OnEventFlvDownloadProgress(InfoVideo* video) override { heard.push_back(video); }
+};
+
+TEST_F(StreamingTest, ASecondPageSharingACachedStreamHasItsSizeAndItsRowRepainted)
+{
+    InfoVideo* first = AddVideo("page-1", "/clip.flv");
+    WriteFile(GetCachePath(*first), source);
+    first->a5 = std::to_string(source.size());
+    // Another page whose player fetches the same stream: it knows no size yet.
+    InfoVideo* second = AddVideo("page-2", "/clip.flv");
+    ProgressListener list;
+    Play("page-2");
+    PlayClient client(server.BuildPlayUrl("page-2"));
+    ASSERT_TRUE(Wait([&] { return client.Closed() && manager.GetTaskCount() == 0; }));
+    EXPECT_TRUE(SameBytes(client.Body(), source));
+    EXPECT_EQ(second->a5, std::to_string(source.size()));
+    EXPECT_TRUE(IsComplete(*second));
+    EXPECT_TRUE(std::find(list.heard.begin(), list.heard.end(), second) != list.heard.end())
+        << "the row shows the size and title the record has";
 }
 
 TEST_F(StreamingTest, AStoppedDownloadNeverReportsAgain)
