@@ -1,7 +1,6 @@
 #include "delivery/cache_file_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -10,20 +9,19 @@ CacheFileReader::CacheFileReader(std::string path, std::int64_t begin, std::int6
 {
 }
 
-void CacheFileReader::Refill()
+platform::AsyncSocket::FileSendResult CacheFileReader::SendTo(platform::AsyncSocket& socket, std::size_t maxBytes)
 {
-    if (!chunk_.IsEmpty() || next_ >= end_)
-        return;
-    std::FILE* file = std::fopen(path_.c_str(), "rb");
-    if (!file)
-        return;
-    const auto wanted = static_cast<std::size_t>(std::min(end_ - next_, kChunkSize));
-    std::size_t count = 0;
-    if (next_ >= fileBase_ && fseeko(file, static_cast<off_t>(next_ - fileBase_), SEEK_SET) == 0)
-        count = std::fread(chunk_.Reset(wanted), 1, wanted, file);
-    std::fclose(file);
-    chunk_.Truncate(count);
-    next_ += static_cast<std::int64_t>(count);
+    platform::AsyncSocket::FileSendResult result;
+    if (!HasMore())
+        return result;
+    if (next_ < fileBase_) {
+        result.fileEnded = true;  // (the file starts later than the span)
+        return result;
+    }
+    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(end_ - next_, static_cast<std::int64_t>(maxBytes)));
+    result = socket.SendFile(path_, next_ - fileBase_, wanted);
+    next_ += result.sent;
+    return result;
 }
 
 std::int64_t GetFileSize64(const std::string& path)

@@ -60,8 +60,7 @@ void CPlayRequest::ReadSpanFrom(const std::string& path, std::int64_t fileBase)
     spanPath_ = path;
     spanFileBase_ = path.empty() ? 0 : fileBase;
     if (mode_ == Mode::Span && reader_) {
-        // Bytes read but not sent yet are read again from the new file.
-        const std::int64_t next = reader_->Next() - reader_->Chunk().Unsent();
+        const std::int64_t next = reader_->Next();
         reader_ = std::make_unique<CacheFileReader>(SpanFile(), next, next, spanFileBase_);
         ExtendSpanToFile();
     }
@@ -342,90 +341,105 @@ std::string CPlayRequest::SniffContentType() const
     return MediaTypeOf(ProbeStreamStart().kind);
 }
 
-PlayRequestBuffer* CPlayRequest::NextSource()
+CPlayRequest::Source CPlayRequest::NextSource()
 {
     if (!header_.IsEmpty())
-        return &header_;
+        return {&header_, nullptr};
     switch (mode_) {
     case Mode::Waiting:
         if (!parsed_ || !ComposeHead())
-            return nullptr;
+            return {};
         return NextSource();
     case Mode::Error:
         EndRequest();
-        return nullptr;
+        return {};
     case Mode::Stream:
     case Mode::Span:
         if (headOnly_) {
             EndRequest();
-            return nullptr;
+            return {};
         }
         return mode_ == Mode::Stream ? NextStreamSource() : NextSpanSource();
     }
-    return nullptr;
+    return {};
 }
 
-PlayRequestBuffer* CPlayRequest::NextStreamSource()
+CPlayRequest::Source CPlayRequest::NextStreamSource()
 {
     if (reader_) {
-        reader_->Refill();
-        if (!reader_->Chunk().IsEmpty())
-            return &reader_->Chunk();
-        if (reader_->Next() < reader_->End()) {
-            // The file is shorter than the bytes it held: the download is
-            // writing it again from byte 0. Sending pushed data now would
-            // leave a gap, so wait until the next push re-arms; a request
-            // that expects no more pushes ends here.
-            if (complete_)
-                EndRequest();
-            return nullptr;
-        }
+        if (reader_->HasMore())
+            return {nullptr, reader_.get()};
         // Done with the file: pushed data follows.
         reader_.reset();
         RearmSend();
-        return nullptr;
+        return {};
     }
     if (live_.IsEmpty()) {
         // Sleeps until more data, a new header or completion re-arms it.
         if (complete_)
             EndRequest();
-        return nullptr;
+        return {};
     }
-    return &live_;
+    return {&live_, nullptr};
 }
 
-PlayRequestBuffer* CPlayRequest::NextSpanSource()
+CPlayRequest::Source CPlayRequest::NextSpanSource()
 {
-    reader_->Refill();
-    if (!reader_->Chunk().IsEmpty())
-        return &reader_->Chunk();
+    if (reader_->HasMore())
+        return {nullptr, reader_.get()};
     // Done, or waiting for bytes the download has not written yet; once
     // no more will come, the file is all there is.
     if (reader_->Next() >= spanEnd_ || complete_)
         EndRequest();
-    return nullptr;
+    return {};
 }
 
 void CPlayRequest::OnSend()
 {
     if (ended_)
         return;
-    PlayRequestBuffer* source = NextSource();
-    sleeping_ = source == nullptr;
-    if (!source)
+    const Source source = NextSource();
+    sleeping_ = !source.buffer && !source.file;
+    if (source.file) {
+        SendFromFile(*source.file);
         return;
-    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(source->Unsent(), kMaxBlock));
-    const std::int64_t sent = Send(source->UnsentData(), size);
+    }
+    if (!source.buffer)
+        return;
+    const auto size = static_cast<std::size_t>(std::min<std::int64_t>(source.buffer->Unsent(), kMaxBlock));
+    const std::int64_t sent = Send(source.buffer->UnsentData(), size);
     if (sent < 0) {
         // Reset or broken: nobody is reading any more.
         EndRequest();
         return;
     }
-    if (source != &header_)
+    if (source.buffer != &header_)
         bodySent_ += sent;
-    if (source == &live_)
+    if (source.buffer == &live_)
         liveFileOffset_ += sent;
-    source->Consume(static_cast<std::size_t>(sent));
+    source.buffer->Consume(static_cast<std::size_t>(sent));
+    RearmSend();
+}
+
+// One block from the file, straight to the socket.
+void CPlayRequest::SendFromFile(CacheFileReader& file)
+{
+    const platform::AsyncSocket::FileSendResult result = file.SendTo(*this, kMaxBlock);
+    if (result.broken) {
+        EndRequest();
+        return;
+    }
+    if (result.fileEnded) {
+        // The file is shorter than the bytes it held: the download is
+        // writing it again from byte 0. Sending pushed data now would leave
+        // a gap, so wait until the next push re-arms; a request that
+        // expects no more bytes ends here.
+        sleeping_ = true;
+        if (complete_)
+            EndRequest();
+        return;
+    }
+    bodySent_ += result.sent;
     RearmSend();
 }
 

@@ -107,10 +107,16 @@ private:
         Error,    // an error answer without body
     };
 
-    // Source of the next block, or null when there is nothing to send now.
-    PlayRequestBuffer* NextSource();
-    PlayRequestBuffer* NextStreamSource();
-    PlayRequestBuffer* NextSpanSource();
+    // Where the next block comes from: a buffer, the cache file, or
+    // neither when there is nothing to send now.
+    struct Source {
+        PlayRequestBuffer* buffer = nullptr;
+        CacheFileReader* file = nullptr;
+    };
+    Source NextSource();
+    Source NextStreamSource();
+    Source NextSpanSource();
+    void SendFromFile(CacheFileReader& file);
     // Writes the response head once enough is known; false to wait.
     bool ComposeHead();
     void StartSpan(const ByteSpan& span, std::int64_t total);

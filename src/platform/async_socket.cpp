@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <csignal>
+#include <pthread.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -100,6 +103,45 @@ std::int64_t AsyncSocket::Send(const char* data, std::size_t size)
         return 0;
     lastError_ = errno;
     return -1;
+}
+
+AsyncSocket::FileSendResult AsyncSocket::SendFile(const std::string& path, std::int64_t offset, std::size_t size)
+{
+    FileSendResult result;
+    if (fd_ < 0) {
+        result.broken = true;
+        return result;
+    }
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        result.fileEnded = true;
+        return result;
+    }
+    // sendfile has no MSG_NOSIGNAL: a peer that has gone would raise
+    // SIGPIPE, which is blocked for the call and taken back if it came.
+    sigset_t pipeSignal;
+    sigset_t previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    off_t at = static_cast<off_t>(offset);
+    const ssize_t count = ::sendfile(fd_, file, &at, size);
+    const int error = errno;
+    if (count < 0 && error == EPIPE && !sigismember(&previous, SIGPIPE)) {
+        const timespec noWait{};
+        ::sigtimedwait(&pipeSignal, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(file);
+    if (count > 0) {
+        result.sent = count;
+    } else if (count == 0) {
+        result.fileEnded = true;
+    } else if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
+        lastError_ = error;
+        result.broken = true;
+    }
+    return result;
 }
 
 bool AsyncSocket::SetSendBufferSize(int bytes)

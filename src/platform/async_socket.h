@@ -37,6 +37,15 @@ public:
     // Bytes the socket took (may be fewer than size, or 0 when its buffer is
     // full), or -1 when the connection is broken (GetLastError tells why).
     std::int64_t Send(const char* data, std::size_t size);
+    // Sends up to size bytes of the file at path from offset straight from
+    // the file (no copy through this process). The file is opened for this
+    // call only, so a file that was deleted and written again is read anew.
+    struct FileSendResult {
+        std::int64_t sent = 0;   // 0: the socket is full for now
+        bool fileEnded = false;  // the file holds no byte at offset (or cannot be opened)
+        bool broken = false;     // the connection is broken (GetLastError tells why)
+    };
+    FileSendResult SendFile(const std::string& path, std::int64_t offset, std::size_t size);
     // errno of the last failed call.
     int GetLastError() const { return lastError_; }
 

@@ -77,59 +77,6 @@ protected:
     fs::path folder = MakeTempFolder();
 };
 
-TEST_F(CacheFileReaderTest, ReadsInChunksOfHalfAMegabyteOnlyWhenTheLastOneIsSent)
-{
-    const fs::path path = folder / "video";
-    const std::string bytes = PatternBytes(1200000, 1);
-    AppendToFile(path, bytes);
-    ASSERT_EQ(GetFileSize64(path.string()), 1200000);
-
-    CacheFileReader reader(path.string(), 0, 1200000);
-    std::string read;
-    std::vector<std::int64_t> chunks;
-    for (;;) {
-        reader.Refill();
-        if (reader.Chunk().IsEmpty())
-            break;
-        chunks.push_back(reader.Chunk().Unsent());
-        const std::string chunk = reader.Chunk().UnsentText();
-        // A chunk not yet fully sent is kept as it is.
-        reader.Chunk().Consume(10);
-        reader.Refill();
-        EXPECT_EQ(reader.Chunk().UnsentText(), chunk.substr(10));
-        reader.Chunk().Consume(static_cast<std::size_t>(reader.Chunk().Unsent()));
-        read += chunk;
-    }
-    EXPECT_EQ(chunks, (std::vector<std::int64_t>{524288, 524288, 151424}));
-    EXPECT_EQ(reader.Next(), 1200000);
-    EXPECT_TRUE(read == bytes);
-}
-
-TEST_F(CacheFileReaderTest, HandlesOffsetsBeyondFourGigabytes)
-{
-    // A sparse file: only the last bytes take disk space.
-    const fs::path path = folder / "big";
-    const std::int64_t tailAt = (std::int64_t{1} << 32) + 12345;
-    const std::string tail = "tail of a long video";
-    { std::ofstream create(path, std::ios::binary); }
-    fs::resize_file(path, static_cast<std::uintmax_t>(tailAt));
-    AppendToFile(path, tail);
-    ASSERT_EQ(GetFileSize64(path.string()), tailAt + static_cast<std::int64_t>(tail.size()));
-
-    CacheFileReader reader(path.string(), tailAt, tailAt + static_cast<std::int64_t>(tail.size()));
-    reader.Refill();
-    EXPECT_EQ(reader.Chunk().UnsentText(), tail);
-}
-
-TEST_F(CacheFileReaderTest, MissingFileLeavesTheReaderUnchanged)
-{
-    CacheFileReader reader((folder / "none").string(), 0, 100);
-    reader.Refill();
-    EXPECT_TRUE(reader.Chunk().IsEmpty());
-    EXPECT_EQ(reader.Next(), 0);
-    EXPECT_EQ(GetFileSize64((folder / "none").string()), -1);
-}
-
 TEST_F(CacheFileReaderTest, AFileOfExactlyFourGigabytesIsAttached)
 {
     // Its size has nothing in the low 32 bits.

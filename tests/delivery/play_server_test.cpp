@@ -331,16 +331,47 @@ TEST_F(PlayServerTest, WaitsWhileTheCacheFileIsWrittenAgainFromTheStart)
 
     fs::remove(file);
     AppendToFile(file, video.substr(0, 200000));
+    const std::int64_t sentBefore = request->GetBodyBytesSent();
     client.StartReading(4000);
-    // The first chunk was read before the file went; the next one is not
-    // there yet.
-    ASSERT_TRUE(RunEventsUntil([&] { return request->GetBodyBytesSent() == CacheFileReader::kChunkSize; }));
+    // The new file is read as far as it goes; past its end the request
+    // waits rather than skipping to pushed data.
+    const std::int64_t newEnd = std::max<std::int64_t>(sentBefore, 200000);
+    ASSERT_TRUE(RunEventsUntil([&] { return request->GetBodyBytesSent() == newEnd; }));
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
+    EXPECT_EQ(request->GetBodyBytesSent(), newEnd);
     EXPECT_TRUE(request->HasCacheReader());
     AppendToFile(file, video.substr(200000, 400000));
     Deliver(file, "v", video.substr(600000));
     manager.MarkRequestsComplete("v");
     ASSERT_TRUE(WaitFinished(client));
     EXPECT_TRUE(client.Received() == kPlainHeader + video);
+}
+
+TEST_F(PlayServerTest, ARangeBeyondFourGigabytesOfASparseFileIsServed)
+{
+    // Only the last bytes take disk space.
+    const fs::path file = folder / "big";
+    const std::int64_t tailAt = (std::int64_t{1} << 32) + 12345;
+    const std::string tail = "tail of a long video";
+    { std::ofstream create(file, std::ios::binary); }
+    fs::resize_file(file, static_cast<std::uintmax_t>(tailAt));
+    AppendToFile(file, tail);
+    const std::int64_t size = tailAt + static_cast<std::int64_t>(tail.size());
+    server.onServe = [&](CPlayRequest& request) {
+        request.SetCacheFilePath(file.string());
+        request.SetContentLength(size);
+        request.SetComplete(true);
+    };
+    Client client(manager.GetPort());
+    client.Send("GET " + PathOf("big") + " HTTP/1.1\r\nHost: " + Host() + "\r\nRange: bytes=" + std::to_string(tailAt)
+                + "-\r\n\r\n");
+    client.StartReading();
+    ASSERT_TRUE(WaitFinished(client));
+    const std::string& answer = client.Received();
+    EXPECT_NE(answer.find("Content-Range: bytes " + std::to_string(tailAt) + "-" + std::to_string(size - 1) + "/"
+                          + std::to_string(size) + "\r\n"),
+              std::string::npos)
+        << answer;
+    EXPECT_TRUE(answer.ends_with("\r\n\r\n" + tail)) << answer;
 }
