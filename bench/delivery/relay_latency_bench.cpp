@@ -8,7 +8,7 @@
 #include "common/app_folder.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
-#include "shell/settings/app_setting.h"
+#include "shell/settings/app_setting_downloads.h"
 #include "test_site/test_site.h"
 
 #include <QCoreApplication>
@@ -145,7 +145,8 @@ int main(int argc, char** argv)
     int status = 1;
     {
         CPlayRequestManager server;
-        TimedManager manager(settings, &server);
+        CAppSettingDownloads downloadSettings(settings);
+        TimedManager manager(downloadSettings, &server);
         manager.SetStartDelay(0);
         manager.SetBackgroundPeriod(0);
         manager.received.reserve(1 << 20);

@@ -2,6 +2,11 @@
 //   player_bench first-picture   PlayItem to "Play.Start" for a complete
 //       cached MP4 and H.264 FLV (median of 10), against a bare QtWebEngine
 //       page that plays the same file from the same loopback site.
+//   player_bench index-at-end    PlayItem to "Play.Start" for a fresh
+//       download over a 1 MB/s origin of a stock MP4 (index at the end),
+//       of the same MP4 from an origin that ignores Range (as before the
+//       relay: the player waits for the whole file), against the same file
+//       with its index at the front (+faststart), median of 5.
 //   player_bench bare-window     a minimal QtWebEngine window: prints
 //       "ready" once its page has loaded, and ends (the start-up peer).
 //   player_bench rss <minutes>   plays an FLV of that length and prints the
@@ -131,6 +136,69 @@ int FirstPicture()
     return 0;
 }
 
+int IndexAtEnd()
+{
+    const bench::ProgramFolder folder("quelt-bench", QUELT_APP_DIR);
+    test_site::TestSite site;
+    site.Start();
+    const std::string atEnd = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 120);
+    const std::string atFront = test_site::MakeTestVideo(test_site::VideoKind::Mp4FastStart, 120);
+    if (atEnd.empty() || atFront.empty())
+        return 1;
+    // About 1 MB/s, for every answer of the origin.
+    test_site::Behaviour slow;
+    slow.trickleBytes = 16384;
+    slow.trickleDelayMs = 16;
+    test_site::Behaviour slowNoRange = slow;
+    slowNoRange.honourRange = false;
+    struct Case {
+        const char* name;
+        std::string file;
+        test_site::Behaviour behaviour;
+    };
+    const Case cases[] = {{"index at the end", atEnd, slow},
+                          {"index at the end, origin ignoring Range (before the relay)", atEnd, slowNoRange},
+                          {"index at the front (+faststart, peer)", atFront, slow}};
+
+    CAppSetting settings;
+    settings.configUrl = "http://127.0.0.1:1/no-update";
+    COvrinDlg window(settings, desktop);
+    bool started = false;
+    if (!bench::StartWindow(window, started))
+        return 1;
+    constexpr int kRounds = 5;
+    int serial = 0;
+    std::vector<double> medians;
+    for (const Case& c : cases) {
+        std::vector<double> times;
+        for (int round = 0; round < kRounds; ++round) {
+            // A new address each round: nothing is cached yet.
+            const std::string path = "/movie-" + std::to_string(++serial) + ".mp4";
+            site.AddFileFromDisk(path, c.file, "video/mp4");
+            site.SetBehaviour(path, c.behaviour);
+            auto* video = new InfoVideo;
+            video->a2 = "movie-" + std::to_string(serial);
+            video->a4 = site.Url(path);
+            settings.playList.PCL_PushObject(video);
+            started = false;
+            QElapsedTimer timer;
+            timer.start();
+            window.Control().PlayItem(video->a2);
+            if (!RunUntil([&] { return started; }, 60000))
+                return 1;
+            times.push_back(timer.nsecsElapsed() / 1e6);
+            window.Control().StopPlaying();
+        }
+        medians.push_back(Median(times));
+        std::printf("PlayItem to Play.Start, 120 s stock MP4 (%lld bytes) over a 1 MB/s origin, %s, median of %d: "
+                    "%.0f ms\n",
+                    static_cast<long long>(fs::file_size(c.file)), c.name, kRounds, Median(times));
+    }
+    std::printf("ratio to the +faststart peer: index at the end %.2f; before the relay %.2f\n", medians[0] / medians[2],
+                medians[1] / medians[2]);
+    return 0;
+}
+
 int BareWindow()
 {
     QWebEngineView view;
@@ -223,8 +291,10 @@ int main(int argc, char** argv)
         return FirstPicture();
     if (argc >= 2 && std::strcmp(argv[1], "bare-window") == 0)
         return BareWindow();
+    if (argc >= 2 && std::strcmp(argv[1], "index-at-end") == 0)
+        return IndexAtEnd();
     if (argc >= 3 && std::strcmp(argv[1], "rss") == 0)
         return Rss(std::atoi(argv[2]));
-    std::fprintf(stderr, "usage: player_bench first-picture | bare-window | rss <minutes>\n");
+    std::fprintf(stderr, "usage: player_bench first-picture | index-at-end | bare-window | rss <minutes>\n");
     return 2;
 }

@@ -11,6 +11,7 @@ QUELT="$BUILD_DIR/app/quelt"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 
 "$BENCH" first-picture 2>/dev/null
+"$BENCH" index-at-end 2>/dev/null
 
 # Start-up: process start to "ready", median of 5, each in a fresh folder.
 startup_ms() {  # command...

@@ -5,7 +5,7 @@
 #include "delivery/flv_cache.h"
 #include "common/stream_start.h"
 #include "platform/http_client.h"
-#include "shell/settings/app_setting.h"
+#include "shell/records/info_video.h"
 
 #include <algorithm>
 
@@ -26,7 +26,7 @@ std::string CFLVDownloadManager::RequestHeadersOf(const InfoVideo& video)
     return "Referer: " + video.a3 + "\r\n" + "Accept-Encoding: gzip, deflate\r\n" + "x-flash-version: 9,0,115,0\r\n";
 }
 
-CFLVDownloadManager::CFLVDownloadManager(CAppSetting& settings, CPlayRequestManager* playServer,
+CFLVDownloadManager::CFLVDownloadManager(IDownloadSettings& settings, CPlayRequestManager* playServer,
                                          IFlvDownloadObserver* observer)
     : settings_(settings), playServer_(playServer), observer_(observer ? *observer : defaultObserver_)
 {
@@ -52,7 +52,7 @@ void CFLVDownloadManager::SetBackgroundPeriod(unsigned periodMs)
 
 InfoVideo* CFLVDownloadManager::FindVideo(const std::string& key) const
 {
-    for (InfoVideo* video : settings_.playList)
+    for (InfoVideo* video : settings_.PlayList())
         if (video->a2 == key)
             return video;
     return nullptr;
@@ -60,12 +60,12 @@ InfoVideo* CFLVDownloadManager::FindVideo(const std::string& key) const
 
 std::string CFLVDownloadManager::PlayingKey() const
 {
-    return settings_.nowPlaying ? settings_.nowPlaying->key : std::string();
+    return settings_.PlayingKey();
 }
 
 std::string CFLVDownloadManager::PreviewingKey() const
 {
-    return settings_.nowPreviewing ? settings_.nowPreviewing->key : std::string();
+    return settings_.PreviewingKey();
 }
 
 std::vector<CPlayRequest*> CFLVDownloadManager::RequestsOf(const std::string& key) const
@@ -365,12 +365,12 @@ void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
 void CFLVDownloadManager::RunBackgroundStep()
 {
     SweepRelays();
-    if (!observer_.HasMainWindow() || IsCurrentVideoDownloading() || !settings_.idleDownEnable)
+    if (!observer_.HasMainWindow() || IsCurrentVideoDownloading() || !settings_.IsBackgroundCachingOn())
         return;
     const std::vector<HttpTask*> running = GetDownloadTasks();
     const int r = static_cast<int>(running.size());
     // A hand-edited "setting.xml" may hold any number; the setting means 1 to 3.
-    const int m = std::clamp(settings_.maxDownload, 1, 3);
+    const int m = std::clamp(settings_.MaxBackgroundDownloads(), 1, 3);
     if (r == m)
         return;
     if (r > m) {
@@ -381,7 +381,7 @@ void CFLVDownloadManager::RunBackgroundStep()
     }
     if (!observer_.IsDetectionIdle())
         return;
-    for (InfoVideo* video : settings_.playList) {
+    for (InfoVideo* video : settings_.PlayList()) {
         if (IsComplete(*video) || !GetRunningTasksForUrl(video->a4).empty())
             continue;
         if (!video->a4.empty()) {

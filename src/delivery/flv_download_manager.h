@@ -8,6 +8,7 @@
 // beyond the cached part (a player reading an MP4's index at its end, or
 // seeking ahead) is relayed from the origin at once while the download goes
 // on. User-interface thread only.
+#include "delivery/download_settings.h"
 #include "delivery/flv_download_observer.h"
 #include "delivery/http_task_manager.h"
 #include "delivery/play_request_manager.h"
@@ -17,7 +18,6 @@
 #include <string>
 #include <vector>
 
-class CAppSetting;
 class InfoVideo;
 
 class CFLVDownloadManager : public FCHttpTaskManager<CWnd>, public IPlayRequestServer {
@@ -32,7 +32,7 @@ public:
 
     // Creates the window and starts the background timer. The play server
     // and the observer may be null (no requests, no window or detection).
-    CFLVDownloadManager(CAppSetting& settings, CPlayRequestManager* playServer,
+    CFLVDownloadManager(IDownloadSettings& settings, CPlayRequestManager* playServer,
                         IFlvDownloadObserver* observer = nullptr);
     ~CFLVDownloadManager() override;
 
@@ -99,7 +99,7 @@ private:
     // The cache file holds the whole video of `total` bytes.
     void CompleteFromCache(InfoVideo& video, std::int64_t total);
 
-    CAppSetting& settings_;
+    IDownloadSettings& settings_;
     CPlayRequestManager* playServer_;
     IFlvDownloadObserver defaultObserver_;
     IFlvDownloadObserver& observer_;

@@ -7,7 +7,7 @@
 #include "delivery/flv_cache.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
-#include "shell/settings/app_setting.h"
+#include "shell/settings/app_setting_downloads.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
@@ -175,7 +175,8 @@ protected:
     CAppSetting settings;
     RecordingObserver observer;
     CPlayRequestManager server;
-    CFLVDownloadManager manager{settings, &server, &observer};
+    CAppSettingDownloads downloadSettings{settings};
+    CFLVDownloadManager manager{downloadSettings, &server, &observer};
 };
 
 }  // namespace flv_test

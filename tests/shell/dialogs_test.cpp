@@ -7,7 +7,7 @@
 #include "shell/dialogs/dlg_color_scheme.h"
 #include "shell/dialogs/dlg_input_video_html.h"
 #include "shell/dialogs/dlg_setting.h"
-#include "shell/settings/app_setting.h"
+#include "shell/settings/app_setting_downloads.h"
 #include "shell/window/screen_place.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,8 @@ TEST(DlgSetting, ShowsTheSettingsAndStoresAndAppliesThemOnOk)
     settings.idleDownEnable = 0;
     settings.maxDownload = 2;
     CPlayRequestManager server;
-    CFLVDownloadManager downloads(settings, &server);
+    CAppSettingDownloads downloadSettings(settings);
+    CFLVDownloadManager downloads(downloadSettings, &server);
     const platform::DesktopIntegration desktop("/opt/quelt/quelt");
     DlgSetting dialog(settings, desktop, downloads);
     dialog.show();

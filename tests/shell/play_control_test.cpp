@@ -7,7 +7,7 @@
 #include "delivery/play_request_manager.h"
 #include "shell/player/flash_call.h"
 #include "shell/player/play_control.h"
-#include "shell/settings/app_setting.h"
+#include "shell/settings/app_setting_downloads.h"
 #include "shell/settings/records_ops.h"
 #include "temp_folder.h"
 
@@ -84,7 +84,8 @@ protected:
     TempFolder folder;
     CAppSetting settings;
     CPlayRequestManager server;
-    CFLVDownloadManager downloads{settings, &server};
+    CAppSettingDownloads downloadSettings{settings};
+    CFLVDownloadManager downloads{downloadSettings, &server};
     RecordingSurface surface;
     IStreamDetection noDetection;
     CPlayControl control{settings, downloads, server, surface, noDetection};

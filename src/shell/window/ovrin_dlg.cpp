@@ -184,7 +184,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
       dayRunCount_(statQuery_, service_hosts::kStatsHost),
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
       update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), detection_(std::make_unique<Detection>(*this)),
-      downloads_(settings, &playServer_, detection_.get()),
+      downloadSettings_(settings), downloads_(downloadSettings_, &playServer_, detection_.get()),
       router_(settings, downloads_), transcoder_(playServer_)
 {
     dayRunCount_.SendUseReport(0);

@@ -16,6 +16,7 @@
 #include "shell/player/play_control.h"
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
+#include "shell/settings/app_setting_downloads.h"
 #include "detection/detect_manager.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/stats/usage_reports.h"
@@ -126,6 +127,7 @@ private:
     CUpdateManager update_;
     std::unique_ptr<Detection> detection_;
     CPlayRequestManager playServer_;
+    CAppSettingDownloads downloadSettings_;
     CFLVDownloadManager downloads_;
     CPlaySourceRouter router_;
     CFlvTranscoder transcoder_;
