@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
-#include "image/app_skin_color_settings.h"
+#include "app/app_skin_color_settings.h"
 #include "image/skin_color_tone.h"
 #include "detection/interception_proxy.h"
 #include "platform/desktop_integration.h"

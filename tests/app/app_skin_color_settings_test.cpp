@@ -1,4 +1,4 @@
-#include "image/app_skin_color_settings.h"
+#include "app/app_skin_color_settings.h"
 
 #include <gtest/gtest.h>
 

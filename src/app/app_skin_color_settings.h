@@ -1,6 +1,6 @@
 #pragma once
-// The tint as the settings store holds it. Header-only and reading fields
-// only, so the image library needs no link to the store.
+// The tint as the settings store holds it, for the image filters, which
+// know only ISkinColorSettings.
 #include "image/skin_color_settings.h"
 #include "shell/settings/app_setting.h"
 
