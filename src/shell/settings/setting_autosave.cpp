@@ -1,7 +1,7 @@
 #include "shell/settings/setting_autosave.h"
 
 #include "shell/settings/app_setting.h"
-#include "shell/settings/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // Reading and writing "setting.xml": the root element's attributes, the hot
 // search words and the four record lists.
 #include "shell/settings/app_setting.h"
-#include "shell/settings/atomic_file.h"
+#include "common/atomic_file.h"
 #include "shell/settings/setting_keys.h"
 
 #include <pugixml.hpp>

@@ -1,4 +1,4 @@
-#include "shell/settings/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <cerrno>
 #include <cstring>
