@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "common/md5.h"
+#include "test_site/demo_lists.h"
 #include "test_site/test_site.h"
 
 #include <csignal>
@@ -193,14 +195,17 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     EXPECT_LT(timer.elapsed(), 1500) << "no 2-second wait without a running instance";
 }
 
-TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnce)
+TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnceAndFetchesTheProbeFile)
 {
-    // The default statistics host is the demo service's address.
+    // The default statistics and file hosts are the demo service's address.
     test_site::TestSite service;
     if (!service.Start(20080))
         GTEST_SKIP() << "port 20080 is taken (a demo service runs?)";
     for (const char* report : {"use", "install", "online"})
         service.AddFile(std::string("/count/soft_") + report + ".php", "ok");
+    test_site::PublishDemoLists(service, 20080);
+    const QString probeCache =
+        folder.filePath(QString::fromStdString("sseting/" + Md5Hex("http://127.0.0.1:20080/file/5/f.xml")));
     const auto count = [&](const std::string& report) {
         int n = 0;
         for (const auto& request : service.Requests())
@@ -212,9 +217,11 @@ TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnce)
     // The watch reports 2 s after the start; the online report follows.
     QElapsedTimer waited;
     waited.start();
-    while (count("online") == 0 && waited.elapsed() < 20000)
+    while ((count("online") == 0 || !QFile::exists(probeCache)) && waited.elapsed() < 20000)
         quelt.waitForReadyRead(100);
     SignalAndWait(SIGTERM);
+    EXPECT_EQ(service.RequestsFor("/file/5/f.xml").size(), 1u) << "the connectivity probe file, at network-ready";
+    EXPECT_TRUE(QFile::exists(probeCache)) << "kept in the list cache";
     EXPECT_EQ(count("use"), 1);
     EXPECT_EQ(count("install"), 1);
     EXPECT_EQ(count("online"), 1);

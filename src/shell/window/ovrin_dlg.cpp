@@ -347,11 +347,13 @@ void COvrinDlg::StopDetection()
     detection_->StopDetection();
 }
 
-// The network answers: the event windows learn it, then the install report
-// (once per installation) and the online report (once per run) go out.
+// The network answers: the event windows learn it, the connectivity probe
+// file is fetched, then the install report (once per installation) and the
+// online report (once per run) go out.
 void COvrinDlg::OnNetworkReady()
 {
     BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    connectProbe_.StartDownload(settings_.connectProbeUrl);
     clientCount_.SendInstallReport();
     clientCount_.SendOnlineReport();
 }

@@ -18,6 +18,7 @@
 #include "shell/player/player_surface.h"
 #include "shell/settings/app_setting_downloads.h"
 #include "detection/detect_manager.h"
+#include "search/list_keeper.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/stats/usage_reports.h"
 #include "shell/update/update_manager.h"
@@ -125,6 +126,8 @@ private:
     CDayRunCount dayRunCount_;
     CClientCountManager clientCount_;
     CUpdateManager update_;
+    // "VirurUZ Update": fetches the connectivity probe file at network-ready.
+    CListKeeper connectProbe_;
     std::unique_ptr<Detection> detection_;
     CPlayRequestManager playServer_;
     CAppSettingDownloads downloadSettings_;

@@ -2,9 +2,11 @@
 // the program has something real to talk to without the internet. It serves
 // generated demo videos, video pages of several kinds (found by detection,
 // or meant to make it fail), the detection service on port 5678 and the
-// segment service, the update check and the usage reports.
+// segment service, the update check, the usage reports and the service
+// lists of the search.
 #include "common/md5.h"
 #include "shell/settings/service_hosts.h"
+#include "test_site/demo_lists.h"
 #include "test_site/detection_service.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
@@ -163,6 +165,9 @@ int main(int argc, char** argv)
                  std::string("[info]\nver=") + (offerUpdate ? "0.2" : "0.1") + "\nmd5=" + Md5Hex(setup)
                      + "\nsetup_url=http://127.0.0.1:" + std::to_string(port) + "/ver/update_setup\n",
                  "text/plain");
+    // The service lists: search sites, categories, speed information,
+    // special and related sites, the connectivity probe file.
+    test_site::PublishDemoLists(site, port);
     // The usage reports of a program that runs against this service.
     for (const char* report : {"use", "install", "online", "uninstall"})
         site.AddFile(std::string("/count/soft_") + report + ".php", "ok", "text/plain");

@@ -131,6 +131,7 @@ const char* Reason(int status)
     case 200: return "OK";
     case 206: return "Partial Content";
     case 404: return "Not Found";
+    case 407: return "Proxy Authentication Required";
     case 416: return "Range Not Satisfiable";
     case 500: return "Internal Server Error";
     default: return "Status";
@@ -350,6 +351,8 @@ bool TestSite::LookUp(const std::string& path, Route& out)
     out = it->second;
     if (it->second.behaviour.dropOnce)
         it->second.behaviour.dropAfter = -1;
+    if (it->second.behaviour.statusOnce)
+        it->second.behaviour.status = 200;
     return true;
 }
 

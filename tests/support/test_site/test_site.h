@@ -25,6 +25,7 @@ struct Behaviour {
     int trickleDelayMs = 0;      // ... with this pause before each piece
     std::int64_t dropAfter = -1; // >= 0: close the connection after this many body bytes
     bool dropOnce = false;       // the drop applies only to the next response
+    bool statusOnce = false;     // the status applies only to the next response
     bool headUnanswered = false; // a HEAD request gets no answer while the site runs
     bool chunked = false;        // the body goes in chunks (Transfer-Encoding: chunked), no length
 };
