@@ -2,6 +2,7 @@
 
 #include "common/ascii_text.h"
 #include "common/http_request_head.h"
+#include "detection/proxied_answer.h"
 #include "platform/window.h"
 
 #include <arpa/inet.h>
@@ -25,6 +26,10 @@ std::atomic<HWND> DetectTargetWindow{0};
 namespace {
 
 constexpr std::size_t kMaxHead = 64 * 1024;
+// An answer head longer than this is refused: nothing real comes near it,
+// and holding more would let a server grow the program without bound.
+constexpr std::size_t kMaxAnswerHead = 64 * 1024;
+constexpr const char* kBadGateway = "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
 constexpr std::size_t kBlock = 64 * 1024;
 constexpr std::size_t kSpliceSize = 1024 * 1024;
 
@@ -337,33 +342,34 @@ bool CHookInternetAPI::Relay(int client, const std::string& head, std::string re
         HookOpenRequestInfo openInfo{&connection, &requestId, &path, &request};
         Report(WM_HOOK_OPENREQUEST, &openInfo);
     }
-    // The answer: its head, then the body, whose first block is reported.
-    std::string answerHead;
-    bool inBody = false;
+    // The answer: its head, whole and within its limit, then the body,
+    // whose first bytes are reported.
+    ProxiedAnswer answer(parsed->method == "HEAD", kMaxAnswerHead);
     bool reported = false;
+    std::string forward;
     while (ok) {
         const ssize_t count = ::recv(server, buffer.data(), buffer.size(), 0);
-        if (count <= 0)
+        forward.clear();
+        if (count > 0)
+            answer.Take(buffer.data(), static_cast<std::size_t>(count), forward);
+        else
+            answer.End();
+        if (answer.GetState() == ProxiedAnswer::State::Head && count > 0)
+            continue;
+        // A head too long, no HTTP head, or none before the server closed.
+        if (answer.GetState() != ProxiedAnswer::State::Body) {
+            SendAll(client, kBadGateway);
             break;
-        std::size_t bodyStart = 0;
-        if (!inBody) {
-            answerHead.append(buffer.data(), static_cast<std::size_t>(count));
-            const std::size_t end = FindHeadEnd(answerHead);
-            if (end != std::string::npos) {
-                inBody = true;
-                bodyStart = static_cast<std::size_t>(count) - (answerHead.size() - end);
-            } else {
-                bodyStart = static_cast<std::size_t>(count);
-            }
         }
-        if (inBody && !reported && bodyStart < static_cast<std::size_t>(count)) {
+        if (!reported && answer.StartKnown()) {
             reported = true;
-            const std::size_t size = static_cast<std::size_t>(count) - bodyStart;
-            HookReadInfo readInfo{&requestId, buffer.data() + bodyStart, &size};
-            Report(WM_HOOK_READFILE, &readInfo);
+            const std::size_t size = answer.BodyStart().size();
+            HookReadInfo readInfo{&requestId, answer.BodyStart().data(), &size};
+            if (size > 0)
+                Report(WM_HOOK_READFILE, &readInfo);
         }
-        ok = SendAll(client, buffer.data(), static_cast<std::size_t>(count));
-        // Once the first block was seen, the rest needs no looking at.
+        ok = SendAll(client, forward) && count > 0;
+        // Once the first bytes were seen, the rest needs no looking at.
         if (ok && reported) {
             SpliceRest(server, client);
             break;
