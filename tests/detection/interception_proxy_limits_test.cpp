@@ -17,10 +17,24 @@ namespace {
 using namespace proxy_test;
 using namespace std::chrono_literals;
 
+// True once the server accepted a connection (bounded).
+bool ScriptedServerAccepted(const ScriptedServer& server)
+{
+    const auto deadline = Clock::now() + 5s;
+    while (server.Accepted() == 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(2ms);
+    return server.Accepted() > 0;
+}
+
 class ProxyLimits : public ::testing::Test {
 protected:
-    void Begin()
+    // Starts the proxy with small limits, so that the time-outs come
+    // within a test's time.
+    void Begin(std::chrono::milliseconds headTimeout = 300ms, std::chrono::milliseconds answerTimeout = 300ms)
     {
+        proxy.SetConnectionLimit(4);
+        proxy.SetHeadTimeout(headTimeout);
+        proxy.SetAnswerTimeout(answerTimeout);
         proxy.Start();
         proxy.MapHost("video.test", "127.0.0.1");
     }
@@ -71,6 +85,93 @@ TEST_F(ProxyLimits, AnAnswerHeadThatNeverEndsIsCutShortWith502)
     EXPECT_LT(answer.bytes.size(), 1000u) << "none of the oversized head reaches the client";
     EXPECT_TRUE(answer.closed);
     EXPECT_TRUE(AllClosed());
+}
+
+TEST_F(ProxyLimits, ConnectionsPastTheBoundAre503UntilOnesEnd)
+{
+    ScriptedServer server([](int fd) {
+        std::string request;
+        if (ReadHeadFrom(fd, request))
+            SendText(fd, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    });
+    Begin(10s, 10s);
+    std::vector<int> idle;
+    for (int i = 0; i < 4; ++i)
+        idle.push_back(Send(""));
+    ASSERT_TRUE(OpenBecomes(4));
+    const int refused = Send(Get(server.Port()));
+    const Received busy = ReceiveAll(refused, 5s);
+    ::close(refused);
+    EXPECT_TRUE(busy.bytes.starts_with("HTTP/1.1 503 ")) << busy.bytes;
+    EXPECT_TRUE(busy.closed);
+    EXPECT_EQ(server.Accepted(), 0);
+
+    for (const int fd : idle)
+        ::close(fd);
+    ASSERT_TRUE(AllClosed());
+    const int fd = Send(Get(server.Port()));
+    const Received served = ReceiveAll(fd, 5s);
+    ::close(fd);
+    EXPECT_TRUE(served.bytes.ends_with("\r\n\r\nok")) << served.bytes;
+}
+
+TEST_F(ProxyLimits, AHeadThatDoesNotComeAndAServerThatDoesNotAnswerAreTimedOut)
+{
+    Begin();
+    const auto started = Clock::now();
+    const int quiet = Send("GET http://video.test/ HTTP/1.1\r\n");
+    const Received dropped = ReceiveAll(quiet, 5s);
+    ::close(quiet);
+    EXPECT_TRUE(dropped.closed);
+    EXPECT_TRUE(dropped.bytes.empty()) << dropped.bytes;
+
+    std::atomic<bool> serverSawClose{false};
+    ScriptedServer silent([&](int fd) {
+        std::string request;
+        ReadHeadFrom(fd, request);
+        serverSawClose = WaitForClose(fd, 10s);
+    });
+    const int fd = Send(Get(silent.Port()));
+    const Received answer = ReceiveAll(fd, 5s);
+    ::close(fd);
+    EXPECT_TRUE(answer.bytes.starts_with("HTTP/1.1 504 ")) << answer.bytes;
+    EXPECT_TRUE(answer.closed);
+    EXPECT_TRUE(PollUntil([&] { return silent.Finished() == 1; }));
+    EXPECT_TRUE(serverSawClose);
+    EXPECT_LT(Clock::now() - started, 5s);
+    EXPECT_TRUE(AllClosed());
+}
+
+// With the time-outs far away, a client that goes ends the server's side at
+// once: while the server is silent before its answer and in its body.
+TEST(ProxyEnds, AClientThatGoesEndsTheServerSide)
+{
+    CHookInternetAPI proxy;
+    proxy.Start();
+    proxy.MapHost("video.test", "127.0.0.1");
+    for (const bool midBody : {false, true}) {
+        std::atomic<bool> serverSawClose{false};
+        ScriptedServer silent([&](int fd) {
+            std::string request;
+            ReadHeadFrom(fd, request);
+            if (midBody)
+                SendText(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n" + std::string(100, 'b'));
+            serverSawClose = WaitForClose(fd, 10s);
+        });
+        const int fd = test_site::ConnectToLoopback(proxy.Port());
+        SendText(fd, "GET http://video.test:" + std::to_string(silent.Port()) + "/ HTTP/1.1\r\n\r\n");
+        if (midBody) {
+            std::string head;
+            EXPECT_TRUE(ReadHeadFrom(fd, head));
+        } else {
+            ASSERT_TRUE(ScriptedServerAccepted(silent));
+        }
+        ::close(fd);
+        const auto deadline = Clock::now() + 5s;
+        while (silent.Finished() == 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+        EXPECT_TRUE(serverSawClose) << (midBody ? "in the body" : "before the answer");
+    }
 }
 
 }  // namespace
