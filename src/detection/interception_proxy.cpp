@@ -418,7 +418,7 @@ bool CHookInternetAPI::Relay(int client, const std::string& head, std::string re
 }
 
 // CONNECT host:port: a tunnel relayed both ways until either side ends.
-void CHookInternetAPI::Tunnel(int client, const std::string& authority, const std::string& /*rest*/)
+void CHookInternetAPI::Tunnel(int client, const std::string& authority, const std::string& rest)
 {
     const std::size_t colon = authority.rfind(':');
     const int port = colon == std::string::npos ? 443 : std::atoi(authority.c_str() + colon + 1);
@@ -429,7 +429,9 @@ void CHookInternetAPI::Tunnel(int client, const std::string& authority, const st
             SendAll(client, failure);
         return;
     }
-    if (SendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n"))
+    // What the client sent right behind its head (a TLS hello, often) is
+    // the tunnel's first traffic.
+    if (SendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n") && SendAll(server, rest, client))
         proxy_io::RelayBothWays(client, server);
     Untrack(server);
     ::close(server);

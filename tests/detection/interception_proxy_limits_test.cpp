@@ -142,6 +142,26 @@ TEST_F(ProxyLimits, AHeadThatDoesNotComeAndAServerThatDoesNotAnswerAreTimedOut)
     EXPECT_TRUE(AllClosed());
 }
 
+TEST_F(ProxyLimits, BytesRightBehindAConnectHeadGoThroughTheTunnel)
+{
+    Begin(10s, 10s);
+    ScriptedServer echo([](int fd) {
+        std::string hello;
+        char buffer[64];
+        while (hello.size() < 5) {
+            const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                return;
+            hello.append(buffer, static_cast<std::size_t>(count));
+        }
+        SendText(fd, "got:" + hello);
+    });
+    const int fd = Send("CONNECT 127.0.0.1:" + std::to_string(echo.Port()) + " HTTP/1.1\r\n\r\nhello");
+    const Received answer = ReceiveAll(fd, 5s);
+    ::close(fd);
+    EXPECT_EQ(answer.bytes, "HTTP/1.1 200 Connection established\r\n\r\ngot:hello");
+}
+
 // With the time-outs far away, a client that goes ends the server's side at
 // once: while the server is silent before its answer and in its body.
 TEST(ProxyEnds, AClientThatGoesEndsTheServerSide)
