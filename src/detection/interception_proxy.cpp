@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 std::atomic<HWND> DetectTargetWindow{0};
 
@@ -70,6 +71,30 @@ bool ReadHead(int fd, Deadline deadline, std::string& head, std::string& rest)
     }
 }
 
+// "host[:port]" into the host and the port (defaultPort when none is
+// given); false when the port is not a decimal number from 1 to 65535.
+// GET and CONNECT targets are judged by this one rule.
+bool SplitAuthority(std::string_view authority, int defaultPort, std::string& host, int& port)
+{
+    std::size_t colon = authority.rfind(':');
+    // An IPv6 literal "[::1]" carries colons of its own.
+    if (colon != std::string_view::npos && authority.find(']', colon) != std::string_view::npos)
+        colon = std::string_view::npos;
+    std::string_view name = authority.substr(0, colon);
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+        name = name.substr(1, name.size() - 2);
+    host = name;
+    port = defaultPort;
+    if (colon != std::string_view::npos) {
+        const std::string_view digits = authority.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5
+            || digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+        port = std::atoi(std::string(digits).c_str());
+    }
+    return !host.empty() && port >= 1 && port <= 65535;
+}
+
 // "http://host[:port]/path" into its parts; false for anything else.
 bool SplitAbsoluteUrl(const std::string& url, std::string& host, int& port, std::string& path)
 {
@@ -79,10 +104,7 @@ bool SplitAbsoluteUrl(const std::string& url, std::string& host, int& port, std:
     const std::size_t slash = url.find('/', scheme.size());
     const std::string authority = url.substr(scheme.size(), slash == std::string::npos ? std::string::npos : slash - scheme.size());
     path = slash == std::string::npos ? "/" : url.substr(slash);
-    const std::size_t colon = authority.rfind(':');
-    host = colon == std::string::npos ? authority : authority.substr(0, colon);
-    port = colon == std::string::npos ? 80 : std::atoi(authority.c_str() + colon + 1);
-    return !host.empty() && port > 0 && port < 65536;
+    return SplitAuthority(authority, 80, host, port);
 }
 
 // Sends a report to the running detection and waits until it is handled.
@@ -420,10 +442,14 @@ bool CHookInternetAPI::Relay(int client, const std::string& head, std::string re
 // CONNECT host:port: a tunnel relayed both ways until either side ends.
 void CHookInternetAPI::Tunnel(int client, const std::string& authority, const std::string& rest)
 {
-    const std::size_t colon = authority.rfind(':');
-    const int port = colon == std::string::npos ? 443 : std::atoi(authority.c_str() + colon + 1);
+    std::string host;
+    int port = 0;
+    if (!SplitAuthority(authority, 443, host, port)) {
+        SendAll(client, kBadRequest);
+        return;
+    }
     const char* failure = nullptr;
-    const int server = ConnectTo(authority.substr(0, colon), port, client, failure);
+    const int server = ConnectTo(host, port, client, failure);
     if (server < 0) {
         if (failure)
             SendAll(client, failure);

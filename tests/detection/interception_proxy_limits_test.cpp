@@ -162,6 +162,24 @@ TEST_F(ProxyLimits, BytesRightBehindAConnectHeadGoThroughTheTunnel)
     EXPECT_EQ(answer.bytes, "HTTP/1.1 200 Connection established\r\n\r\ngot:hello");
 }
 
+// 65536 + port would reach the port if the number were cut to 16 bits.
+TEST_F(ProxyLimits, AConnectPortOutOfRangeIsRefusedLikeAGetPort)
+{
+    Begin(10s, 10s);
+    ScriptedServer server([](int) {});
+    for (const std::string& port : {std::to_string(65536 + server.Port()), std::string("0"), std::string("-443"),
+                                   std::to_string(server.Port()) + "x", std::string("")}) {
+        for (const std::string& request : {"CONNECT 127.0.0.1:" + port + " HTTP/1.1\r\n\r\n",
+                                           "GET http://127.0.0.1:" + port + "/ HTTP/1.1\r\n\r\n"}) {
+            const int fd = Send(request);
+            const Received answer = ReceiveAll(fd, 5s);
+            ::close(fd);
+            EXPECT_TRUE(answer.bytes.starts_with("HTTP/1.1 400 ")) << request << answer.bytes;
+        }
+    }
+    EXPECT_EQ(server.Accepted(), 0);
+}
+
 // With the time-outs far away, a client that goes ends the server's side at
 // once: while the server is silent before its answer and in its body.
 TEST(ProxyEnds, AClientThatGoesEndsTheServerSide)
