@@ -115,6 +115,29 @@ TEST_F(SegmentRecords, SegmentsLandAfterThePageInTheOrderOfTheirNumbers)
     EXPECT_EQ(list.PCL_GetObjectCount(), 7u);
 }
 
+// The page may stand after its segments (removed and added again) and the
+// segments in any order: a segment is placed once, beside its siblings.
+TEST_F(SegmentRecords, ASegmentIsPlacedOnceBesideItsSiblingsWhateverTheOrder)
+{
+    Add(kPage + " 1");
+    Add(kPage + " 3");
+    Add(kPage, "Seven");
+    ASSERT_NE(AddSegmentRecord(list, kPage, 2, "http://c/2"), nullptr);
+    EXPECT_EQ(Keys(), (std::vector<std::string>{kPage + " 1", kPage + " 2", kPage + " 3", kPage}));
+
+    list.PCL_DeleteAllObjects();
+    Add(kPage, "Seven");
+    Add(kPage + " 1");
+    Add(kPage + " 5");
+    InfoVideo* two = Add(kPage + " 2");
+    EXPECT_EQ(AddSegmentRecord(list, kPage, 2, "http://c/2b"), two);
+    EXPECT_EQ(two->a4, "http://c/2b");
+    AddSegmentRecord(list, kPage, 4, "http://c/4");
+    AddSegmentRecord(list, kPage, 0, "http://c/0");
+    // Right after the nearest lower number, or before the nearest higher.
+    EXPECT_EQ(Keys(), (std::vector<std::string>{kPage, kPage + " 0", kPage + " 1", kPage + " 5", kPage + " 2", kPage + " 4"}));
+}
+
 TEST_F(SegmentRecords, NoPageNoSegmentAndOtherPagesAreNotSegments)
 {
     EXPECT_EQ(AddSegmentRecord(list, kPage, 1, "http://c/1"), nullptr);
