@@ -4,6 +4,7 @@
 #include "common/http_request_head.h"
 #include "detection/proxied_answer.h"
 #include "detection/proxy_io.h"
+#include "platform/async_socket.h"
 #include "platform/window.h"
 
 #include <arpa/inet.h>
@@ -169,7 +170,7 @@ bool CHookInternetAPI::Start()
     where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof where;
     if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0
-        || ::listen(listenFd_, 64) != 0 || ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&where), &length) != 0)
+        || ::listen(listenFd_, platform::SystemListenBacklog()) != 0 || ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&where), &length) != 0)
         return false;
     port_ = ntohs(where.sin_port);
     acceptThread_ = std::thread([this] { AcceptLoop(); });
