@@ -129,8 +129,10 @@ bool SpliceRest(int from, int to)
     bool ok = false;
     for (;;) {
         // Reads only into an empty pipe, so that `from` closing is seen
-        // once everything before it went out.
-        pollfd fds[2] = {{from, static_cast<short>(inPipe == 0 ? POLLIN : 0), 0},
+        // once everything before it went out; while the pipe holds bytes,
+        // `from` is left out of the wait (a reset of it would otherwise
+        // wake the wait again and again).
+        pollfd fds[2] = {{inPipe == 0 ? from : -1, POLLIN, 0},
                          {to, static_cast<short>(POLLRDHUP | (inPipe > 0 ? POLLOUT : 0)), 0}};
         if (PollAll(fds, 2, kNoDeadline) < 0 || (fds[1].revents & kPeerGone))
             break;
