@@ -72,6 +72,17 @@ bool ReadHead(int fd, Deadline deadline, std::string& head, std::string& rest)
     }
 }
 
+// Reads and drops what a refused client still sends; true once it has
+// closed (or failed), so that closing it now sends no reset over its 503.
+bool DrainRefused(int fd)
+{
+    char sink[4096];
+    ssize_t count;
+    while ((count = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT)) > 0) {
+    }
+    return count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
 // "host[:port]" into the host and the port (defaultPort when none is
 // given); false when the port is not a decimal number from 1 to 65535.
 // GET and CONNECT targets are judged by this one rule.
@@ -206,25 +217,11 @@ void CHookInternetAPI::AcceptLoop()
             fds.push_back({refusal.fd, POLLIN, 0});
             next = std::min(next, refusal.until);
         }
-        const int timeout = next == kNoDeadline
-                                ? -1
-                                : static_cast<int>(std::max<long long>(
-                                      0, std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count()));
-        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
+        if (::poll(fds.data(), fds.size(), proxy_io::MillisecondsUntil(next)) < 0 && errno != EINTR)
             break;
-        // A refused client is done when it closes; what it sent is dropped.
         const Deadline now = Clock::now();
         for (std::size_t i = refusals.size(); i-- > 0;) {
-            char sink[4096];
-            bool done = now >= refusals[i].until;
-            if (!done && fds[i + 1].revents)
-                while (!done) {
-                    const ssize_t count = ::recv(refusals[i].fd, sink, sizeof sink, MSG_DONTWAIT);
-                    done = count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
-                    if (count < 0 && !done)
-                        break;
-                }
-            if (done) {
+            if (now >= refusals[i].until || (fds[i + 1].revents && DrainRefused(refusals[i].fd))) {
                 ::close(refusals[i].fd);
                 refusals.erase(refusals.begin() + static_cast<std::ptrdiff_t>(i));
             }

@@ -19,14 +19,6 @@ constexpr std::size_t kSpliceSize = 1024 * 1024;
 constexpr std::size_t kBlock = 64 * 1024;
 constexpr short kPeerGone = POLLRDHUP | POLLHUP | POLLERR;
 
-int MillisecondsUntil(Deadline deadline)
-{
-    if (deadline == kNoDeadline)
-        return -1;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
-}
-
 bool WouldBlock()
 {
     return errno == EAGAIN || errno == EWOULDBLOCK;
@@ -43,6 +35,14 @@ int PollAll(pollfd* fds, nfds_t count, Deadline deadline)
 }
 
 }  // namespace
+
+int MillisecondsUntil(Deadline deadline)
+{
+    if (deadline == kNoDeadline)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+}
 
 void SetNonBlocking(int fd)
 {

@@ -20,6 +20,9 @@ enum class Wait {
     TimedOut,
 };
 
+// The time left until the deadline for poll: -1 for none, 0 when past.
+int MillisecondsUntil(Deadline deadline);
+
 void SetNonBlocking(int fd);
 // Relayed pieces go out at once: waiting to merge a small piece with the
 // next (Nagle) would hold a short answer's last bytes for a delayed ACK.
