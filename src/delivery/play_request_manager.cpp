@@ -9,7 +9,6 @@ namespace {
 
 // Loopback only: the cached videos are the user's, not the network's.
 constexpr const char* kListenAddress = "127.0.0.1";
-constexpr int kBacklog = 5;
 constexpr int kSendBufferSize = 65536;
 constexpr UINT_PTR kHeaderTimerId = 1;
 
@@ -22,7 +21,7 @@ bool CPlayRequestNotify::Start(int firstPort)
 {
     port_ = 0;
     for (int port = firstPort; port <= 65535; ++port) {
-        switch (Listen(kListenAddress, port, kBacklog)) {
+        switch (Listen(kListenAddress, port, platform::SystemListenBacklog())) {
         case ListenResult::Listening:
             port_ = port;
             return true;

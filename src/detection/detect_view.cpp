@@ -163,7 +163,7 @@ void CDetectView::OnRead(const HookReadInfo& info)
     const auto it = requests_.find(*info.request);
     if (it == requests_.end())
         return;
-    // Only a request's first block is ever looked at.
+    // Only the start of a request's body is ever looked at.
     const Request request = std::move(it->second);
     requests_.erase(it);
     if (request.url.find("//127.0.0.1") != std::string::npos || request.agent == agent_

@@ -20,10 +20,15 @@ std::string_view UpToZero(std::string_view text)
     return text.substr(0, text.find('\0'));
 }
 
-// The pieces between a leading "<" and a trailing ">", or none.
+// The pieces between a leading "<" and a trailing ">", or none. In an
+// answer with CR LF line ends every piece after the first starts with the
+// LF, which is no part of it.
 std::optional<std::vector<std::string>> Framed(std::string_view body)
 {
     std::vector<std::string> pieces = SplitAtCR(UpToZero(body));
+    for (std::string& piece : pieces)
+        if (piece.size() > 1 && piece.front() == '\n')
+            piece.erase(0, 1);
     if (pieces.size() < 2 || pieces.front() != "<" || pieces.back() != ">")
         return std::nullopt;
     return std::vector<std::string>(pieces.begin() + 1, pieces.end() - 1);
@@ -43,7 +48,7 @@ std::string ReportUrl(const std::string& prefix, const std::string& pageKey, con
     std::string url = prefix + "c=r&m=" + m + "&v=" + Md5Hex(m + kReportSalt) + "&x=";
     if (streamUrl == "d")
         return url + "d";
-    return url + Base64Encode(streamUrl + "\r" + referer);
+    return url + Base64Encode(StreamPayload(streamUrl, referer));
 }
 
 std::string EscapeForSegmentQuery(std::string_view streamUrl)
@@ -57,7 +62,7 @@ std::string EscapeForSegmentQuery(std::string_view streamUrl)
                 break;
             out += ch;
         } else {
-            if (out.size() > kSegmentQueryLimit - 4)
+            if (out.size() > kSegmentQueryLimit - 3)
                 break;
             out += '%';
             out += kHex[c >> 4];
@@ -77,10 +82,23 @@ std::optional<Stream> ParseLookupAnswer(std::string_view body)
     const auto pieces = Framed(body);
     if (!pieces || pieces->size() != 1)
         return std::nullopt;
-    const std::vector<std::string> stream = SplitAtCR(Base64Decode(pieces->front()));
-    if (stream.size() != 2)
-        return std::nullopt;
-    return Stream{stream[0], stream[1]};
+    return ParseStreamPayload(Base64Decode(pieces->front()));
+}
+
+std::string StreamPayload(const std::string& streamUrl, const std::string& referer)
+{
+    return streamUrl + "\r" + referer;
+}
+
+std::optional<Stream> ParseStreamPayload(std::string_view payload)
+{
+    const std::vector<std::string> stream = SplitAtCR(payload);
+    if (stream.size() == 2)
+        return Stream{stream[0], stream[1]};
+    // A stream found without a Referer: its URL and the CR alone.
+    if (stream.size() == 1 && payload.size() == stream[0].size() + 1 && payload.back() == '\r')
+        return Stream{stream[0], {}};
+    return std::nullopt;
 }
 
 std::vector<std::string> ParseSegmentAnswer(std::string_view body)

@@ -29,11 +29,16 @@ struct Stream {
     std::string url;
     std::string referer;
 };
-// A lookup answer "<" CR Base64(url CR referer) CR ">"; any other shape is
-// no answer. The body is read as text, up to its first zero byte.
+// The stream as reports carry it and lookups give it back: url CR referer
+// (the referer may be empty).
+std::string StreamPayload(const std::string& streamUrl, const std::string& referer);
+std::optional<Stream> ParseStreamPayload(std::string_view payload);
+// A lookup answer "<" CR Base64(url CR referer) CR ">" (CR LF line ends
+// too); any other shape is no answer. The body is read as text, up to its
+// first zero byte.
 std::optional<Stream> ParseLookupAnswer(std::string_view body);
-// A segment answer "<" CR url CR ... CR ">": the URLs in order; empty for
-// any other shape.
+// A segment answer "<" CR url CR ... CR ">" (CR LF line ends too): the URLs
+// in order; empty for any other shape.
 std::vector<std::string> ParseSegmentAnswer(std::string_view body);
 
 }  // namespace detection_service

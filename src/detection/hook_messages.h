@@ -2,7 +2,8 @@
 // The three reports of the traffic interception, sent synchronously to the
 // window of the running detection (DetectTargetWindow) from the proxy's
 // connection threads: a connection opened to a named server, a GET opened
-// for an object path on it, the first non-empty block of its response. The
+// for an object path on it, and the first bytes of its final answer's body
+// (de-chunked, as many as tell what the body is; none for an empty body). The
 // records point into the sending thread, which waits while the report is
 // handled, so the handler may read them (and the request's headers) then.
 #include "platform/window_types.h"

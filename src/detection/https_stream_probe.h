@@ -2,7 +2,7 @@
 // Streams fetched over HTTPS pass the interception proxy as tunnels, their
 // bytes unseen. A detection view hands such requests of its page here: the
 // first bytes are fetched again (a small Range request with the page's
-// User-Agent and Referer) and classified as the proxy's first block would
+// User-Agent and Referer) and classified as the proxy's first bytes would
 // be. At most three run at a time and 32 per page, so a page that fetches
 // hundreds of resources costs little.
 #include "delivery/http_task_manager.h"

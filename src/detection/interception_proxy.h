@@ -5,11 +5,17 @@
 // "Connection: close", the answer comes back byte for byte, and CONNECT
 // opens a tunnel (HTTPS) that is relayed untouched. While a detection runs
 // (DetectTargetWindow set) the thread reports the connection, a GET, and
-// the first non-empty block of the answer's body, each as a synchronous
-// send that it waits for. Requests that are not proxy requests get 400.
+// the first bytes of the answer's body, each as a synchronous send that it
+// waits for. Requests that are not proxy requests get 400.
+//
+// Hostile or broken peers cannot hold it: the connections are bounded
+// (503 past the bound), a request head and a server's answer head must
+// come within a time, an answer head within a size, and when either side
+// of a connection goes the other is ended too.
 #include "detection/hook_messages.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +26,14 @@
 
 class CHookInternetAPI {
 public:
+    // Connections served at once; more are answered 503.
+    static constexpr std::size_t kMaxConnections = 128;
+    // A request head must be whole this long after its connection opened.
+    static constexpr std::chrono::milliseconds kHeadTimeout{30000};
+    // A server must accept the connection and send its whole answer head
+    // this long after the request went to it (browsers wait as long).
+    static constexpr std::chrono::milliseconds kAnswerTimeout{30000};
+
     CHookInternetAPI();
     // Stops listening, ends every connection and waits for their threads.
     virtual ~CHookInternetAPI();
@@ -34,19 +48,30 @@ public:
     void MapHost(const std::string& name, const std::string& address);
     std::size_t OpenConnections() const { return open_.load(); }
 
+    // Tests make the limits small; the program keeps the constants. Set
+    // before Start.
+    void SetConnectionLimit(std::size_t count) { maxConnections_ = count; }
+    void SetHeadTimeout(std::chrono::milliseconds time) { headTimeout_ = time; }
+    void SetAnswerTimeout(std::chrono::milliseconds time) { answerTimeout_ = time; }
+
 private:
     void AcceptLoop();
     void Serve(int client);
     bool Relay(int client, const std::string& head, std::string rest);
-    void Tunnel(int client, const std::string& authority);
-    int ConnectTo(const std::string& host, int port);
+    void Tunnel(int client, const std::string& authority, const std::string& rest);
+    // A connection to the server, or -1 with the answer the client gets.
+    int ConnectTo(const std::string& host, int port, int client, const char*& failure);
+    void Track(int fd);
+    void Untrack(int fd);
+    void JoinFinished();
 
     int listenFd_ = -1;
     int port_ = 0;
+    std::size_t maxConnections_ = kMaxConnections;
+    std::chrono::milliseconds headTimeout_ = kHeadTimeout;
+    std::chrono::milliseconds answerTimeout_ = kAnswerTimeout;
     std::atomic<bool> stopping_{false};
     std::thread acceptThread_;
-    void Track(int fd);
-    void Untrack(int fd);
 
     std::mutex mutex_;
     // Connection threads by id; an ended one leaves its id in finished_,

@@ -20,38 +20,42 @@ InfoVideo* AddSegmentRecord(PCL_Interface_Composite<InfoVideo>& playList, const 
                             const std::string& url)
 {
     const std::string key = pageKey + " " + std::to_string(number);
+    // The whole list is looked at first: the segment may already be there,
+    // and the page and its other segments may stand in any order.
     const InfoVideo* page = nullptr;
-    std::optional<std::size_t> position;
+    std::size_t pageAt = 0;
+    std::optional<std::size_t> lowerAt, higherAt;  // the nearest siblings below and above
+    long lower = -1, higher = -1;
     for (std::size_t i = 0; i < playList.PCL_GetObjectCount(); ++i) {
         InfoVideo* video = playList.PCL_GetObject(i);
         if (video->a2 == key) {
             video->a4 = url;
             return video;
         }
-        if (video->a2 == pageKey) {
-            if (!page)
-                page = video;
-            position = i + 1;
+        if (video->a2 == pageKey && !page) {
+            page = video;
+            pageAt = i;
             continue;
         }
         const long other = SegmentNumberOf(video->a2, pageKey);
-        if (other < 0)
-            continue;
-        if (number < other) {
-            if (position == i)
-                break;
-            position = i;
-        } else {
-            position = i + 1;
+        if (other >= 0 && other < number && other > lower) {
+            lower = other;
+            lowerAt = i;
+        } else if (other > number && (higher < 0 || other < higher)) {
+            higher = other;
+            higherAt = i;
         }
     }
-    if (!page || !position)
+    if (!page)
         return nullptr;
+    // Right after the nearest lower segment, else right before the nearest
+    // higher one, else right after the page.
+    const std::size_t position = lowerAt ? *lowerAt + 1 : higherAt ? *higherAt : pageAt + 1;
     auto* segment = new InfoVideo;
     segment->a2 = key;
     segment->a1 = page->a1 + " " + std::to_string(number);
     segment->a0 = "2";
     segment->a4 = url;
-    playList.PCL_InsertObject(*position, segment);
+    playList.PCL_InsertObject(position, segment);
     return segment;
 }

@@ -13,8 +13,10 @@ class InfoVideo;
 long SegmentNumberOf(const std::string& key, const std::string& pageKey);
 
 // Gives segment `number` of the page the stream URL: an existing segment
-// record takes the new URL; otherwise a queued record is created after the
-// page's record and its segments numbered up to `number`. Nothing happens
-// when the page has no record. Returns the segment's record, or null.
+// record (wherever it stands) takes the new URL; otherwise a queued record
+// is created right after the page's segment of the nearest lower number,
+// else right before the one of the nearest higher number, else right after
+// the page's record, whatever order they stand in. Nothing happens when the
+// page has no record. Returns the segment's record, or null.
 InfoVideo* AddSegmentRecord(PCL_Interface_Composite<InfoVideo>& playList, const std::string& pageKey, long number,
                             const std::string& url);

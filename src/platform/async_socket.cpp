@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
+
 namespace platform {
 
 struct AsyncSocket::Notifiers {
@@ -20,6 +22,13 @@ struct AsyncSocket::Notifiers {
 };
 
 AsyncSocket::AsyncSocket() = default;
+
+int SystemListenBacklog()
+{
+    std::ifstream file("/proc/sys/net/core/somaxconn");
+    int value = 0;
+    return file >> value && value > 0 ? value : SOMAXCONN;
+}
 
 AsyncSocket::~AsyncSocket()
 {

@@ -11,6 +11,11 @@
 
 namespace platform {
 
+// The longest queue of not yet accepted connections the system allows
+// (net.core.somaxconn): a listener with a short one makes a burst of
+// connections wait for SYN retransmits while its owner is busy.
+int SystemListenBacklog();
+
 class AsyncSocket {
 public:
     enum class ListenResult { Listening, AddressInUse, Failed };

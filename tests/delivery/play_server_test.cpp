@@ -5,6 +5,11 @@
 
 #include <QCoreApplication>
 
+#include <poll.h>
+
+#include <chrono>
+#include <vector>
+
 namespace fs = std::filesystem;
 using namespace play_test;
 using test_support::RunEventsUntil;
@@ -374,4 +379,41 @@ TEST_F(PlayServerTest, ARangeBeyondFourGigabytesOfASparseFileIsServed)
               std::string::npos)
         << answer;
     EXPECT_TRUE(answer.ends_with("\r\n\r\n" + tail)) << answer;
+}
+
+// A page's many range requests come as a burst while the event loop is busy:
+// every connection completes at once, none waits for a SYN retransmit.
+TEST_F(PlayServerTest, ABurstOfConnectionsIsQueuedWhileTheServerIsBusy)
+{
+    constexpr int kBurst = 200;
+    std::vector<int> fds;
+    for (int i = 0; i < kBurst; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(static_cast<std::uint16_t>(manager.GetPort()));
+        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where);
+        fds.push_back(fd);
+    }
+    // No events run: the server accepts nothing while the burst comes.
+    std::vector<pollfd> pending;
+    for (const int fd : fds)
+        pending.push_back({fd, POLLOUT, 0});
+    int connected = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    while (!pending.empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || ::poll(pending.data(), pending.size(), static_cast<int>(left.count())) <= 0)
+            break;
+        for (std::size_t i = pending.size(); i-- > 0;)
+            if (pending[i].revents) {
+                connected += (pending[i].revents & POLLOUT) && !(pending[i].revents & POLLERR) ? 1 : 0;
+                pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+    }
+    for (const int fd : fds)
+        ::close(fd);
+    EXPECT_EQ(connected, kBurst);
+    EXPECT_TRUE(RunEventsUntil([&] { return manager.PCL_GetObjectCount() == 0; }));
 }

@@ -297,7 +297,7 @@ TEST_F(DetectManagerTest, ALookupTooSlowOrOfAnotherShapeFallsBackToTheBrowser)
 
     site->SetBehaviour("/c.quelt", {});
     InfoVideo& odd = AddPage("/big.html", 0);
-    service.SetLookupBody(odd.a2, "<\r\n" + Base64Encode("http://c/v.flv\r" + odd.a2) + "\r\n>\r\n");
+    service.SetLookupBody(odd.a2, "<\r" + Base64Encode("http://c/v.flv\r" + odd.a2 + "\rextra") + "\r>");
     manager->StartDetection(odd);
     ASSERT_TRUE(RunEventsUntil([&] { return manager->DetectingKey() == odd.a2; }));
     EXPECT_EQ(odd.a4, "");

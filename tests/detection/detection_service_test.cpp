@@ -33,9 +33,9 @@ TEST(DetectionServiceText, SegmentQueriesEscapeAllButTheirPlainBytesAndStopBefor
     EXPECT_EQ(EscapeForSegmentQuery(std::string("\x00\xff\"#$+,;<@[^`{}\x7f", 16)),
               "%00%ff%22%23%24%2b%2c%3b%3c%40%5b%5e%60%7b%7d%7f");
 
-    // 2044 plain bytes leave room for one escape, 2045 for none, and plain
-    // bytes go on to 2048.
-    const std::string plain(2044, 'a');
+    // 2045 plain bytes leave room for one escape, which ends exactly at
+    // 2048, 2046 for none, and plain bytes go on to 2048.
+    const std::string plain(2045, 'a');
     EXPECT_EQ(EscapeForSegmentQuery(plain + "  "), plain + "%20");
     EXPECT_EQ(EscapeForSegmentQuery(plain + "a bbb"), plain + "a");
     EXPECT_EQ(EscapeForSegmentQuery(std::string(3000, 'a')), std::string(kSegmentQueryLimit, 'a'));
@@ -49,12 +49,19 @@ TEST(DetectionServiceText, OnlyAFramedPairIsALookupAnswer)
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->url, "http://c/v.flv");
     EXPECT_EQ(stream->referer, "http://v/page");
-    // Empty pieces fall away, so doubled CRs still match.
+    // Empty pieces fall away, so doubled CRs still match, and so do CR LF
+    // line ends.
     EXPECT_TRUE(ParseLookupAnswer("<\r\r" + Base64Encode("u\rr") + "\r\r>"));
+    for (const std::string& crLf : {"<\r\n" + Base64Encode("u\rr") + "\r\n>", "<\r\n" + Base64Encode("u\rr") + "\r\n>\r\n",
+                                    "<\r" + Base64Encode("u\rr") + "\r\n>"}) {
+        const auto framed = ParseLookupAnswer(crLf);
+        ASSERT_TRUE(framed) << crLf;
+        EXPECT_EQ(framed->url, "u");
+        EXPECT_EQ(framed->referer, "r");
+    }
 
     for (const std::string& other :
-         {answer("http://c/v.flv"), answer("a\rb\rc"), "<\r" + Base64Encode("u\rr") + "\r\n>",
-          "<\r\n" + Base64Encode("u\rr") + "\r\n>\r\n", "<\r" + Base64Encode("u\rr") + "\rextra\r>",
+         {answer("http://c/v.flv"), answer("a\rb\rc"), "<\r" + Base64Encode("u\rr") + "\rextra\r>",
           std::string("<\r>"), std::string(), std::string("<\r\0\r>", 5), std::string(1 << 20, '<')})
         EXPECT_FALSE(ParseLookupAnswer(other)) << other.substr(0, 40);
 
@@ -65,11 +72,23 @@ TEST(DetectionServiceText, OnlyAFramedPairIsALookupAnswer)
     EXPECT_FALSE(ParseLookupAnswer(std::string("<\r", 2) + std::string(1, '\0') + answer("u\rr")));
 }
 
+// What a report says of a stream found without a Referer, a lookup that
+// the service answers with it takes back: the stream and an empty referer.
+TEST(DetectionServiceText, AReportedStreamWithoutARefererComesBackFromALookup)
+{
+    const std::string report = ReportUrl("P?", kPage, "http://c/v.flv", "");
+    const std::string x = report.substr(report.find("&x=") + 3);
+    const auto stream = ParseLookupAnswer("<\r" + x + "\r>");
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->url, "http://c/v.flv");
+    EXPECT_EQ(stream->referer, "");
+}
+
 TEST(DetectionServiceText, ASegmentListIsEverythingBetweenTheMarks)
 {
     EXPECT_EQ(ParseSegmentAnswer("<\rhttp://c/1\rhttp://c/2\r>"), (std::vector<std::string>{"http://c/1", "http://c/2"}));
     EXPECT_TRUE(ParseSegmentAnswer("<\r>").empty());
-    EXPECT_TRUE(ParseSegmentAnswer("<\r\nhttp://c/1\r\n>").empty());
+    EXPECT_EQ(ParseSegmentAnswer("<\r\nhttp://c/1\r\nhttp://c/2\r\n>\r\n"), (std::vector<std::string>{"http://c/1", "http://c/2"}));
     EXPECT_TRUE(ParseSegmentAnswer("http://c/1").empty());
 }
 
@@ -113,6 +132,29 @@ TEST_F(SegmentRecords, SegmentsLandAfterThePageInTheOrderOfTheirNumbers)
     EXPECT_EQ(AddSegmentRecord(list, kPage, 2, "http://c/2b"), list.PCL_GetObject(3));
     EXPECT_EQ(list.PCL_GetObject(3)->a4, "http://c/2b");
     EXPECT_EQ(list.PCL_GetObjectCount(), 7u);
+}
+
+// The page may stand after its segments (removed and added again) and the
+// segments in any order: a segment is placed once, beside its siblings.
+TEST_F(SegmentRecords, ASegmentIsPlacedOnceBesideItsSiblingsWhateverTheOrder)
+{
+    Add(kPage + " 1");
+    Add(kPage + " 3");
+    Add(kPage, "Seven");
+    ASSERT_NE(AddSegmentRecord(list, kPage, 2, "http://c/2"), nullptr);
+    EXPECT_EQ(Keys(), (std::vector<std::string>{kPage + " 1", kPage + " 2", kPage + " 3", kPage}));
+
+    list.PCL_DeleteAllObjects();
+    Add(kPage, "Seven");
+    Add(kPage + " 1");
+    Add(kPage + " 5");
+    InfoVideo* two = Add(kPage + " 2");
+    EXPECT_EQ(AddSegmentRecord(list, kPage, 2, "http://c/2b"), two);
+    EXPECT_EQ(two->a4, "http://c/2b");
+    AddSegmentRecord(list, kPage, 4, "http://c/4");
+    AddSegmentRecord(list, kPage, 0, "http://c/0");
+    // Right after the nearest lower number, or before the nearest higher.
+    EXPECT_EQ(Keys(), (std::vector<std::string>{kPage, kPage + " 0", kPage + " 1", kPage + " 5", kPage + " 2", kPage + " 4"}));
 }
 
 TEST_F(SegmentRecords, NoPageNoSegmentAndOtherPagesAreNotSegments)

@@ -1,8 +1,10 @@
 // The interception proxy with real sockets: requests relayed byte for byte,
 // the three reports in order and only while a detection runs, CONNECT
 // tunnels, refused requests, and no connection left behind.
+#include "common/stream_start.h"
 #include "detection/interception_proxy.h"
 #include "platform/window.h"
+#include "scripted_server.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
 
@@ -25,6 +27,7 @@ class RecordingTarget : public CWnd {
 public:
     RecordingTarget() { Create(); }
     std::vector<std::string> events;
+    std::vector<StreamStart> kinds;  // of each body start reported
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
@@ -39,6 +42,7 @@ protected:
         } else if (msg == WM_HOOK_READFILE) {
             const auto* info = reinterpret_cast<const HookReadInfo*>(wParam);
             events.push_back("read " + std::string(info->buffer, std::min<std::size_t>(*info->bytesRead, 8)));
+            kinds.push_back(ClassifyStreamStart(info->buffer, *info->bytesRead));
         } else {
             return CWnd::WindowProc(msg, wParam, lParam);
         }
@@ -175,6 +179,51 @@ TEST_F(ProxyTest, NonProxyAndBrokenRequestsAre400AndNoConnectionStays)
     ASSERT_GT(::recv(fd, some, sizeof some, 0), 0);
     ::close(fd);
     EXPECT_TRUE(RunEventsUntil([&] { return proxy.OpenConnections() == 0; }));
+}
+
+// What the detection is shown is the start of the final answer's body with
+// its chunk framing taken off, as much as tells what it is, however the
+// server framed and paced it; the client still gets every byte as sent.
+TEST_F(ProxyTest, TheReportedStartIsTheFinalAnswersDechunkedBody)
+{
+    const std::string flv = std::string("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13) + test_site::PatternBytes(0, 300);
+    std::string chunked;  // chunks of five bytes, the first "5\r\nFLV\x01\x05\r\n"
+    for (std::size_t at = 0; at < flv.size(); at += 5)
+        chunked += std::to_string(flv.substr(at, 5).size()) + "\r\n" + flv.substr(at, 5) + "\r\n";
+    const std::string length = "Content-Length: " + std::to_string(flv.size()) + "\r\n\r\n";
+    struct Case {
+        std::string name;
+        std::vector<std::string> pieces;  // sent one by one, with a pause between
+    };
+    const std::vector<Case> cases = {
+        {"chunked", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunked.substr(0, 10),
+                     chunked.substr(10) + "0\r\n\r\n"}},
+        {"chunk size alone", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n8", "0\r\n" + flv.substr(0, 0x80) + "\r\n0\r\n\r\n"}},
+        {"early hints", {"HTTP/1.1 103 Early Hints\r\nLink: </v.css>; rel=preload\r\n\r\nHTTP/1.1 200 OK\r\n" + length + flv}},
+        {"header alone", {"HTTP/1.1 200 OK\r\n" + length + flv.substr(0, 9), flv.substr(9)}},
+    };
+    for (const Case& c : cases) {
+        proxy_test::ScriptedServer server([&](int fd) {
+            std::string request;
+            proxy_test::ReadHeadFrom(fd, request);
+            for (const std::string& piece : c.pieces) {
+                proxy_test::SendText(fd, piece);
+                // Apart, so that the proxy reads them apart.
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+        target.events.clear();
+        target.kinds.clear();
+        DetectTargetWindow = target.GetSafeHwnd();
+        const std::string answer = Exchange({"GET http://video.test:" + std::to_string(server.Port())
+                                             + "/v HTTP/1.1\r\nHost: video.test\r\n\r\n"});
+        std::string sent;
+        for (const std::string& piece : c.pieces)
+            sent += piece;
+        EXPECT_TRUE(answer == sent) << c.name;
+        ASSERT_EQ(target.kinds.size(), 1u) << c.name;
+        EXPECT_EQ(target.kinds[0], StreamStart::Flv) << c.name << ": " << target.events.back();
+    }
 }
 
 }  // namespace

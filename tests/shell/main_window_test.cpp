@@ -12,6 +12,7 @@
 #include "shell/settings/records_ops.h"
 #include "shell/settings/app_setting.h"
 #include "shell/player/play_control.h"
+#include "shell/window/flv_transcoder.h"
 #include "shell/window/ovrin_dlg.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
@@ -33,8 +34,12 @@
 #include <QSlider>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -208,6 +213,33 @@ TEST_F(MainWindowTest, AnOldCodecFlvIsConvertedByFfmpegAndPlaysToTheEnd)
     for (const auto& entry : fs::directory_iterator(folder + "temp"))
         leftover |= entry.path().filename().string().starts_with("transcoded-");
     EXPECT_FALSE(leftover);
+}
+
+// A program killed while it converted leaves its file; the next start
+// removes the files of processes that no longer run, and only those.
+TEST(TranscoderLeftovers, FilesOfEndedProcessesAreSweptAndNoOthers)
+{
+    const std::string folder =
+        (fs::temp_directory_path() / ("quelt-transcoded-test-" + std::to_string(::getpid()))).string() + "/";
+    fs::create_directories(folder);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string ended = std::to_string(child), running = std::to_string(::getpid());
+    const std::vector<std::string> swept = {"transcoded-" + ended + "-1", "transcoded-" + ended + "-27"};
+    const std::vector<std::string> kept = {"transcoded-" + running + "-1", "transcoded-" + ended + "-x",
+                                           "transcoded-notes", "0123456789abcdef0123456789abcdef"};
+    for (const auto& names : {swept, kept})
+        for (const std::string& name : names)
+            std::ofstream(folder + name) << "flv";
+    CFlvTranscoder::SweepLeftovers(folder);
+    for (const std::string& name : swept)
+        EXPECT_FALSE(fs::exists(folder + name)) << name;
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(folder + name)) << name;
+    fs::remove_all(folder);
 }
 
 // Saves a picture of the widget under build/screenshots.

@@ -87,6 +87,21 @@ TEST_F(UpdateTest, AnotherVersionEvenALowerOneIsDownloadedVerifiedAndOffered)
     EXPECT_EQ(questions, 1) << "asked once per run";
 }
 
+// A configuration saved with a UTF-8 byte order mark and upper-case hex
+// digests is the same configuration: the setup is fetched once and offered.
+TEST_F(UpdateTest, ByteOrderMarkAndUpperCaseDigestsAreUnderstood)
+{
+    const std::string sha = QCryptographicHash::hash(QByteArray::fromStdString(kSetup), QCryptographicHash::Sha256)
+                                .toHex().toUpper().toStdString();
+    Config("\xEF\xBB\xBF" + Configured("2.0", QByteArray::fromStdString(Md5Hex(kSetup)).toUpper().toStdString(),
+                                       "sha256=" + sha + "\n"));
+    auto manager = Manager();
+    manager->StartCheck(0);
+    ASSERT_TRUE(RunEventsUntil([&] { return questions == 1; }, std::chrono::seconds(5)));
+    EXPECT_EQ(Requests("/setup"), 1u);
+    EXPECT_EQ(ReadWholeFile(folder / "update_setup"), kSetup);
+}
+
 TEST_F(UpdateTest, AValidSetupAlreadyThereGoesStraightToTheQuestion)
 {
     Installed("1.0");

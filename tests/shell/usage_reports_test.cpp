@@ -62,6 +62,7 @@ TEST(StatQuery, IdentifierChannelAndLife)
     EXPECT_FALSE(HoursSinceInstall("2026-12-01", 0).has_value());
     EXPECT_EQ(IniValue("[info]\nver = 2.1\n[other]\nver=9\n", "info", "ver"), "2.1");
     EXPECT_EQ(IniValue("not an ini file at all", "info", "ver"), "");
+    EXPECT_EQ(IniValue("\xEF\xBB\xBF[info]\r\nver=2.1\r\n", "info", "ver"), "2.1") << "after a byte order mark";
     EXPECT_EQ(IniValue("[info]\nver=" + std::string(10'000'000, '9'), "info", "ver").size(), 2047u);
 }
 

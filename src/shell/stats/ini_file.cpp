@@ -21,7 +21,8 @@ std::string Trim(const std::string& text)
 
 std::string IniValue(const std::string& text, const std::string& section, const std::string& key, std::size_t maxLength)
 {
-    std::istringstream in(text);
+    // A UTF-8 byte order mark (editors save one) is no part of the first line.
+    std::istringstream in(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
     bool inSection = false;
     for (std::string line; std::getline(in, line);) {
         line = Trim(line);

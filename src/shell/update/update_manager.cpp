@@ -1,5 +1,6 @@
 #include "shell/update/update_manager.h"
 
+#include "common/ascii_text.h"
 #include "shell/stats/ini_file.h"
 
 #include <QCryptographicHash>
@@ -77,11 +78,12 @@ void CUpdateManager::OnTaskFinish(HttpTask* task, bool success)
         OnSetupLoaded(task, success);
 }
 
+// Hex digits of either case name the same digest.
 bool CUpdateManager::DigestsMatch(const std::string& path) const
 {
-    if (FileDigest(path, QCryptographicHash::Md5) != md5_)
+    if (!EqualsIgnoringCase(FileDigest(path, QCryptographicHash::Md5), md5_))
         return false;
-    return sha256_.empty() || FileDigest(path, QCryptographicHash::Sha256) == sha256_;
+    return sha256_.empty() || EqualsIgnoringCase(FileDigest(path, QCryptographicHash::Sha256), sha256_);
 }
 
 void CUpdateManager::OnConfigLoaded(HttpTask* task, bool success)

@@ -8,12 +8,44 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
+
 std::uint64_t g_transcodeSerial = 0;
+
+constexpr std::string_view kFilePrefix = "transcoded-";
+
+// The file of conversion `serial` of this process: "transcoded-<pid>-<n>".
+std::string FileName(std::uint64_t serial)
+{
+    return std::string(kFilePrefix) + std::to_string(::getpid()) + "-" + std::to_string(serial);
 }
+
+// The process whose conversion file the name is, if it is one.
+std::optional<long> OwnerOf(std::string_view name)
+{
+    if (!name.starts_with(kFilePrefix))
+        return std::nullopt;
+    name.remove_prefix(kFilePrefix.size());
+    const std::size_t dash = name.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() <= 18 && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !digits(name.substr(0, dash)) || !digits(name.substr(dash + 1)))
+        return std::nullopt;
+    return std::strtol(std::string(name.substr(0, dash)).c_str(), nullptr, 10);
+}
+
+}  // namespace
 
 CFlvTranscoder::CFlvTranscoder(CPlayRequestManager& server) : server_(server) {}
 
@@ -37,7 +69,7 @@ std::string CFlvTranscoder::Start(const std::string& sourceUrl)
         return {};
     ++g_transcodeSerial;
     key_ = "transcoded:" + std::to_string(g_transcodeSerial);
-    path_ = GetCacheFolder() + "transcoded-" + std::to_string(::getpid()) + "-" + std::to_string(g_transcodeSerial);
+    path_ = GetCacheFolder() + FileName(g_transcodeSerial);
     std::remove(path_.c_str());
     complete_ = false;
 
@@ -110,4 +142,18 @@ void CFlvTranscoder::OnFinished()
     OnOutput();
     complete_ = true;
     server_.MarkRequestsComplete(key_);
+}
+
+void CFlvTranscoder::SweepLeftovers(const std::string& folder)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const std::optional<long> pid = OwnerOf(name);
+        // A process that runs (or whose state this one may not see) keeps
+        // its file.
+        if (!pid || *pid == ::getpid() || ::kill(static_cast<pid_t>(*pid), 0) == 0 || errno != ESRCH)
+            continue;
+        std::filesystem::remove(entry.path(), error);
+    }
 }

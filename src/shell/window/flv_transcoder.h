@@ -28,6 +28,10 @@ public:
     bool ServesKey(const std::string& key) const override;
     void ServeRequest(CPlayRequest& request) override;
 
+    // Removes the files that conversions of processes no longer running
+    // left in the folder (a program killed while it converted).
+    static void SweepLeftovers(const std::string& folder);
+
     // ffmpeg's arguments for a source URL (an argument vector: no shell).
     static std::vector<std::string> Arguments(const std::string& sourceUrl);
 

@@ -299,6 +299,8 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         if (observer_)
             observer_(command, args);
     });
+    // Conversions of an earlier run that was killed left their files.
+    CFlvTranscoder::SweepLeftovers(GetCacheFolder());
     player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
     menus_ = std::make_unique<CTrayAndMenus>(this, [this](int id) { OnCommand(id); }, [this] { ShowAndActivate(); });
     // Menu 153 on the player; files dropped on it go to the window.

@@ -135,10 +135,12 @@ std::string DetectionService::AnswerDetection(const std::string& target, bool ch
         if (report.signatureValid)
             lookupBodies_.erase(m);
     } else {
-        const std::vector<std::string> stream = SplitAtCR(Base64Decode(x));
-        if (stream.size() == 2) {
+        // url CR referer; a stream found without a Referer leaves it empty.
+        const std::string payload = Base64Decode(x);
+        const std::vector<std::string> stream = SplitAtCR(payload);
+        if (stream.size() == 2 || (stream.size() == 1 && payload == stream[0] + "\r")) {
             report.streamUrl = stream[0];
-            report.referer = stream[1];
+            report.referer = stream.size() == 2 ? stream[1] : std::string();
             // What a valid report found, later lookups of the page answer.
             if (report.signatureValid)
                 lookupBodies_[m] = Framed(x);
