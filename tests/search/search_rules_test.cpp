@@ -1,8 +1,10 @@
 // The rules of the search that need neither a display nor the network: the
 // list files' cipher and reader, the XML walk, categories and speed records.
+#include "search/link_script.h"
 #include "search/list_cipher.h"
 #include "search/list_file.h"
 #include "search/search_category.h"
+#include "search/search_result.h"
 #include "search/speed_info.h"
 #include "search/xml_walker.h"
 
@@ -166,6 +168,64 @@ TEST(SpeedInfoTest, RatesOffsetsAndTheFirstMatchingPattern)
     EXPECT_EQ(FindSpeedRecord(records, "http://a.b/v"), nullptr);
     records.insert(records.begin(), MakeSpeedInfoRecord({"", "", "", "any", ""}));
     EXPECT_EQ(FindSpeedRecord(records, "http://a.b/v")->siteName, "any") << "an empty pattern matches every URL";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LinkScriptTest, KeywordsAreEncodedAsTheSiteCodingWants)
+{
+    EXPECT_EQ(EncodeKeyword("love song", "gb2312"), "love%20song");
+    EXPECT_EQ(EncodeKeyword("love song", "UTF-8"), "love song");
+    EXPECT_EQ(EncodeKeyword("love song", "ajax3"), "love song");
+    EXPECT_EQ(EncodeKeyword("a!'()*-./:_~%b&=?+#\"", "gbk"), "a!'()*-./:_~%b%26%3d%3f%2b%23%22");
+    EXPECT_EQ(EncodeKeyword("\xc4\xe3", "gb2312"), "%c4%e3") << "bytes, lower-case hex";
+}
+
+TEST(LinkScriptTest, OnlyThePageThenTheKeywordAreFilledIn)
+{
+    EXPECT_EQ(FormatLinkScript("ret='/s?p=%d&q=%s';", 2, "abc"), "ret='/s?p=2&q=abc';");
+    EXPECT_EQ(FormatLinkScript("ret='/s?p=%d';", 3, "abc"), "ret='/s?p=3';");
+    EXPECT_EQ(FormatLinkScript("ret='/s?q=x%%20y';", 1, "k"), "ret='/s?q=x%20y';");
+    EXPECT_EQ(FormatLinkScript("ret='/s';", 1, "k"), "ret='/s';");
+    // A keyword cannot end the script's string or reach another conversion.
+    EXPECT_EQ(FormatLinkScript("ret='%d/%s';", 1, "it's \"x\" \\ %s\n\x01"),
+              "ret='1/it\\'s \\\"x\\\" \\\\ %s\\n\\x01';");
+    for (const char* broken : {"ret='%s%d';", "ret='%s';", "ret='%d%d';", "ret='%d%s%s%s%s%s';", "ret='%n';",
+                               "ret='%d%x';", "ret='%5d';", "ret='%"})
+        EXPECT_EQ(FormatLinkScript(broken, 1, "k"), std::nullopt) << broken;
+}
+
+TEST(SearchResultTest, ItemsTakeTheirAttributesAllOrNothing)
+{
+    const auto items = ParseSearchResult(
+        "<root curpage=\"1\">"
+        "<item url=\"u1\" imgurl=\"i1\" name=\"n1\" memo=\"m1\" vcount=\"7\" playcount=\"x\">"
+        "<tags><tag>a</tag><tag>b</tag></tags></item>"
+        "<item url=\"u2\" imgurl=\"i2\" name=\"n2\" memo=\"m2\" vcount=\"\" playcount=\"3\"><tags><tag>c</tag></tags></item>"
+        "<item url=\"u3\" imgurl=\"i3\" name=\"n3\" vcount=\"9\" playcount=\"9\"/>"
+        "<item url=\"u4\" name=\"n4\"><tags><tag>lost</tag></tags></item>"
+        "</root>");
+    ASSERT_EQ(items.size(), 3u) << "an item without its image is dropped";
+    EXPECT_EQ(items[0].url, "u1");
+    EXPECT_EQ(items[0].imageUrl, "i1");
+    EXPECT_EQ(items[0].name, "n1");
+    EXPECT_EQ(items[0].viewCount, 7);
+    EXPECT_EQ(items[0].playCount, 0) << "a count that does not convert";
+    EXPECT_EQ(items[0].rate, 100000);
+    EXPECT_EQ(items[0].tags, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(items[1].viewCount, 0);
+    EXPECT_EQ(items[1].memo, "m2");
+    EXPECT_EQ(items[1].tags, std::vector<std::string>{"c"}) << "never the previous item's tags";
+    EXPECT_EQ(items[2].viewCount, 0) << "without memo the counts are not taken either";
+    EXPECT_EQ(items[2].memo, "");
+    EXPECT_TRUE(ParseSearchResult("<html><b>not xml").empty());
+
+    std::string many = "<root>";
+    for (int i = 0; i < 1500; ++i)
+        many += "<item url=\"u\" imgurl=\"i\" name=\"n\"/>";
+    EXPECT_EQ(ParseSearchResult(many + "</root>").size(), kMaxResultItems);
 }
 
 }  // namespace

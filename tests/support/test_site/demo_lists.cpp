@@ -44,15 +44,15 @@ void Publish(TestSite& site, int number, int version, const std::vector<Entry>& 
     site.AddFile(path + ".seupdate", std::to_string(version), "text/plain");
 }
 
-// The search sites' scripts. The link script evaluates to a result page's
-// address for a keyword (%s) and a page (%d); the parse script reads that
+// The search sites' scripts. The link script sets "ret" to a result page's
+// address for a page (%d) and a keyword (%s); the parse script reads that
 // page and hands its videos to OutputResult. Until the multi-site search
 // reads them, the parse scripts report no videos.
 std::vector<Entry> SearchSites(const std::string& host)
 {
     std::vector<Entry> sites;
     for (const DemoVideoSite& site : kDemoVideoSites) {
-        const std::string link = "'" + host + "/sites/" + site.folder + "/search?q=%s&page=%d'";
+        const std::string link = "ret = '" + host + "/sites/" + site.folder + "/search?page=%d&q=%s';";
         sites.push_back({site.name, "OutputResult([]);", link, "utf-8"});
     }
     return sites;

@@ -1,0 +1,104 @@
+#include "search/link_script.h"
+
+#include <cstdio>
+
+namespace {
+
+bool KeepsByte(unsigned char c)
+{
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+        return true;
+    return std::string_view("!'()*-./:_~%").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool IsUtf8OrAjax(std::string_view coding)
+{
+    if (coding.find("ajax") != std::string_view::npos)
+        return true;
+    if (coding.size() != 5)
+        return false;
+    for (std::size_t i = 0; i < 5; ++i) {
+        char c = coding[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != "utf-8"[i])
+            return false;
+    }
+    return true;
+}
+
+std::string EscapeForScriptString(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '\\': out += "\\\\"; break;
+        case '\'': out += "\\'"; break;
+        case '"': out += "\\\""; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default:
+            if (c < 0x20 || c == 0x7f) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+                out += escaped;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string EncodeKeyword(std::string_view keyword, std::string_view coding)
+{
+    if (IsUtf8OrAjax(coding))
+        return std::string(keyword);
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(keyword.size() * 3);
+    for (const char ch : keyword) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (KeepsByte(c)) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> FormatLinkScript(std::string_view script, int page, std::string_view keyword)
+{
+    std::string out;
+    out.reserve(script.size() + keyword.size() + 16);
+    bool pageUsed = false;
+    bool keywordUsed = false;
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        if (script[i] != '%') {
+            out += script[i];
+            continue;
+        }
+        if (i + 1 >= script.size())
+            return std::nullopt;
+        const char conversion = script[++i];
+        if (conversion == '%') {
+            out += '%';
+        } else if (conversion == 'd' && !pageUsed && !keywordUsed) {
+            out += std::to_string(page);
+            pageUsed = true;
+        } else if (conversion == 's' && pageUsed && !keywordUsed) {
+            out += EscapeForScriptString(keyword);
+            keywordUsed = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return out;
+}
