@@ -11,7 +11,9 @@ bool KeepsByte(unsigned char c)
     return std::string_view("!'()*-./:_~%").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-bool IsUtf8OrAjax(std::string_view coding)
+}  // namespace
+
+bool TakesKeywordUnchanged(std::string_view coding)
 {
     if (coding.find("ajax") != std::string_view::npos)
         return true;
@@ -26,6 +28,8 @@ bool IsUtf8OrAjax(std::string_view coding)
     }
     return true;
 }
+
+namespace {
 
 std::string EscapeForScriptString(std::string_view text)
 {
@@ -56,7 +60,7 @@ std::string EscapeForScriptString(std::string_view text)
 
 std::string EncodeKeyword(std::string_view keyword, std::string_view coding)
 {
-    if (IsUtf8OrAjax(coding))
+    if (TakesKeywordUnchanged(coding))
         return std::string(keyword);
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;

@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+// Whether a site of this coding takes the keyword as it is ("utf-8" in any
+// case, or a coding containing "ajax").
+bool TakesKeywordUnchanged(std::string_view coding);
+
 // "utf-8" (any case) or a coding containing "ajax": the keyword unchanged.
 // Otherwise percent-encoded byte by byte: ! ' ( ) * - . / 0-9 : A-Z _ a-z ~
 // and % itself stay, every other byte becomes "%" and two lower-case hex

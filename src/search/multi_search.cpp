@@ -1,5 +1,6 @@
 #include "search/multi_search.h"
 
+#include "platform/text_codec.h"
 #include "search/link_script.h"
 
 class CQueltMultiSearch::SiteListKeeper : public CSettingDownLoader<CWnd> {
@@ -13,11 +14,11 @@ private:
     CQueltMultiSearch& search_;
 };
 
-CQueltMultiSearch::CQueltMultiSearch(ViewFactory views) : CQueltMultiSearch(std::move(views), Timing{}, {}) {}
+CQueltMultiSearch::CQueltMultiSearch(ViewFactory views) : CQueltMultiSearch(std::move(views), Timing{}) {}
 
-CQueltMultiSearch::CQueltMultiSearch(ViewFactory views, Timing timing, KeywordCharset charset)
+CQueltMultiSearch::CQueltMultiSearch(ViewFactory views, Timing timing)
     : tick_([this] { Tick(); }), downloader_(std::make_unique<SiteListKeeper>(*this)),
-      viewFactory_(std::move(views)), timing_(timing), charset_(std::move(charset))
+      viewFactory_(std::move(views)), timing_(timing)
 {
 }
 
@@ -65,11 +66,15 @@ void CQueltMultiSearch::Search(const std::string& keyword, int page)
     StartNextRequest(added);
 }
 
-// A script that fails in any way gives an empty address: that site's page
-// cannot load and it ends by its time-out.
+// A site of another coding gets the keyword in its character set when that
+// is one the system knows (GBK for "gb2312"), else as UTF-8, and then
+// percent-encoded. A script that fails in any way gives an empty address:
+// that site's page cannot load and it ends by its time-out.
 std::string CQueltMultiSearch::RequestUrlFor(const SearchSite& site, const std::string& keyword, int page)
 {
-    const std::string converted = charset_ ? charset_(keyword, site.coding) : keyword;
+    std::string converted = keyword;
+    if (!TakesKeywordUnchanged(site.coding))
+        converted = platform::EncodeFromUtf8(keyword, site.coding).value_or(keyword);
     const std::optional<std::string> code = FormatLinkScript(site.linkScript, page, EncodeKeyword(converted, site.coding));
     script_.Reset();
     if (!code || !script_.AddCode(*code))

@@ -23,12 +23,8 @@ public:
         int countdown = 40;  // ticks a site may take
     };
     using ViewFactory = std::function<std::unique_ptr<CQueltParseView>(CQueltMultiSearch& search)>;
-    // Converts a keyword to a site's character set (its coding) before it
-    // is percent-encoded; unchanged when none is given or it fails.
-    using KeywordCharset = std::function<std::string(const std::string& keyword, const std::string& coding)>;
-
     explicit CQueltMultiSearch(ViewFactory views);
-    CQueltMultiSearch(ViewFactory views, Timing timing, KeywordCharset charset = {});
+    CQueltMultiSearch(ViewFactory views, Timing timing);
     ~CQueltMultiSearch();
     CQueltMultiSearch(const CQueltMultiSearch&) = delete;
     CQueltMultiSearch& operator=(const CQueltMultiSearch&) = delete;
@@ -81,5 +77,4 @@ private:
     unsigned generation_ = 0;
     ViewFactory viewFactory_;
     Timing timing_;
-    KeywordCharset charset_;
 };

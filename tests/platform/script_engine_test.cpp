@@ -39,3 +39,18 @@ TEST(ScriptEngineTest, SyntaxErrorsThrowsAndEndlessLoopsFail)
 }
 
 }  // namespace
+
+#include "platform/text_codec.h"
+
+namespace {
+
+TEST(TextCodecTest, KeywordsInTheSiteCharacterSet)
+{
+    EXPECT_EQ(platform::EncodeFromUtf8("测试", "GBK"), std::string("\xb2\xe2\xca\xd4"));
+    EXPECT_EQ(platform::EncodeFromUtf8("测试", "gb2312"), std::string("\xb2\xe2\xca\xd4"));
+    EXPECT_EQ(platform::EncodeFromUtf8("abc", "utf-8"), "abc");
+    EXPECT_EQ(platform::EncodeFromUtf8("abc", "no-such-set"), std::nullopt);
+    EXPECT_EQ(platform::EncodeFromUtf8("😀", "gb2312"), std::nullopt) << "a character the set cannot hold";
+}
+
+}  // namespace

@@ -104,21 +104,21 @@ TEST_F(MultiSearchTest, SitesAreVisitedLastFirstEachWithinItsTicks)
 {
     Make(Site("A", "ret='http://a.test/s?p=%d&q=%s';") + Site("B", "ret='http://b.test/s?q=%s&x=1'.replace('%%s','');", "gb2312")
          + Site("C", "ret='/s?p=%d&q=%s';", "gb2312"));
-    search->Search("love song", 2);
+    search->Search("love song 测试", 2);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0], "start 3");
-    EXPECT_EQ(log[1], "load /s?p=2&q=love%20song") << "C first, its keyword percent-encoded";
+    EXPECT_EQ(log[1], "load /s?p=2&q=love%20song%20%b2%e2%ca%d4") << "C first, its keyword in GBK, percent-encoded";
     // B's script has a "%s" before any "%d": it fails, and its address is empty.
     Ticks(2);
     EXPECT_EQ(log.size(), 2u);
     Ticks(1);
-    EXPECT_EQ(log[2], "timeout /s?p=2&q=love%20song") << "the first site gets 3 ticks";
+    EXPECT_EQ(log[2], "timeout /s?p=2&q=love%20song%20%b2%e2%ca%d4") << "the first site gets 3 ticks";
     EXPECT_EQ(log[3], "load ");
     Ticks(1);
     EXPECT_EQ(log.size(), 4u);
     Ticks(1);
     EXPECT_EQ(log[4], "timeout ") << "every later site 2 ticks: the tick that started it counted";
-    EXPECT_EQ(log[5], "load http://a.test/s?p=2&q=love song") << "a UTF-8 site gets the keyword unchanged";
+    EXPECT_EQ(log[5], "load http://a.test/s?p=2&q=love song 测试") << "a UTF-8 site gets the keyword unchanged";
     // A view's results reach the sinks.
     search->ReportResult({}, "<root/>");
     EXPECT_EQ(log.back(), "result 0");
