@@ -9,6 +9,7 @@
 #include "search/list_keeper.h"
 #include "test_site/demo_lists.h"
 #include "test_site/test_site.h"
+#include "test_site/test_videos.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,7 +86,9 @@ int main(int argc, char** argv)
     }
     test_site::TestSite site;
     site.Start();
-    test_site::PublishDemoLists(site, site.Port());
+    test_site::DemoSearchSites videoSites;
+    videoSites.Start(0, test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 2));
+    test_site::PublishDemoLists(site, &videoSites);
     std::vector<std::string> urls;
     for (int number : {8, 7, 2, 6, 4, 5})
         urls.push_back(site.Url("/file/" + std::to_string(number) + "/f.xml"));

@@ -203,7 +203,7 @@ TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnceAndFetche
         GTEST_SKIP() << "port 20080 is taken (a demo service runs?)";
     for (const char* report : {"use", "install", "online"})
         service.AddFile(std::string("/count/soft_") + report + ".php", "ok");
-    test_site::PublishDemoLists(service, 20080);
+    test_site::PublishDemoLists(service);
     const QString probeCache =
         folder.filePath(QString::fromStdString("sseting/" + Md5Hex("http://127.0.0.1:20080/file/5/f.xml")));
     const auto count = [&](const std::string& report) {

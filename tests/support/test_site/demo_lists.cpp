@@ -44,36 +44,32 @@ void Publish(TestSite& site, int number, int version, const std::vector<Entry>& 
     site.AddFile(path + ".seupdate", std::to_string(version), "text/plain");
 }
 
-// The search sites' scripts. The link script sets "ret" to a result page's
-// address for a page (%d) and a keyword (%s); the parse script reads that
-// page and hands its videos to OutputResult. Until the multi-site search
-// reads them, the parse scripts report no videos.
-std::vector<Entry> SearchSites(const std::string& host)
+Entry SearchEntry(const DemoSearchSite& site)
 {
-    std::vector<Entry> sites;
-    for (const DemoVideoSite& site : kDemoVideoSites) {
-        const std::string link = "ret = '" + host + "/sites/" + site.folder + "/search?page=%d&q=%s';";
-        sites.push_back({site.name, "OutputResult([]);", link, "utf-8"});
-    }
-    return sites;
+    return {site.name, site.parseScript, site.linkScript, site.coding};
 }
 
 }  // namespace
 
-void PublishDemoLists(TestSite& site, int port)
+void PublishDemoLists(TestSite& site, const DemoSearchSites* videoSites)
 {
-    const std::string host = "http://127.0.0.1:" + std::to_string(port);
-    Publish(site, 8, 1, SearchSites(host));
-    Publish(site, 7, 1, {SearchSites(host).front()});
-    Publish(site, 2, 1, {SearchSites(host).back()});
-    Publish(site, 6, 1,
-            {{"综合", "Demo Tube|Demo Clips|Demo Tiny", "", ""}, {"栏目", "Demo Clips", "", "hj"}});
-    std::vector<Entry> speed;
-    for (const DemoVideoSite& video : kDemoVideoSites) {
-        const std::string folder = std::string("/sites/") + video.folder + "/";
-        site.AddPatternFile(folder + "speedtest.bin", video.testFileBytes);
-        speed.push_back({folder, host + folder + "speedtest.bin", "0|7000", video.name});
+    std::vector<Entry> search, special, related, speed;
+    std::string allNames;
+    if (videoSites) {
+        for (const DemoSearchSite& video : videoSites->Sites()) {
+            search.push_back(SearchEntry(video));
+            speed.push_back({video.Host() + "/", video.Host() + "/speedtest.bin", "0|7000", video.name});
+            allNames += (allNames.empty() ? "" : "|") + video.name;
+            if (video.name == "Demo Tube")
+                special.push_back(SearchEntry(video));
+            if (video.name == "Demo Clips")
+                related.push_back(SearchEntry(video));
+        }
     }
+    Publish(site, 8, 1, search);
+    Publish(site, 7, 1, special);
+    Publish(site, 2, 1, related);
+    Publish(site, 6, 1, {{"综合", allNames, "", ""}, {"栏目", "Demo Clips", "", "hj"}});
     Publish(site, 4, 1, speed);
     Publish(site, 5, 1, {{"probe", "", "", ""}});
 }

@@ -2,27 +2,14 @@
 // The service lists the demo service publishes, enciphered as the program
 // downloads them, each with its ".seupdate" version file: search sites,
 // categories, speed information, special and related sites, and the
-// connectivity probe file. The demo video sites they name are served too.
+// connectivity probe file.
+#include "test_site/demo_search_sites.h"
 #include "test_site/test_site.h"
-
-#include <string>
 
 namespace test_site {
 
-// Publishes every list under "/file/<n>/f.xml" of the site, whose address
-// is http://127.0.0.1:<port>.
-void PublishDemoLists(TestSite& site, int port);
-
-// The demo's video sites: a name and the folder of their pages.
-struct DemoVideoSite {
-    const char* name;
-    const char* folder;     // "/sites/<folder>/"
-    int testFileBytes;      // the speed test's file; under 8 KiB says nothing
-};
-inline constexpr DemoVideoSite kDemoVideoSites[] = {
-    {"Demo Tube", "tube", 65536},
-    {"Demo Clips", "clips", 65536},
-    {"Demo Tiny", "tiny", 4096},
-};
+// Publishes every list under "/file/<n>/f.xml" of the site; the search
+// lists name the demo's video sites (none given: the lists hold no sites).
+void PublishDemoLists(TestSite& site, const DemoSearchSites* videoSites = nullptr);
 
 }  // namespace test_site

@@ -167,7 +167,11 @@ int main(int argc, char** argv)
                  "text/plain");
     // The service lists: search sites, categories, speed information,
     // special and related sites, the connectivity probe file.
-    test_site::PublishDemoLists(site, port);
+    test_site::DemoSearchSites videoSites;
+    if (!videoSites.Start(port + 1, flvH264))
+        std::fprintf(stderr, "quelt-demo-service: ports %d-%d are taken; the demo video sites to search are missing\n",
+                     port + 1, port + 4);
+    test_site::PublishDemoLists(site, &videoSites);
     // The usage reports of a program that runs against this service.
     for (const char* report : {"use", "install", "online", "uninstall"})
         site.AddFile(std::string("/count/soft_") + report + ".php", "ok", "text/plain");
