@@ -174,4 +174,58 @@ TEST_F(SearchViewTest, BadParseScriptsEndByTheRulesAndTheNextSearchWorks)
     EXPECT_FALSE(timedOut["html"]);
 }
 
+TEST_F(SearchViewTest, ResultPagesThatRedirectFailOrAreBinaryTimeOutAndLongKeywordsGoThrough)
+{
+    test_site::TestSite pages;
+    ASSERT_TRUE(pages.Start());
+    pages.SetHandler("/redirect", [](const test_site::RecordedRequest&) {
+        return std::string("<html><script>location.replace('/elsewhere');</script></html>");
+    }, "text/html");
+    pages.AddFile("/elsewhere", "<html><body>moved</body></html>", "text/html");
+    pages.AddFile("/missing", "x", "text/html");
+    test_site::Behaviour missing;
+    missing.status = 404;
+    pages.SetBehaviour("/missing", missing);
+    pages.AddPatternFile("/binary", 100000);
+    pages.SetHandler("/echo", [](const test_site::RecordedRequest& request) {
+        return "<html><body><div class=\"v\"><a class=\"t\" href=\"/v\">" + std::to_string(request.target.size())
+               + "</a><span class=\"n\">1</span></div></body></html>";
+    }, "text/html");
+
+    CQueltMultiSearch quick(CQueltParseHtmlView::Factory(), CQueltMultiSearch::Timing{100, 10});
+    Collector events;
+    quick.Advise(&events);
+    quick.Initialize(lists->Url("/file/8/f.xml"));
+    for (const char* path : {"/redirect", "/missing", "/binary"}) {
+        SCOPED_TRACE(path);
+        events = Collector();
+        quick.ClearSites();
+        quick.SetSingleSite({"ret = '" + pages.Url(path) + "';", path, "OutputResult([]);", "utf-8", ""});
+        quick.Search("k", 1);
+        ASSERT_TRUE(RunEventsUntil([&] { return events.finished == 1; }, std::chrono::seconds(30)));
+        EXPECT_EQ(events.timeouts.size(), 1u);
+        EXPECT_TRUE(events.results.empty());
+    }
+    // A keyword of 2,000 bytes with quotes, backslashes and "%s" reaches the site whole.
+    std::string keyword;
+    while (keyword.size() < 2000)
+        keyword += "a'b\\c\"%s ";
+    events = Collector();
+    quick.ClearSites();
+    quick.SetSingleSite({"ret = '" + pages.Url("/echo") + "?q=' + encodeURIComponent('%d%s');", "echo",
+                         "var r = new searchres(); r.url = 'u'; r.imgurl = 'i'; r.name = document.querySelector('a.t').textContent; OutputResult([r]);",
+                         "utf-8", ""});
+    quick.Search(keyword, 1);
+    ASSERT_TRUE(RunEventsUntil([&] { return events.finished == 1; }, std::chrono::seconds(30)));
+    ASSERT_EQ(events.results.size(), 1u);
+    ASSERT_EQ(events.results[0].size(), 1u);
+    std::vector<test_site::RecordedRequest> echoed;
+    for (const auto& request : pages.Requests())
+        if (request.target.rfind("/echo?q=", 0) == 0)
+            echoed.push_back(request);
+    ASSERT_EQ(echoed.size(), 1u);
+    EXPECT_GT(echoed[0].target.size(), 2000u * 2) << "every byte, percent-encoded by the script";
+    quick.Unadvise(&events);
+}
+
 }  // namespace
