@@ -19,8 +19,8 @@ std::string GuardedRun(std::string_view code)
 
 }  // namespace
 
-CQueltParseHtmlView::CQueltParseHtmlView(CQueltMultiSearch& search, FullScreenTest fullScreen)
-    : search_(search), fullScreen_(std::move(fullScreen)), view_(std::make_unique<platform::HtmlView>(nullptr, false)),
+CQueltParseHtmlView::CQueltParseHtmlView(CQueltMultiSearch& search, FullScreenTest fullScreen, PhaseObserver phases)
+    : search_(search), fullScreen_(std::move(fullScreen)), phases_(std::move(phases)), view_(std::make_unique<platform::HtmlView>(nullptr, false)),
       delay_([this] {
           delay_.Stop();
           Parse();
@@ -42,17 +42,25 @@ CQueltParseHtmlView::~CQueltParseHtmlView()
     delay_.Stop();
 }
 
-std::function<std::unique_ptr<CQueltParseView>(CQueltMultiSearch&)> CQueltParseHtmlView::Factory(FullScreenTest fullScreen)
+std::function<std::unique_ptr<CQueltParseView>(CQueltMultiSearch&)> CQueltParseHtmlView::Factory(FullScreenTest fullScreen,
+                                                                                                 PhaseObserver phases)
 {
-    return [fullScreen](CQueltMultiSearch& search) -> std::unique_ptr<CQueltParseView> {
-        return std::make_unique<CQueltParseHtmlView>(search, fullScreen);
+    return [fullScreen, phases](CQueltMultiSearch& search) -> std::unique_ptr<CQueltParseView> {
+        return std::make_unique<CQueltParseHtmlView>(search, fullScreen, phases);
     };
+}
+
+void CQueltParseHtmlView::Phase(const char* phase) const
+{
+    if (phases_)
+        phases_(phase, site_);
 }
 
 void CQueltParseHtmlView::Navigate(const SearchSite& site)
 {
     site_ = site;
     delay_.Stop();
+    Phase("load");
     view_->Navigate(site.requestUrl);
 }
 
@@ -71,6 +79,7 @@ void CQueltParseHtmlView::OnDocumentComplete(const std::string& url)
         return;
     if (done || site_.requestUrl.empty() || PercentDecoded(url) != PercentDecoded(site_.requestUrl))
         return;
+    Phase("complete");
     const std::size_t ajax = site_.coding.find("ajax");
     if (ajax == std::string::npos) {
         Parse();
@@ -85,6 +94,7 @@ void CQueltParseHtmlView::OnDocumentComplete(const std::string& url)
 
 void CQueltParseHtmlView::Parse()
 {
+    Phase("parse");
     std::weak_ptr<bool> alive = alive_;
     const std::string code = std::string(kParsePrefixScript) + "\n" + site_.parseScript;
     view_->ExecScript(GuardedRun(code), [this, alive](const std::string& outcome) {
@@ -94,6 +104,7 @@ void CQueltParseHtmlView::Parse()
             if (alive.expired())
                 return;
             const std::vector<SearchResultItem> items = ParseSearchResult(xml);
+            Phase("parsed");
             search_.ReportResult(items, xml);
             // A subscriber may have started another search, which let this
             // view go.

@@ -22,22 +22,29 @@ public:
     // Whether the player shows full screen now: pages completing then are
     // not parsed (their sites time out), as the player has the screen.
     using FullScreenTest = std::function<bool()>;
+    // Told of each step of a site ("load", "complete", "parse", "parsed"),
+    // for measurements.
+    using PhaseObserver = std::function<void(const char* phase, const SearchSite& site)>;
 
-    CQueltParseHtmlView(CQueltMultiSearch& search, FullScreenTest fullScreen = {});
+    CQueltParseHtmlView(CQueltMultiSearch& search, FullScreenTest fullScreen = {}, PhaseObserver phases = {});
     ~CQueltParseHtmlView() override;
 
     void Navigate(const SearchSite& site) override;
     void StopNavigation() override;
 
     // The view factory a search takes.
-    static std::function<std::unique_ptr<CQueltParseView>(CQueltMultiSearch&)> Factory(FullScreenTest fullScreen = {});
+    static std::function<std::unique_ptr<CQueltParseView>(CQueltMultiSearch&)> Factory(FullScreenTest fullScreen = {},
+                                                                                        PhaseObserver phases = {});
 
 private:
     void OnDocumentComplete(const std::string& url);
     void Parse();
 
     CQueltMultiSearch& search_;
+    void Phase(const char* phase) const;
+
     FullScreenTest fullScreen_;
+    PhaseObserver phases_;
     std::unique_ptr<platform::HtmlView> view_;
     FCController_Timer delay_;
     // Cleared when the view goes, for script answers that arrive later.
