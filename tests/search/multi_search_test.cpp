@@ -227,3 +227,54 @@ TEST_F(MultiSearchTest, NothingBeforeInitializeAndANewerListReplacesTheSites)
 }
 
 }  // namespace
+
+#include "platform/controller_timer.h"
+#include "support/event_wait.h"
+
+namespace {
+
+TEST(ControllerTimerTest, TimersShareOneSystemTimerAndFireByTheirInterval)
+{
+    int fast = 0;
+    int slow = 0;
+    FCController_Timer a([&] { ++fast; });
+    FCController_Timer b([&] { ++slow; });
+    EXPECT_EQ(a.Interval(), FCController_Timer::kUnsetInterval);
+    a.SetInterval(0);
+    b.SetInterval(200);
+    a.Start();
+    a.Start();
+    b.Start();
+    EXPECT_EQ(FCController_Timer::StartedCount(), 2u) << "starting twice enters it once";
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return slow >= 1; }));
+    EXPECT_GT(fast, slow * 5) << "an interval of 0 fires at every check";
+    a.Stop();
+    b.Stop();
+    EXPECT_EQ(FCController_Timer::StartedCount(), 0u);
+    const int firedBefore = fast;
+    test_support::RunEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(fast, firedBefore);
+
+    // A timer that stops itself and another from its callback.
+    int once = 0;
+    int others = 0;
+    FCController_Timer* selfPointer = nullptr;
+    FCController_Timer other([&] { ++others; });
+    FCController_Timer self([&] {
+        ++once;
+        selfPointer->Stop();
+        other.Stop();
+    });
+    selfPointer = &self;
+    self.SetInterval(0);
+    other.SetInterval(0);
+    self.Start();
+    other.Start();
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return once == 1; }));
+    test_support::RunEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(once, 1);
+    EXPECT_EQ(others, 0) << "stopped before its turn in the same period";
+    EXPECT_EQ(FCController_Timer::StartedCount(), 0u);
+}
+
+}  // namespace

@@ -151,6 +151,8 @@ TEST_F(SearchViewTest, BadParseScriptsEndByTheRulesAndTheNextSearchWorks)
         {"twice", "OutputResult([]); var r = new searchres(); r.url='u'; r.imgurl='i'; r.name='n'; OutputResult([r]);"},
         {"many", "var a=[]; for (var i=0;i<100000;i++){var r=new searchres(); r.url='u'+i; r.imgurl='i'; r.name='n'; a.push(r);} OutputResult(a);"},
         {"html", "document.open(); document.write('<div id=SEARCH_QUELT_ID><p>not <b>xml</div>'); document.close();"},
+        {"huge", "var r = new searchres(); r.url='u'; r.imgurl='i'; r.name=new Array(10*1024*1024).join('x'); OutputResult([r]);"},
+        {"huge page", "document.open(); document.write('<div id=SEARCH_QUELT_ID>' + new Array(10*1024*1024).join('<') + '</div>'); document.close();"},
     };
     std::map<std::string, std::size_t> items;
     std::map<std::string, bool> timedOut;
@@ -172,6 +174,8 @@ TEST_F(SearchViewTest, BadParseScriptsEndByTheRulesAndTheNextSearchWorks)
     EXPECT_EQ(items["many"], kMaxResultItems);
     EXPECT_EQ(items["html"], 0u);
     EXPECT_FALSE(timedOut["html"]);
+    EXPECT_EQ(items["huge"], 1u) << "10 MB of text: the name is cut at 4,096 characters";
+    EXPECT_EQ(items["huge page"], 0u) << "parsed without items, or given up at its time-out";
 }
 
 TEST_F(SearchViewTest, ResultPagesThatRedirectFailOrAreBinaryTimeOutAndLongKeywordsGoThrough)
