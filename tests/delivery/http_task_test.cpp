@@ -328,8 +328,9 @@ TEST_F(HttpTaskTest, DestroyingTheManagerStopsAndFreesRunningTasks)
             m.AddTask(site.Url("/video.flv"), 0, -1, false, "k", {}, 8192, i % 2 ? 500 : 0);
         ASSERT_TRUE(test_support::RunEventsUntil([&] { return m.Count(Event::Receive) >= 2; }));
     }
-    // Nothing to wait for: the destructor returned only after every worker ended.
-    SUCCEED();
+    // The trickle would go on for seconds: the connections close only
+    // because the destructor stopped every worker.
+    EXPECT_TRUE(test_support::RunEventsUntil([&] { return site.OpenConnections() == 0; }, std::chrono::milliseconds(1500)));
 }
 
 // Deletes itself from inside one of its own notifications, as an owner may

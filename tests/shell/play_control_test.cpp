@@ -2,6 +2,7 @@
 // downloading videos through the play server, AddVideo's modes, the next
 // video, and the sizes sent at "Play.Start".
 #include "common/app_folder.h"
+#include "common/base64.h"
 #include "delivery/flv_cache.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
@@ -114,7 +115,7 @@ TEST_F(PlayControlTest, ALocalFilePlaysUnderItsNameAndAVideoWithoutStreamSaysWhy
     WriteWholeFile(file, "FLV\x01\x05");
     control.PlayItem(file);
     EXPECT_EQ(surface.title, "holiday.flv - Quelt");
-    EXPECT_FALSE(PlayedKey().empty());
+    EXPECT_EQ(PlayedKey(), Base64Encode(file)) << "the play server serves the file under its path";
     EXPECT_TRUE(std::find(surface.calls.begin(), surface.calls.end(), "SetWebStationName()") == surface.calls.end())
         << "a local file has no site";
 
@@ -122,7 +123,7 @@ TEST_F(PlayControlTest, ALocalFilePlaysUnderItsNameAndAVideoWithoutStreamSaysWhy
     AddRecord("http://videos.example/watch/2", "");
     control.PlayItem("http://videos.example/watch/2");
     EXPECT_EQ(PlayedKey(), "") << "nothing to play before the stream is found";
-    EXPECT_FALSE(surface.status.empty());
+    EXPECT_EQ(surface.status, kNoDetectionYet) << "without detection, the status line says so";
 }
 
 TEST_F(PlayControlTest, AddVideoModesQueuePlayAndRecordHistory)

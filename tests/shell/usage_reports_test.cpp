@@ -145,8 +145,11 @@ bool SecondNameResolves(const std::string& host, int)
     return host == "second";
 }
 
+std::atomic<bool> g_hangingLookupEntered{false};
+
 bool HangingLookup(const std::string&, int)
 {
+    g_hangingLookupEntered = true;
     std::this_thread::sleep_for(std::chrono::seconds(30));
     return false;
 }
@@ -168,7 +171,8 @@ TEST(ConnectNetState, DestructionWhileALookupHangsReturnsWithinAboutTwoSeconds)
     {
         CountingWatch watch;
         watch.StartWatch({"hangs"}, {0, 50, 100}, &HangingLookup);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let it reach the lookup
+        // The worker must be inside the lookup, or the case tests nothing.
+        ASSERT_TRUE(RunEventsUntil([] { return g_hangingLookupEntered.load(); }));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2600));
 }
