@@ -151,12 +151,15 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
     const QByteArray key = video.toUtf8().toBase64();
     EXPECT_TRUE(WaitForOutput(key)) << output.toStdString();
 
-    // A path that does not exist starts nothing new either.
+    // A path that does not exist starts nothing new either, and the running
+    // instance plays nothing for it.
     QProcess third;
     Prepare(third);
     third.start(Program(), {folder.filePath("missing.flv")});
     ASSERT_TRUE(third.waitForFinished(20000));
     EXPECT_EQ(third.exitCode(), 0);
+    const QByteArray missingKey = folder.filePath("missing.flv").toUtf8().toBase64();
+    EXPECT_FALSE(output.contains(missingKey)) << output.toStdString();
     SignalAndWait(SIGTERM);
     EXPECT_EQ(quelt.exitCode(), 0);
 }
@@ -169,6 +172,16 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
     entry.write("[Desktop Entry]\nExec=\"x\"\n");
     entry.close();
+    // The .flv files open with this Quelt, beside another type's default.
+    QDir().mkpath(home + "/data/applications");
+    QFile application(home + "/data/applications/quelt.desktop");
+    ASSERT_TRUE(application.open(QIODevice::WriteOnly));
+    application.write("[Desktop Entry]\nExec=\"" + Program().toUtf8() + "\" %f\nMimeType=video/x-flv;\n");
+    application.close();
+    QFile mimeApps(home + "/config/mimeapps.list");
+    ASSERT_TRUE(mimeApps.open(QIODevice::WriteOnly));
+    mimeApps.write("[Default Applications]\nvideo/x-flv=quelt.desktop\ntext/plain=editor.desktop\n");
+    mimeApps.close();
     StartQuelt();
     ASSERT_FALSE(HasFatalFailure());
 
@@ -185,6 +198,12 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     EXPECT_EQ(quelt.exitCode(), 0);
     EXPECT_TRUE(SettingsHoldTheVideo()) << "and it saved on its way out";
     EXPECT_FALSE(QFile::exists(home + "/config/autostart/quelt.desktop"));
+    ASSERT_TRUE(mimeApps.open(QIODevice::ReadOnly));
+    const QByteArray defaults = mimeApps.readAll();
+    mimeApps.close();
+    EXPECT_FALSE(defaults.contains("video/x-flv=quelt.desktop")) << defaults.toStdString();
+    EXPECT_TRUE(defaults.contains("text/plain=editor.desktop")) << "another type's default stays";
+    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt.desktop"));
 
     // With none running there is nothing to wait for.
     QElapsedTimer timer;
