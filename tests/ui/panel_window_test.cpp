@@ -177,7 +177,16 @@ TEST_F(PanelWindow, ExtremeFontSizesAreDrawnAtABoundedSize)
                      "<string_item x='0' y='0' width='200' height='50' text='big' font_size='2147483647'/>"
                      "<string_item x='0' y='50' width='200' height='50' text='odd' font_size='-2147483648'/>"
                      "</skin>")));
-    EXPECT_FALSE(window.grab().isNull());
+    // Each text is still painted, in a size that fits: its area is not one colour.
+    const QImage shot = window.grab().toImage();
+    for (const QRect area : {QRect(0, 0, 200, 50), QRect(0, 50, 200, 50)}) {
+        const QImage part = shot.copy(area);
+        bool painted = false;
+        for (int y = 0; y < part.height() && !painted; ++y)
+            for (int x = 0; x < part.width() && !painted; ++x)
+                painted = part.pixel(x, y) != part.pixel(0, 0);
+        EXPECT_TRUE(painted) << area.y();
+    }
 }
 
 TEST_F(PanelWindow, ItemsAndButtonsDeliverTheirCommandsToTheWindowProcedure)
