@@ -108,7 +108,13 @@ TEST(DlgColorScheme, PicksTheStripsColourBroadcastsEveryChangeAndCancelPutsItBac
     DlgColorScheme dialog(settings);
     dialog.show();
     EXPECT_EQ(dialog.Slider()->value(), 150);
-    EXPECT_EQ(dialog.findChildren<QLabel*>().size() >= 2, true);
+    const auto shows = [&](const QString& text) {
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->text() == text)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(shows("150")) << "the vividness in figures beside its slider";
 
     const auto click = [&](const QPoint& at, QEvent::Type type, Qt::MouseButtons buttons) {
         QMouseEvent event(type, at, dialog.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
@@ -128,6 +134,7 @@ TEST(DlgColorScheme, PicksTheStripsColourBroadcastsEveryChangeAndCancelPutsItBac
     dialog.Slider()->setValue(60);
     EXPECT_EQ(settings.skinSaturation, 60);
     EXPECT_EQ(counter.count, 3);
+    EXPECT_TRUE(shows("60")) << "the figure follows the slider";
     SaveScreenshot(&dialog, "colour-dialog.png");
     dialog.RestoreDefault();
     EXPECT_EQ(settings.skinColorTone, 0);
