@@ -166,6 +166,24 @@ TEST_F(Skins, BrowsingTabsOnTheMainSkin)
     if (auto* button = qobject_cast<FCButtonBase*>(window.GetCtrl(20201)))
         button->SetCheck(true);
     SaveScreenshot(window, "main-tabs.png");
+
+    // The three tabs sit side by side inside the band, each painted (its
+    // area is not one colour), the long title no wider than the others.
+    const QImage shot = band->grab().toImage();
+    int right = 0;
+    for (int i = 0; i < 3; ++i) {
+        const FCRect r = band->FindButton(2100 + i)->GetRect();
+        EXPECT_GE(r.x, right) << i;
+        EXPECT_LE(r.Right(), band->width()) << i;
+        right = r.Right();
+        const QImage part = shot.copy(QRect(r.x, r.y, r.width, r.height));
+        bool painted = false;
+        for (int y = 0; y < part.height() && !painted; ++y)
+            for (int x = 0; x < part.width() && !painted; ++x)
+                painted = part.pixel(x, y) != part.pixel(0, 0);
+        EXPECT_TRUE(painted) << i;
+    }
+    EXPECT_LE(band->FindButton(2102)->GetRect().width, band->FindButton(2101)->GetRect().width + 1);
 }
 
 TEST_F(Skins, MiniAndPreviewSkinsHoldTheirControls)
