@@ -128,6 +128,23 @@ TEST_F(DetectServicesTest, ThreeProbesRunAtATimeAndThoseThatFindNoServerDoNotSta
     EXPECT_EQ(Keys(), (std::vector<std::string>{page, page + " 5"}));
 }
 
+// A page key may hold blanks (an address typed with one, a local page):
+// a probe's key is split at its last blank, the segment's number.
+TEST_F(DetectServicesTest, APageKeyWithBlanksStillGetsItsSegmentsBesideIt)
+{
+    site.AddFile("/v/s2.flv", "FLV");
+    const std::string spaced = "http://videos.test/watch a b";
+    auto* video = new InfoVideo;
+    video->a2 = spaced;
+    video->a1 = "Spaced";
+    playList.PCL_PushObject(video);
+    auto& probes = manager->Segments().Probes();
+    probes.EnqueueSegmentCheck(spaced + " 2", site.Url("/v/s2.flv"));
+    ASSERT_TRUE(RunEventsUntil([&] { return playList.PCL_GetObjectCount() == 3; }));
+    EXPECT_EQ(Keys(), (std::vector<std::string>{page, spaced, spaced + " 2"}));
+    EXPECT_EQ(playList.PCL_GetObject(2)->a1, "Spaced 2");
+}
+
 TEST_F(DetectServicesTest, SegmentAnswersOfOtherShapesAndUnlistedPagesAreIgnored)
 {
     site.AddFile("/v/s1.flv", "FLV");
