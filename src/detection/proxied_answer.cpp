@@ -55,17 +55,6 @@ std::string_view LastHeader(std::string_view head, std::string_view name, bool& 
     return value;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 ProxiedAnswer::ProxiedAnswer(bool headRequest, std::size_t maxHead) : headRequest_(headRequest), maxHead_(maxHead) {}
@@ -147,7 +136,7 @@ void ProxiedAnswer::Dechunk(const char* data, std::size_t size)
         const char c = data[i];
         switch (chunk_) {
         case Chunk::Size:
-            if (const int digit = HexDigit(c); digit >= 0 && sizeDigits_ < 15) {
+            if (const int digit = HexDigitValue(c); digit >= 0 && sizeDigits_ < 15) {
                 chunkLeft_ = chunkLeft_ * 16 + static_cast<std::uint64_t>(digit);
                 ++sizeDigits_;
             } else if (sizeDigits_ > 0 && (c == ';' || c == ' ' || c == '\t' || c == '\r')) {

@@ -1,6 +1,7 @@
 #include "search/link_script.h"
 
-#include <cstdio>
+#include "search/script_text.h"
+
 
 namespace {
 
@@ -28,35 +29,6 @@ bool TakesKeywordUnchanged(std::string_view coding)
     }
     return true;
 }
-
-namespace {
-
-std::string EscapeForScriptString(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case '\\': out += "\\\\"; break;
-        case '\'': out += "\\'"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default:
-            if (c < 0x20 || c == 0x7f) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-                out += escaped;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 std::string EncodeKeyword(std::string_view keyword, std::string_view coding)
 {
@@ -98,7 +70,7 @@ std::optional<std::string> FormatLinkScript(std::string_view script, int page, s
             out += std::to_string(page);
             pageUsed = true;
         } else if (conversion == 's' && pageUsed && !keywordUsed) {
-            out += EscapeForScriptString(keyword);
+            out += JsStringEscaped(keyword);
             keywordUsed = true;
         } else {
             return std::nullopt;

@@ -1,17 +1,25 @@
 #include "search/script_text.h"
 
+#include "common/ascii_text.h"
+
 #include <cstdio>
 
 std::string JsStringLiteral(std::string_view text)
 {
-    std::string out = "\"";
-    out.reserve(text.size() + 2);
+    return "\"" + JsStringEscaped(text) + "\"";
+}
+
+std::string JsStringEscaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char ch = text[i];
         const auto c = static_cast<unsigned char>(ch);
         switch (ch) {
         case '\\': out += "\\\\"; break;
         case '"': out += "\\\""; break;
+        case '\'': out += "\\'"; break;
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
         case '<': out += "\\x3c"; break;  // no "</script>" or "<!--" in a page
@@ -31,20 +39,12 @@ std::string JsStringLiteral(std::string_view text)
             }
         }
     }
-    return out + "\"";
+    return out;
 }
 
 std::string PercentDecoded(std::string_view url)
 {
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
+    const auto hex = HexDigitValue;
     std::string out;
     out.reserve(url.size());
     for (std::size_t i = 0; i < url.size(); ++i) {
