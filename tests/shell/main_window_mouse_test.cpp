@@ -1,0 +1,106 @@
+// The main window's controls under the mouse, as a user works them: real
+// mouse events on the real widgets, and what the player page reports
+// afterwards (its position, its volume).
+#include "main_window_fixture.h"
+
+#include <QTest>
+
+namespace {
+
+using namespace main_window_test;
+using namespace std::chrono_literals;
+
+// The point of a slider's track at the share `percent` of its width.
+QPoint TrackPoint(const QWidget* slider, int percent)
+{
+    return QPoint(slider->width() * percent / 100, slider->height() / 2);
+}
+
+TEST_F(MainWindowTest, ClickingAndDraggingTheSeekBarSeeksAndTheBarKeepsFollowing)
+{
+    const std::string first = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 8);
+    ASSERT_FALSE(first.empty());
+    window->Control().PlayItem(first);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    // The window knows the length and the size: a seek is allowed.
+    ASSERT_TRUE(WaitFor("VideoProcess", "/8"));
+    ASSERT_TRUE(WaitFor("LoadByteProcess", "/"));
+    auto* seek = dynamic_cast<ui::CWndSliderPlay*>(window->GetCtrl(201));
+    ASSERT_NE(seek, nullptr);
+    ASSERT_GT(seek->width(), 100);
+
+    // Paused, the page's position moves by the seek alone.
+    QTest::mouseClick(window->GetCtrl(20000), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor("OnStatus", "Our.Pause"));
+    ASSERT_EQ(AskPlayer("IsPause"), "true");
+    ASSERT_LT(LastPosition(), 3);
+
+    // A click at four fifths: 6.4 s of 8.
+    QTest::mouseClick(seek, Qt::LeftButton, {}, TrackPoint(seek, 80));
+    EXPECT_FALSE(seek->isSliderDown()) << "the release was seen";
+    EXPECT_TRUE(RunEventsUntil([] { return LastPosition() == 6; }, 15s))
+        << "the page is at " << LastPosition() << " s after the click";
+
+    // A drag from a fifth to 55 %: the knob follows the mouse, and the
+    // page goes to 4.4 s when the button is let go.
+    QTest::mousePress(seek, Qt::LeftButton, {}, TrackPoint(seek, 20));
+    QTest::mouseMove(seek, TrackPoint(seek, 40));
+    EXPECT_NEAR(seek->value(), 40, 1);
+    QTest::mouseMove(seek, TrackPoint(seek, 55));
+    EXPECT_NEAR(seek->value(), 55, 1);
+    EXPECT_EQ(LastPosition(), 6) << "no seek while the knob is held";
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, TrackPoint(seek, 55));
+    EXPECT_FALSE(seek->isSliderDown());
+    EXPECT_TRUE(RunEventsUntil([] { return LastPosition() == 4; }, 15s))
+        << "the page is at " << LastPosition() << " s after the drag";
+
+    // Playing on, the bar follows the page again.
+    QTest::mouseClick(window->GetCtrl(20000), Qt::LeftButton);
+    EXPECT_TRUE(RunEventsUntil([] { return LastPosition() >= 6; }, 15s));
+    EXPECT_TRUE(RunEventsUntil([&] { return seek->value() == LastPosition() * 100 / 8; }, 5s))
+        << "bar " << seek->value() << " at " << LastPosition() << " s of 8";
+
+    // And so it does for the next video.
+    const std::string second = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 4);
+    ASSERT_FALSE(second.empty());
+    events.clear();
+    window->Control().PlayItem(second);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    ASSERT_TRUE(WaitFor("VideoProcess", "2/4"));
+    EXPECT_TRUE(RunEventsUntil([&] { return seek->value() == LastPosition() * 100 / 4 && seek->value() > 0; }, 5s))
+        << "bar " << seek->value() << " at " << LastPosition() << " s of 4";
+    window->Control().StopPlaying();
+}
+
+TEST_F(MainWindowTest, ClickingAndDraggingTheVolumeSliderSetsThePagesVolume)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 6);
+    ASSERT_FALSE(mp4.empty());
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    auto* volume = dynamic_cast<ui::CWndSlider*>(window->GetCtrl(220));
+    ASSERT_NE(volume, nullptr);
+    ASSERT_GT(volume->width(), 40);
+    EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(settings->volume));
+
+    // The slider's ends are its first and last pixel, so a click lands
+    // within a step of the share of the width.
+    QTest::mouseClick(volume, Qt::LeftButton, {}, TrackPoint(volume, 30));
+    EXPECT_FALSE(volume->isSliderDown());
+    const int clicked = volume->value();
+    EXPECT_NEAR(clicked, 30, 3);
+    EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(clicked));
+    EXPECT_EQ(settings->volume, clicked) << "stored with the settings, so it comes back after a restart";
+
+    QTest::mousePress(volume, Qt::LeftButton, {}, TrackPoint(volume, 30));
+    QTest::mouseMove(volume, TrackPoint(volume, 45));
+    QTest::mouseMove(volume, TrackPoint(volume, 60));
+    QTest::mouseRelease(volume, Qt::LeftButton, {}, TrackPoint(volume, 60));
+    const int dragged = volume->value();
+    EXPECT_NEAR(dragged, 60, 3);
+    EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(dragged));
+    EXPECT_EQ(settings->volume, dragged);
+    window->Control().StopPlaying();
+}
+
+}  // namespace
