@@ -197,6 +197,11 @@ TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrTheP
     EXPECT_EQ(video->a4, "http://localhost:" + std::to_string(site->Port()) + "/page-video.mp4");
     EXPECT_EQ(video->a3, page);
     EXPECT_EQ(video->a1, "Watched");
+    // Handed over without a title (as from a second start), the page takes
+    // its own in the history and the window's title.
+    ASSERT_NE(FindHistory(*settings, page), nullptr);
+    EXPECT_EQ(FindHistory(*settings, page)->title, "Watched");
+    EXPECT_EQ(window->windowTitle().toStdString(), "Watched - Quelt");
     window->Control().StopPlaying();
 
     // A second page, previewed: its stream is found for the preview window,

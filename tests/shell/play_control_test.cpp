@@ -124,6 +124,43 @@ TEST_F(PlayControlTest, ALocalFilePlaysUnderItsNameAndAVideoWithoutStreamSaysWhy
     EXPECT_FALSE(surface.status.empty());
 }
 
+TEST_F(PlayControlTest, AFavoritePlaysUnderItsTitleNotItsFileName)
+{
+    std::filesystem::create_directories(folder / "favorite");
+    auto* favorite = new InfoFavorite;
+    favorite->title = "A loved video";
+    favorite->url = "http://videos.example/loved";
+    settings.favorites.PCL_PushObject(favorite);
+    const std::string file = GetFavoritePath(favorite->url);
+    WriteWholeFile(file, "FLV\x01\x05");
+
+    control.PlayItem(file);  // what the favorites list does
+    EXPECT_EQ(surface.title, "A loved video - Quelt");
+    EXPECT_FALSE(PlayedKey().empty());
+}
+
+TEST_F(PlayControlTest, AHandedOverPageTakesItsRealTitleInTheHistoryOnceKnown)
+{
+    // A second instance hands over the page's address without a title.
+    const std::string page = "http://videos.example/watch/handed";
+    control.AddVideo("", page, kAddPlayNow);
+    ASSERT_NE(FindHistory(settings, page), nullptr);
+    EXPECT_EQ(surface.title, page + " - Quelt") << "the address until the title is known";
+    // Detection finds the stream and the page's title, and plays it.
+    InfoVideo* video = FindVideo(settings, page);
+    video->a1 = "The real title";
+    video->a4 = "http://127.0.0.1:9/handed.flv";
+    control.PlayItem(page);
+    EXPECT_EQ(FindHistory(settings, page)->title, "The real title");
+    EXPECT_EQ(surface.title, "The real title - Quelt");
+
+    // A title the user's history already has stays.
+    control.AddVideo("Named", "http://videos.example/named", kAddQueue);
+    FindVideo(settings, "http://videos.example/named")->a1 = "Other";
+    control.PlayItem("http://videos.example/named");
+    EXPECT_EQ(FindHistory(settings, "http://videos.example/named")->title, "Named");
+}
+
 TEST_F(PlayControlTest, AddVideoModesQueuePlayAndRecordHistory)
 {
     control.AddVideo("First", "http://videos.example/a", kAddQueue);

@@ -88,10 +88,13 @@ void CPlayControl::PlayItem(const std::string& key)
     const std::string product = LoadString(IDS_PRODUCT_NAME);
     InfoVideo* video = FindVideo(settings_, key);
     const bool local = IsLocalFile(key);
-    if (local)
-        surface_.SetTitle(std::filesystem::path(key).filename().string() + " - " + product);
-    else if (video)
-        surface_.SetTitle(video->a1 + " - " + product);
+    if (local || video)
+        surface_.SetTitle(TitleOf(key, video, local) + " - " + product);
+    // A history entry made without a title (a page handed over by a second
+    // start) takes the one detection found.
+    if (video && !video->a1.empty())
+        if (InfoHistory* entry = FindHistory(settings_, key); entry && (entry->title.empty() || entry->title == key))
+            entry->title = video->a1;
 
     settings_.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{key});
     settings_.nowPreviewing.reset();
@@ -104,6 +107,18 @@ void CPlayControl::PlayItem(const std::string& key)
     }
     surface_.ResetControls();
     StartSource(key, video, Target::Player);
+}
+
+std::string CPlayControl::TitleOf(const std::string& key, const InfoVideo* video, bool local) const
+{
+    if (local) {
+        // A favorite's file is named by the digest of its address.
+        for (const InfoFavorite* favorite : settings_.favorites)
+            if (!favorite->title.empty() && GetFavoritePath(favorite->url) == key)
+                return favorite->title;
+        return std::filesystem::path(key).filename().string();
+    }
+    return video && !video->a1.empty() ? video->a1 : key;
 }
 
 // What is on disk plays at once. Otherwise the other downloads give way

@@ -63,6 +63,9 @@ private:
     enum class Target { Player, Preview };
     void StartSource(const std::string& key, InfoVideo* video, Target target);
     bool IsLocalFile(const std::string& key) const;
+    // What the window's title names: a favorite's title for its file, a
+    // file's name, a video's title or, until that is known, its address.
+    std::string TitleOf(const std::string& key, const InfoVideo* video, bool local) const;
     // The play URL of a video or local file, with what it holds when that
     // is known; empty when it cannot be played yet.
     std::string PlayUrlFor(const std::string& key, const InfoVideo* video) const;
