@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -209,6 +210,41 @@ TEST_F(PanelWindow, ItemsAndButtonsDeliverTheirCommandsToTheWindowProcedure)
     EXPECT_EQ(commands.back(), 20105);
     ASSERT_FALSE(window.messages.empty());
     EXPECT_EQ(window.messages.front().msg, WM_COMMAND);
+}
+
+TEST_F(PanelWindow, ASkinnedWindowHasNoFrameOfTheWindowManagerAndMovesByItsFreeSkin)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint) << "the skin draws the only title bar";
+    window.move(100, 80);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // A drag on the skin where it has no command moves the window with the mouse.
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(150, 20));
+    QTest::mouseMove(&window, QPoint(190, 50));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(190, 50));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+    // Once let go, the mouse moves alone.
+    QTest::mouseMove(&window, QPoint(60, 60));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+
+    // Not from an item with a command, nor from a control.
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(340, 30));
+    QTest::mouseMove(&window, QPoint(300, 60));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(300, 60));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+    QWidget* button = window.GetCtrl(20000);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(button, QPoint(40, 40));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+
+    // A window inside another is not moved by its skin.
+    QWidget host;
+    FCPanelWindow inner(&host);
+    EXPECT_FALSE(inner.windowFlags() & Qt::FramelessWindowHint);
 }
 
 TEST_F(PanelWindow, MissingOrBrokenSkinGivesAnEmptyWindowAndALogLine)
