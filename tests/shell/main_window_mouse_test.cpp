@@ -3,6 +3,8 @@
 // afterwards (its position, its volume).
 #include "main_window_fixture.h"
 
+#include <QEnterEvent>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -101,6 +103,59 @@ TEST_F(MainWindowTest, ClickingAndDraggingTheVolumeSliderSetsThePagesVolume)
     EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(dragged));
     EXPECT_EQ(settings->volume, dragged);
     window->Control().StopPlaying();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, PinningInMiniModeShowsInTheMainSkinAndTheWindowStaysOnTheScreen)
+{
+    // A click in the middle of the skin's control with this id.
+    const auto ClickCtrl = [](int id) {
+        QWidget* ctrl = window->GetCtrl(id);
+        ASSERT_NE(ctrl, nullptr) << id;
+        QTest::mouseClick(ctrl, Qt::LeftButton, {}, ctrl->rect().center());
+    };
+    const auto Button = [](int id) { return dynamic_cast<ui::FCButtonBase*>(window->GetCtrl(id)); };
+    const auto OnTop = [] { return bool(window->windowFlags() & Qt::WindowStaysOnTopHint); };
+
+    window->move(0, 0);
+    const QRect place = window->geometry();
+    ASSERT_EQ(place.topLeft(), QPoint(0, 0));
+
+    ClickCtrl(20008);  // mini mode
+    ASSERT_NE(Button(20051), nullptr);
+    ClickCtrl(20051);  // pin
+    EXPECT_TRUE(OnTop());
+    EXPECT_TRUE(Button(20051)->GetCheck());
+    ClickCtrl(20050);  // back
+    ASSERT_NE(Button(20021), nullptr);
+    EXPECT_TRUE(OnTop());
+    EXPECT_TRUE(Button(20021)->GetCheck()) << "the main skin's pin shows what the window does";
+
+    // The pointer rests on the pin while the window comes back on top: the
+    // button must not stay lit once the window has been hidden.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), Button(20021)->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(Button(20021), &enter);
+    ASSERT_EQ(Button(20021)->GetState(), ui::FCItemState::kHover);
+    ClickCtrl(20021);  // unpin: the first click does what the button shows
+    EXPECT_FALSE(OnTop());
+    EXPECT_FALSE(Button(20021)->GetCheck());
+    EXPECT_EQ(Button(20021)->GetState(), ui::FCItemState::kNormal) << "no hover left over from before the re-show";
+    ClickCtrl(20021);  // pin again
+    EXPECT_TRUE(OnTop());
+    ClickCtrl(20008);
+    EXPECT_TRUE(Button(20051)->GetCheck());
+    ClickCtrl(20050);
+
+    EXPECT_EQ(window->geometry(), place);
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window->frameGeometry().topLeft())) << "the skin's title bar stays in reach";
+    for (const int id : {20100, 20021, 20008})
+        EXPECT_EQ(Button(id)->GetState(), ui::FCItemState::kNormal) << id;
+    ClickCtrl(20021);
+    EXPECT_FALSE(OnTop());
 }
 
 }  // namespace

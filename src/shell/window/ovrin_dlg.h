@@ -108,6 +108,7 @@ private:
     void LeaveMiniMode();
     void PlaceMiniPlayer();
     void ToggleOnTop();
+    void ShowOnTopState();
     void RunExitSequence();
     // A child window of the skin by its control id, as the type it has.
     template <typename T>

@@ -5,8 +5,10 @@
 #include "common/app_folder.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/skin_paint.h"
+#include "shell/window/screen_place.h"
 
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 
 namespace {
@@ -35,8 +37,7 @@ void COvrinDlg::EnterMiniMode()
     player_->Widget()->show();
     PlaceMiniPlayer();
     CallPlayer("SetStyle", "3");
-    if (auto* pin = Ctrl<ui::FCButtonBase>(20051))
-        pin->SetCheck(windowFlags() & Qt::WindowStaysOnTopHint);
+    ShowOnTopState();
 }
 
 void COvrinDlg::LeaveMiniMode()
@@ -51,7 +52,11 @@ void COvrinDlg::LeaveMiniMode()
         bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(20000));
     const auto minimum = GetTopItem().GetMinSize();
     setMinimumSize(std::max(0, minimum.cx), std::max(0, minimum.cy));
-    setGeometry(mainPlace_);
+    // The place it had, where the screen still shows it.
+    const QScreen* screen = this->screen();
+    setGeometry(screen ? KeepOnScreen(mainPlace_, screen->availableGeometry()) : mainPlace_);
+    // The pin may have been used in mini mode.
+    ShowOnTopState();
     CallPlayer("SetStyle", "2");
 }
 
@@ -74,8 +79,19 @@ void COvrinDlg::resizeEvent(QResizeEvent* event)
 void COvrinDlg::ToggleOnTop()
 {
     const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
+    // Changing the flag makes the window anew, hidden; it comes back where it was.
+    const QPoint place = pos();
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    move(place);
     show();
+    ShowOnTopState();
+}
+
+// The pin buttons of whichever skin shows (20021 main, 20051 mini) show
+// whether the window stays on top.
+void COvrinDlg::ShowOnTopState()
+{
+    const bool onTop = windowFlags() & Qt::WindowStaysOnTopHint;
     for (const int button : {20021, 20051})
         if (auto* check = Ctrl<ui::FCButtonBase>(button))
             check->SetCheck(onTop);

@@ -232,4 +232,14 @@ void FCButtonBase::leaveEvent(QEvent* event)
     QWidget::leaveEvent(event);
 }
 
+// A hidden button hears no leave: its window may be hidden (a new skin, a
+// window that comes back on top) with the pointer on it. It shows anew at
+// rest, and the next enter lights it again.
+void FCButtonBase::hideEvent(QHideEvent* event)
+{
+    hover_ = false;
+    pressed_ = false;
+    QWidget::hideEvent(event);
+}
+
 }  // namespace ui
