@@ -1,6 +1,6 @@
-// The main window's controls under the mouse, as a user works them: real
-// mouse events on the real widgets, and what the player page reports
-// afterwards (its position, its volume).
+// The main window's controls under the mouse and the keys, as a user works
+// them: real mouse and key events on the real widgets, and what the player
+// page reports afterwards (its position, its volume).
 #include "main_window_fixture.h"
 
 #include <QEnterEvent>
@@ -156,6 +156,84 @@ TEST_F(MainWindowTest, PinningInMiniModeShowsInTheMainSkinAndTheWindowStaysOnThe
         EXPECT_EQ(Button(id)->GetState(), ui::FCItemState::kNormal) << id;
     ClickCtrl(20021);
     EXPECT_FALSE(OnTop());
+}
+
+}  // namespace
+
+namespace {
+
+// A double click as a widget window delivers it: press, release, then the
+// second press as a double click, and its release.
+void DoubleClick(QWidget* widget, QPoint at)
+{
+    // The view counts clicks by their times: apart from any earlier ones.
+    static ulong time = 0;
+    time += 10'000;
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    for (const auto& [type, buttons] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton},
+                                         std::pair{QEvent::MouseButtonRelease, Qt::NoButton},
+                                         std::pair{QEvent::MouseButtonDblClick, Qt::LeftButton},
+                                         std::pair{QEvent::MouseButtonRelease, Qt::NoButton}}) {
+        QMouseEvent event(type, local, global, Qt::LeftButton, buttons, Qt::NoModifier);
+        event.setTimestamp(time += 50);
+        QApplication::sendEvent(widget, &event);
+    }
+}
+
+TEST_F(MainWindowTest, FullScreenComesAndGoesEveryTimeAndTheControlsGoOn)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 30);
+    ASSERT_FALSE(mp4.empty());
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("VideoProcess", "1/"));
+    QWidget* player = window->Player()->Widget();
+    const QRect place = player->geometry();
+    const QRect screen = window->screen()->geometry();
+    const auto full = [&] { return player->isWindow() && player->isFullScreen(); };
+    // Keys go where the keyboard's focus is.
+    const auto press = [](QWidget* fallback, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : fallback, key, modifiers);
+    };
+
+    enum class Way { CtrlEnter, AltEnter, Button, Escape, DoubleClick };
+    const std::pair<Way, Way> rounds[] = {{Way::CtrlEnter, Way::Escape},   {Way::Button, Way::Escape},
+                                          {Way::AltEnter, Way::AltEnter},  {Way::CtrlEnter, Way::CtrlEnter},
+                                          {Way::Button, Way::Escape},      {Way::CtrlEnter, Way::Escape},
+                                          {Way::DoubleClick, Way::Escape}, {Way::CtrlEnter, Way::DoubleClick}};
+    int round = 0;
+    for (const auto& [enter, leave] : rounds) {
+        SCOPED_TRACE("round " + std::to_string(++round));
+        switch (enter) {
+        case Way::CtrlEnter: press(window.get(), Qt::Key_Return, Qt::ControlModifier); break;
+        case Way::AltEnter: press(window.get(), Qt::Key_Return, Qt::AltModifier); break;
+        case Way::Button: QTest::mouseClick(window->GetCtrl(20006), Qt::LeftButton); break;
+        case Way::DoubleClick: DoubleClick(player->focusProxy() ? player->focusProxy() : player, QPoint(200, 150)); break;
+        case Way::Escape: break;
+        }
+        ASSERT_TRUE(RunEventsUntil(full, 5s));
+        EXPECT_EQ(player->geometry(), screen) << "the whole screen";
+        EXPECT_TRUE(player->windowFlags() & Qt::FramelessWindowHint) << "no frame around it";
+        EXPECT_TRUE(player->windowFlags() & Qt::WindowStaysOnTopHint) << "above every other window";
+        EXPECT_TRUE(RunEventsUntil([&] { return QApplication::focusWidget() && player->isAncestorOf(QApplication::focusWidget()); }, 5s))
+            << "the keyboard's focus is in it";
+        if (round == 1) {
+            const std::string label = TimeLabel();
+            EXPECT_TRUE(RunEventsUntil([&] { return TimeLabel() != label; }, 5s)) << "the time label goes on: " << label;
+        }
+        switch (leave) {
+        case Way::CtrlEnter: press(player, Qt::Key_Return, Qt::ControlModifier); break;
+        case Way::AltEnter: press(player, Qt::Key_Return, Qt::AltModifier); break;
+        case Way::Escape: press(player, Qt::Key_Escape, Qt::NoModifier); break;
+        case Way::DoubleClick: DoubleClick(player->focusProxy() ? player->focusProxy() : player, QPoint(200, 150)); break;
+        case Way::Button: break;
+        }
+        ASSERT_TRUE(RunEventsUntil([&] { return !player->isWindow(); }, 5s)) << "left full screen";
+        EXPECT_EQ(player->geometry(), place);
+        EXPECT_TRUE(player->isVisible());
+    }
+    window->Control().StopPlaying();
 }
 
 }  // namespace

@@ -156,15 +156,14 @@ void COvrinDlg::OnCommand(int id)
 
 void COvrinDlg::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Ctrl+Enter and Alt+Enter are shortcuts (CreateFullScreenKeys), so
+    // that they work wherever the focus is.
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)
         OnCommand(20000);
     else if (event->key() == Qt::Key_D && event->modifiers() == Qt::ControlModifier)
         OnCommand(20001);
     else if (event->key() == Qt::Key_M && event->modifiers() == Qt::ControlModifier)
         OnCommand(20002);
-    else if (enter && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-        OnCommand(20006);
     else
         FCPanelWindow::keyPressEvent(event);
 }

@@ -300,6 +300,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
             observer_(command, args);
     });
     player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
+    CreateFullScreenKeys();
     menus_ = std::make_unique<CTrayAndMenus>(this, [this](int id) { OnCommand(id); }, [this] { ShowAndActivate(); });
     // Menu 153 on the player; files dropped on it go to the window.
     QWidget* view = player_->Widget();

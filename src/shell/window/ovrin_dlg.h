@@ -30,8 +30,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CAppSetting;
+class QShortcut;
 class CMainEventWindow;
 namespace platform {
 class DesktopIntegration;
@@ -104,6 +106,7 @@ private:
     void PlayUserFile(const QString& path);
     // ovrin_modes.cpp
     void ToggleFullScreen();
+    void CreateFullScreenKeys();
     void EnterMiniMode();
     void LeaveMiniMode();
     void PlaceMiniPlayer();
@@ -147,6 +150,8 @@ private:
     bool exitDone_ = false;
     // Where the player sits in the window while it fills the screen.
     QRect playerPlace_;
+    // The player's keys while it fills the screen (its children).
+    std::vector<QShortcut*> fullScreenKeys_;
     // The main skin and the window's place while mini mode shows.
     std::unique_ptr<SkinState> mainSkin_;
     QRect mainPlace_;

@@ -97,26 +97,56 @@ void COvrinDlg::ShowOnTopState()
             check->SetCheck(onTop);
 }
 
-// The player alone fills the screen; Esc (or the same keys) brings it back.
+// The keys of full screen: Ctrl+Enter and Alt+Enter anywhere in the main
+// window; in the full-screen player the same keys and Esc, only while it
+// fills the screen.
+void COvrinDlg::CreateFullScreenKeys()
+{
+    if (!player_)
+        return;
+    QWidget* view = player_->Widget();
+    const QKeySequence toggles[] = {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+                                    QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)};
+    for (const QKeySequence& keys : toggles) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { ToggleFullScreen(); });
+        fullScreenKeys_.push_back(new QShortcut(keys, view));
+    }
+    fullScreenKeys_.push_back(new QShortcut(QKeySequence(Qt::Key_Escape), view));
+    for (QShortcut* shortcut : fullScreenKeys_) {
+        shortcut->setEnabled(false);
+        // Later: the key's own handling must not see the view change windows.
+        connect(shortcut, &QShortcut::activated, this, [this] { ToggleFullScreen(); }, Qt::QueuedConnection);
+    }
+}
+
+// The player alone covers the screen of the main window, frameless and
+// above every other window, with the keyboard's focus; its place in the
+// window is kept for the way back.
 void COvrinDlg::ToggleFullScreen()
 {
     if (!player_)
         return;
     QWidget* view = player_->Widget();
     if (view->isWindow()) {
-        view->setParent(this);
+        for (QShortcut* shortcut : fullScreenKeys_)
+            shortcut->setEnabled(false);
+        view->setParent(this, Qt::Widget);
         view->setGeometry(playerPlace_);
         view->show();
-        CallPlayer("SetStyle", "2");
+        CallPlayer("SetStyle", IsMiniMode() ? "3" : "2");
+        activateWindow();
         return;
     }
     playerPlace_ = view->geometry();
-    view->setParent(nullptr);
+    const QScreen* screen = this->screen();
+    view->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    if (screen)
+        view->setGeometry(screen->geometry());
     view->showFullScreen();
+    view->raise();
+    view->activateWindow();
+    view->setFocus(Qt::OtherFocusReason);
+    for (QShortcut* shortcut : fullScreenKeys_)
+        shortcut->setEnabled(true);
     CallPlayer("SetStyle", "3");
-    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), view);
-    connect(leave, &QShortcut::activated, this, [this, leave] {
-        leave->deleteLater();
-        ToggleFullScreen();
-    });
 }
