@@ -237,3 +237,31 @@ TEST_F(MainWindowTest, FullScreenComesAndGoesEveryTimeAndTheControlsGoOn)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, MutingShowsAMutedSpeakerAndSilencesThePage)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 6);
+    ASSERT_FALSE(mp4.empty());
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    auto* mute = dynamic_cast<ui::FCButtonBase*>(window->GetCtrl(20002));
+    ASSERT_NE(mute, nullptr);
+    const auto icon = [&] { return fs::path(mute->IconImage()).filename().string(); };
+    EXPECT_EQ(icon(), "volume.png");
+
+    QTest::mouseClick(mute, Qt::LeftButton, {}, mute->rect().center());
+    EXPECT_EQ(icon(), "muted.png") << "the muted speaker";
+    EXPECT_TRUE(fs::is_regular_file(mute->IconImage())) << mute->IconImage();
+    EXPECT_TRUE(mute->GetCheck());
+    EXPECT_EQ(AskPlayer("GetVideoVolume"), "0");
+
+    QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(icon(), "volume.png");
+    EXPECT_FALSE(mute->GetCheck());
+    EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(settings->volume));
+    window->Control().StopPlaying();
+}
+
+}  // namespace

@@ -237,11 +237,25 @@ void COvrinDlg::QueuePages(const std::vector<std::string>& lines, bool playLast)
 void COvrinDlg::ToggleMute()
 {
     settings_.soundOn = settings_.soundOn ? 0 : 1;
-    if (auto* button = Ctrl<ui::FCButtonBase>(20002)) {
-        button->SetCheck(!settings_.soundOn);
-        button->SetTooltipText(LoadString(settings_.soundOn ? IDS_MUTE_TIP : IDS_SOUND_TIP));
-    }
+    ShowMuteState();
     CallPlayer("SetVideoVolume", FormatPercent(settings_.soundOn ? settings_.volume : 0));
+}
+
+// The mute button: checked, with the muted speaker (muted.png beside the
+// skin's own image) and the tip to turn the sound on, while muted.
+void COvrinDlg::ShowMuteState()
+{
+    auto* button = Ctrl<ui::FCButtonBase>(20002);
+    if (!button)
+        return;
+    if (soundIcon_.empty())
+        soundIcon_ = button->IconImage();
+    const std::size_t slash = soundIcon_.find_last_of('/');
+    const std::string mutedIcon = soundIcon_.empty() ? std::string() : soundIcon_.substr(0, slash + 1) + "muted.png";
+    button->SetCheck(!settings_.soundOn);
+    button->SetTooltipText(LoadString(settings_.soundOn ? IDS_MUTE_TIP : IDS_SOUND_TIP));
+    if (!soundIcon_.empty())
+        button->SetIconImage(settings_.soundOn ? soundIcon_ : mutedIcon);
 }
 
 void COvrinDlg::CaptureScreen()

@@ -312,6 +312,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     });
     if (controls.volume)
         controls.volume->SetPosition(settings_.volume);
+    ShowMuteState();  // muted when the program last ended so
     bridge_->ResetControls();
 
     // The stored rectangle, kept on the screen.

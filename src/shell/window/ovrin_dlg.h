@@ -92,6 +92,7 @@ private:
     void OnSeekReleased(int percent);
     void OnVolumeReleased(int percent);
     void ToggleMute();
+    void ShowMuteState();
     void CaptureScreen();
     void SelectMainTab(int id);
     void SelectSidePanel(int id);
@@ -148,6 +149,8 @@ private:
     QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
+    // The mute button's own image (the sounding speaker).
+    std::string soundIcon_;
     // Where the player sits in the window while it fills the screen.
     QRect playerPlace_;
     // The player's keys while it fills the screen (its children).
