@@ -13,7 +13,12 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -245,6 +250,29 @@ TEST_F(PanelWindow, ASkinnedWindowHasNoFrameOfTheWindowManagerAndMovesByItsFreeS
     QWidget host;
     FCPanelWindow inner(&host);
     EXPECT_FALSE(inner.windowFlags() & Qt::FramelessWindowHint);
+}
+
+// Menus, message boxes and the lists of combo boxes are plain Qt windows:
+// they take the skin's colours and the string table's button texts.
+TEST_F(PanelWindow, PlainQtWindowsTakeTheSkinsColoursAndChineseButtonTexts)
+{
+    FCApplySkinLook();
+    QMenu menu;
+    menu.addAction(QStringLiteral("播放"));
+    EXPECT_EQ(menu.palette().color(QPalette::Window), FCSkinColour(1709589, 1));
+    EXPECT_EQ(menu.palette().color(QPalette::WindowText), FCSkinColour(14208713, 1));
+    QComboBox combo;
+    combo.addItems({QStringLiteral("FLV格式"), QStringLiteral("mp3音频格式")});
+    EXPECT_EQ(combo.view()->palette().color(QPalette::Base), FCSkinColour(2104090, 1));
+    EXPECT_EQ(combo.view()->palette().color(QPalette::Highlight), FCSkinColour(16747852, 1));
+
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quelt"), QStringLiteral("您继续吗？"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(box.palette().color(QPalette::Window), FCSkinColour(1709589, 1));
 }
 
 TEST_F(PanelWindow, MissingOrBrokenSkinGivesAnEmptyWindowAndALogLine)

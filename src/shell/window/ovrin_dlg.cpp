@@ -82,6 +82,7 @@ protected:
     void OnEventSkinRecoloured() override
     {
         ui::FCClearSkinImageCache();
+        ui::FCApplySkinLook();
         for (QWidget* window : QApplication::topLevelWidgets()) {
             window->update();
             for (QWidget* child : window->findChildren<QWidget*>())
