@@ -5,7 +5,9 @@
 
 #include <QEnterEvent>
 #include <QScreen>
+#include <QFileDialog>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -261,6 +263,46 @@ TEST_F(MainWindowTest, MutingShowsAMutedSpeakerAndSilencesThePage)
     EXPECT_EQ(icon(), "volume.png");
     EXPECT_FALSE(mute->GetCheck());
     EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(settings->volume));
+    window->Control().StopPlaying();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TheCaptureButtonAsksInThePicturesFolderAndPlaybackGoesOn)
+{
+    // A home of the test's own, with a pictures folder.
+    const QByteArray home = qgetenv("HOME");
+    const std::string testHome = folder + "home";
+    fs::create_directories(testHome + "/Pictures");
+    qputenv("HOME", QByteArray::fromStdString(testHome));
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 20);
+    ASSERT_FALSE(mp4.empty());
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("VideoProcess", "1/"));
+
+    std::string asked;
+    QTimer answer;
+    answer.setInterval(50);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !asked.empty())
+            return;
+        asked = dialog->directory().absolutePath().toStdString();
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    answer.start();
+    QTest::mouseClick(window->GetCtrl(20003), Qt::LeftButton);
+    EXPECT_TRUE(RunEventsUntil([&] { return !asked.empty(); }, 10s)) << "the save dialog opened";
+    answer.stop();
+    qputenv("HOME", home);
+    EXPECT_EQ(asked, testHome + "/Pictures");
+    // Saved under the name it offered (the video's, as a BMP).
+    EXPECT_TRUE(RunEventsUntil([&] { return fs::is_regular_file(testHome + "/Pictures/movie20.mp4.bmp"); }, 5s));
+    EXPECT_TRUE(RunEventsUntil([] { return AskPlayer("IsPause") == "false"; }, 5s)) << "playback goes on";
+    const int position = LastPosition();
+    EXPECT_TRUE(RunEventsUntil([&] { return LastPosition() > position; }, 5s));
     window->Control().StopPlaying();
 }
 

@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -31,12 +32,14 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QToolTip>
 #include <QUrl>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 namespace {
 
@@ -66,7 +69,9 @@ void COvrinDlg::OnCommand(int id)
         // The page pauses first, then echoes the capture request back.
         if (player_)
             player_->CallFunction("IsPause", "null", [this](const std::string& result) {
-                if (result.find("true") == std::string::npos)
+                // Paused for the picture, it plays on once the picture is saved.
+                resumeAfterCapture_ = result.find("true") == std::string::npos;
+                if (resumeAfterCapture_)
                     CallPlayer("PauseVideo", "null");
                 CallPlayer("StartCaptureScreen", "null");
             });
@@ -266,10 +271,16 @@ void COvrinDlg::CaptureScreen()
     QString name = windowTitle().section(QStringLiteral(" - "), 0, 0);
     if (name.isEmpty())
         name = Text(IDS_PRODUCT_NAME);
-    const QString path = QFileDialog::getSaveFileName(this, QString(), name + QStringLiteral(".bmp"),
+    // In the user's pictures folder, where there is one.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(this, QString(), folder + '/' + name + QStringLiteral(".bmp"),
                                                       QStringLiteral("BMP files (*.bmp);;PNG files (*.png)"));
     if (!path.isEmpty() && !image.save(path))
         QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), QStringLiteral("无法保存截图：") + path);
+    if (std::exchange(resumeAfterCapture_, false))
+        CallPlayer("PauseVideo", "null");
 }
 
 void COvrinDlg::SelectMainTab(int id)

@@ -149,6 +149,8 @@ private:
     QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
+    // The capture paused a playing video (to play on after the dialog).
+    bool resumeAfterCapture_ = false;
     // The mute button's own image (the sounding speaker).
     std::string soundIcon_;
     // Where the player sits in the window while it fills the screen.
