@@ -6,6 +6,7 @@
 #include "shell/lists/wnd_play_list.h"
 #include "shell/settings/app_setting.h"
 #include "shell/window/main_messages.h"
+#include "support/event_wait.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -160,6 +162,30 @@ TEST_F(PlayListViewTest, TheSourcesFileHoldsExactlyTheText)
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(text, "Half cached\r\nkey1\r\nhttp://cdn.test/key1.flv\r\n\r\n\r\n");
+}
+
+TEST_F(PlayListViewTest, TheSourcesFileIsATextFileAndADesktopWithoutAViewerIsToldInTheStatusLine)
+{
+    const std::string path = CWndPlayList::SourcesFilePath();
+    EXPECT_EQ(std::filesystem::path(path).filename().string(), "查看视频来源.txt");
+    EXPECT_EQ(std::filesystem::path(path).parent_path().filename().string(),
+              "quelt-" + std::to_string(::getuid())) << "a folder of the user's in the temporary folder";
+
+    // A desktop whose opener finds no program for text files.
+    const std::string bin = folder / "bin";
+    std::filesystem::create_directories(bin);
+    WriteWholeFile(bin + "/xdg-open", "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path0 = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path0);
+    std::string status;
+    view->showStatus = [&status](const std::string& text) { status = text; };
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    view->RunMenuCommand(20505);
+    EXPECT_TRUE(test_support::RunEventsUntil([&] { return !status.empty(); }));
+    qputenv("PATH", path0);
+    EXPECT_NE(status.find(path), std::string::npos) << status;
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
 }
 
 }  // namespace

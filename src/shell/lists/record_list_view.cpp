@@ -2,18 +2,19 @@
 
 #include "ui/widgets/skin_paint.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QToolTip>
-#include <QUrl>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -246,15 +247,36 @@ bool CRecordListView::event(QEvent* event)
 
 std::string SourcesFilePath(const std::string& menuText)
 {
-    return QDir::tempPath().toStdString() + "/" + menuText + "...  -";
+    return QDir::tempPath().toStdString() + "/quelt-" + std::to_string(::getuid()) + "/" + menuText + ".txt";
 }
 
-void ShowSourcesFile(const std::string& path, const std::string& text)
+void ShowSourcesFile(const std::string& path, const std::string& text,
+                     const std::function<void(const std::string&)>& showStatus)
 {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
     std::remove(path.c_str());
     {
         std::ofstream out(path, std::ios::binary);
         out << text;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    // xdg-open as QDesktopServices would start it, but watched: it fails
+    // (or is missing) where the desktop has no program for text files.
+    const std::string told = "没有可以显示文本文件的程序，视频来源已写入 " + path;
+    auto* opener = new QProcess;
+    QObject::connect(opener, &QProcess::finished, opener, [opener, showStatus, told](int code, QProcess::ExitStatus how) {
+        if ((code != 0 || how != QProcess::NormalExit) && showStatus)
+            showStatus(told);
+        opener->deleteLater();
+    });
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, showStatus, told](QProcess::ProcessError what) {
+        if (what != QProcess::FailedToStart)
+            return;
+        if (showStatus)
+            showStatus(told);
+        opener->deleteLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {QString::fromStdString(path)});
 }

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QMenu;
@@ -28,6 +29,8 @@ public:
     void SelectAndReveal(std::size_t index);
     // Fills the context menu for the selection; an empty menu is not shown.
     virtual void FillMenu(QMenu& /*menu*/) {}
+    // Shows a line in the main window's status line (set by the window).
+    std::function<void(const std::string& text)> showStatus;
 
 protected:
     struct ItemLook {
@@ -71,7 +74,10 @@ private:
 };
 
 // Writes the sources text into the file named after a menu entry (one file
-// per process, replaced each time) and opens it in the desktop's viewer.
-void ShowSourcesFile(const std::string& path, const std::string& text);
-// The path of that file: the temporary folder, the entry's text, "...  -".
+// per user, replaced each time) and opens it in the desktop's viewer; when
+// the desktop has none (or no opener), showStatus says where the file is.
+void ShowSourcesFile(const std::string& path, const std::string& text,
+                     const std::function<void(const std::string&)>& showStatus);
+// The path of that file: "quelt-<uid>/" in the temporary folder, the
+// entry's text, ".txt".
 std::string SourcesFilePath(const std::string& menuText);

@@ -170,7 +170,7 @@ void CWndPlayList::RunMenuCommand(int command)
     case 20501: PostKeyMessage(mainWindow_, WM_PREVIEW_VIDEO_KEY, keys.front()); break;
     case 20502: PostKeysMessage(mainWindow_, WM_SAVE_VIDEO_KEY, keys); break;
     case 20503: OnDeleteKey(); break;
-    case 20505: ShowSourcesFile(SourcesFilePath(), model_.SourcesText()); break;
+    case 20505: ShowSourcesFile(SourcesFilePath(), model_.SourcesText(), showStatus); break;
     case 20506:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         for (const std::string& key : keys)

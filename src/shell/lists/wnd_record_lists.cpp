@@ -130,7 +130,7 @@ void CWndHistoryList::RunCommand(int command)
         break;
     case 20603:
         if (!keys.empty())
-            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.history, keys));
+            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.history, keys), showStatus);
         break;
     default: break;
     }
@@ -243,7 +243,7 @@ void CWndFavoriteList::RunCommand(int command)
         break;
     case 20614:
         if (!keys.empty())
-            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.favorites, keys));
+            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.favorites, keys), showStatus);
         break;
     default: break;
     }

@@ -233,17 +233,20 @@ void COvrinDlg::RegisterPlayerWindow()
     auto& factory = ui::CPlayerCtrlFactory::Instance();
     factory.Register("history_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndHistoryList(settings_, handlers, parent);
+        list->showStatus = [this](const std::string& text) { ShowStatus(text); };
         list->setGeometry(rect);
         return list;
     });
     factory.Register("favorite_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndFavoriteList(settings_, handlers, parent);
+        list->showStatus = [this](const std::string& text) { ShowStatus(text); };
         list->setGeometry(rect);
         return list;
     });
     factory.Register(
         "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
+            list->showStatus = [this](const std::string& text) { ShowStatus(text); };
             list->speedOf = [this](const InfoVideo& video) {
                 const std::vector<HttpTask*> tasks = downloads_.GetRunningTasksForUrl(video.a4);
                 return tasks.empty() ? 0 : tasks.front()->bytesPerSecond;
