@@ -307,3 +307,38 @@ TEST_F(MainWindowTest, TheCaptureButtonAsksInThePicturesFolderAndPlaybackGoesOn)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AnOldCodecFlvPlaysInThePreviewThroughTheConversion)
+{
+    // Sorenson Spark with MP3, as a play-list video whose cache is whole.
+    const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::Flv, 3);
+    ASSERT_FALSE(flv.empty());
+    window->Control().AddVideo("Old", flv, kAddPreview);
+    CPreviewWindow* preview = window->Preview();
+    ASSERT_NE(preview, nullptr);
+    std::vector<Event> seen;
+    preview->Player()->SetEventHandler([&](const std::string& command, const std::string& args) {
+        seen.push_back({command, args});
+    });
+    const auto has = [&](const std::string& command, const std::string& part) {
+        for (const Event& event : seen)
+            if (event.command == command && event.args.find(part) != std::string::npos)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(RunEventsUntil([&] { return has("OnStatus", "Play.Start"); }, 60s)) << "the preview plays it";
+    EXPECT_TRUE(RunEventsUntil([&] { return has("VideoProcess", "2/"); }, 60s));
+    preview->DeliverCommand(20301);  // close
+    EXPECT_TRUE(RunEventsUntil([] { return window->Preview() == nullptr; }));
+    // Its conversion ended with it.
+    EXPECT_TRUE(RunEventsUntil([&] {
+        for (const auto& entry : fs::directory_iterator(folder + "temp"))
+            if (entry.path().filename().string().starts_with("transcoded-"))
+                return false;
+        return true;
+    }));
+}
+
+}  // namespace

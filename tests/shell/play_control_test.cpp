@@ -219,6 +219,26 @@ TEST_F(PlayControlTest, APreviewLeavesTheMainPlayerAloneAndCanMoveThere)
     EXPECT_EQ(control.PreviewingKey(), "");
 }
 
+TEST_F(PlayControlTest, ThePreviewStaysOpenWhenTheMainPlayerMovesOnToItsNextVideo)
+{
+    AddRecord("first", "http://127.0.0.1:9/1.flv");
+    AddRecord("second", "http://127.0.0.1:9/2.flv");
+    AddRecord("previewed", "http://127.0.0.1:9/3.flv");
+    control.PlayItem("first");
+    control.AddVideo("", "previewed", kAddPreview);
+    ASSERT_EQ(control.PreviewingKey(), "previewed");
+    surface.calls.clear();
+    ASSERT_TRUE(control.PlayNextVideo());
+    EXPECT_EQ(control.PlayingKey(), "second");
+    EXPECT_EQ(control.PreviewingKey(), "previewed") << "the preview goes on";
+    EXPECT_TRUE(std::find(surface.calls.begin(), surface.calls.end(), "close preview") == surface.calls.end());
+
+    // A video the user chooses still closes it, as before.
+    control.PlayItem("first");
+    EXPECT_EQ(control.PreviewingKey(), "");
+    EXPECT_EQ(surface.calls.back().substr(0, 5), "play ");
+}
+
 TEST_F(PlayControlTest, RemovingThePlayingVideoStopsItAndDropsItsCache)
 {
     InfoVideo* video = AddRecord("gone", "http://127.0.0.1:9/gone.flv");

@@ -186,10 +186,11 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
       update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), detection_(std::make_unique<Detection>(*this)),
       downloads_(settings, &playServer_, detection_.get()),
-      router_(settings, downloads_), transcoder_(playServer_)
+      router_(settings, downloads_), transcoder_(playServer_), previewTranscoder_(playServer_)
 {
     dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
+    router_.AddOwnStream(&previewTranscoder_);
     playServer_.SetRequestServer(&router_);
     playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterPlayerWindow();
@@ -429,6 +430,9 @@ bool COvrinDlg::OpenPreview()
     auto preview = std::make_unique<CPreviewWindow>(GetSafeHwnd(), playServer_);
     if (!preview->Create())
         return false;
+    // An old FLV is converted for the preview as for the main player.
+    preview->Player()->Page().SetTranscodeHandler(
+        [this](const std::string& url) { return previewTranscoder_.Start(url); });
     preview->resize(325, 265);
     preview->move(previewPlace_.isNull() ? geometry().topLeft() + QPoint(100, 100) : previewPlace_);
     preview->show();
@@ -438,6 +442,7 @@ bool COvrinDlg::OpenPreview()
 
 void COvrinDlg::PlayInPreview(const std::string& url)
 {
+    previewTranscoder_.Stop();
     if (preview_ && preview_->Player())
         preview_->Player()->PlayVideo(url);
 }
@@ -448,6 +453,7 @@ void COvrinDlg::ClosePreview()
         return;
     previewPlace_ = preview_->pos();
     preview_.reset();
+    previewTranscoder_.Stop();
 }
 
 // Sliders -------------------------------------------------------------------

@@ -134,6 +134,8 @@ private:
     CFLVDownloadManager downloads_;
     CPlaySourceRouter router_;
     CFlvTranscoder transcoder_;
+    // The preview's own conversion, beside the main player's.
+    CFlvTranscoder previewTranscoder_;
     std::unique_ptr<CWndFlashPlay> player_;
     std::unique_ptr<CPlayControl> control_;
     std::unique_ptr<CPlayerBridge> bridge_;
