@@ -8,6 +8,7 @@
 #include "shell/window/main_messages.h"
 #include "support/event_wait.h"
 #include "temp_folder.h"
+#include "ui/widgets/skin_paint.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -150,6 +152,26 @@ TEST_F(PlayListViewTest, TheBroadcastRebuildsAndSelectsTheNamedVideo)
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
     ASSERT_EQ(view->Model().Count(), 5u);
     EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"added"}));
+}
+
+TEST_F(PlayListViewTest, TheSelectionStandsOutAndThePlayingVideoIsMarked)
+{
+    EXPECT_TRUE(view->Model().SelectedKeys().empty()) << "nothing selected before a click";
+    settings.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{"key2"});
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    Mouse(QEvent::MouseButtonRelease, At(1, 40));
+    const QImage shot = view->grab().toImage();
+    const int item = CRecordListView::kItemHeight;
+    const auto difference = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+    };
+    const QColor background = shot.pixelColor(6, 3 * item + 2);
+    const QColor selected = shot.pixelColor(6, 1 * item + 2);
+    EXPECT_GE(difference(selected, background), 80) << "the selection is plain to see";
+    const QColor accent = ui::FCSkinColour(16747852, 1);
+    EXPECT_EQ(shot.pixelColor(1, 2 * item + item / 2), accent) << "the playing video's mark";
+    EXPECT_NE(shot.pixelColor(1, 1 * item + item / 2), accent);
+    EXPECT_NE(shot.pixelColor(1, 3 * item + item / 2), accent);
 }
 
 TEST_F(PlayListViewTest, TheSourcesFileHoldsExactlyTheText)

@@ -21,7 +21,6 @@ namespace {
 // 0x00BBGGRR colours of the skin's palette.
 constexpr std::uint32_t kText = 14208713;
 constexpr std::uint32_t kDimText = 10522762;
-constexpr std::uint32_t kSelected = 3353642;
 constexpr std::uint32_t kAccent = 16747852;
 constexpr std::uint32_t kTrack = 2367261;
 constexpr std::uint32_t kBackground = 2169883;
@@ -137,10 +136,19 @@ void CRecordListView::paintEvent(QPaintEvent*)
         if (item.bottom() < 0 || item.top() > height())
             continue;
         const ItemLook look = Look(i);
-        if (Selection().IsSelected(i))
-            painter.fillRect(item, ui::FCSkinColour(kSelected, 1));
+        // The selection in the accent's colour, seen at a glance; the
+        // playing video with an accent bar at its left and its title in
+        // the accent.
+        const QColor accent = ui::FCSkinColour(kAccent, 1);
+        if (Selection().IsSelected(i)) {
+            QColor fill = accent;
+            fill.setAlpha(96);
+            painter.fillRect(item, fill);
+        }
+        if (look.playing)
+            painter.fillRect(QRect(item.left(), item.top() + 4, 3, item.height() - 8), accent);
         const int textWidth = item.width() - 14 - ButtonCount() * 23;
-        painter.setPen(ui::FCSkinColour(kText, 1));
+        painter.setPen(look.playing ? accent.lighter(130) : ui::FCSkinColour(kText, 1));
         painter.setFont(font());
         painter.drawText(QRect(item.left() + 10, item.top() + 4, textWidth, 20), Qt::AlignVCenter | Qt::AlignLeft,
                          painter.fontMetrics().elidedText(look.title, Qt::ElideRight, textWidth));

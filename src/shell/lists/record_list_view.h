@@ -37,6 +37,7 @@ protected:
         QString title;
         QString detail;
         double share = -1;  // 0..1 for a bar, below 0 for none
+        bool playing = false;  // the main player's video: marked
     };
     virtual std::optional<std::size_t> RebuildItems(const std::string& selectKey) = 0;
     virtual ItemLook Look(std::size_t index) const = 0;

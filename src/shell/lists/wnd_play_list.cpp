@@ -92,6 +92,7 @@ CRecordListView::ItemLook CWndPlayList::Look(std::size_t index) const
     const CacheSizes sizes = GetCacheSizes(*video);
     look.share = sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
     look.detail = QString::fromStdString(BufferedLine(*video));
+    look.playing = settings_.nowPlaying && settings_.nowPlaying->key == video->a2;
     return look;
 }
 

@@ -82,6 +82,7 @@ CRecordListView::ItemLook CWndHistoryList::Look(std::size_t index) const
     if (const InfoHistory* entry = FindHistory(settings_, selection_.KeyAt(index))) {
         look.title = QString::fromStdString(entry->title.empty() ? entry->url : entry->title);
         look.detail = QString::fromStdString(entry->view_time + "  " + entry->url);
+        look.playing = settings_.nowPlaying && settings_.nowPlaying->key == entry->url;
     }
     return look;
 }
@@ -165,6 +166,8 @@ CRecordListView::ItemLook CWndFavoriteList::Look(std::size_t index) const
         look.title = QString::fromStdString(favorite->title.empty() ? favorite->url : favorite->title);
         look.detail = FileIsThere(GetFavoritePath(key)) ? QString::fromStdString(favorite->url)
                                                         : QStringLiteral("视频文件已不在收藏夹中");
+        // A favorite plays from its own file.
+        look.playing = settings_.nowPlaying && settings_.nowPlaying->key == GetFavoritePath(key);
     }
     return look;
 }

@@ -408,6 +408,10 @@ void COvrinDlg::ResetControls()
 void COvrinDlg::SetTitle(const std::string& title)
 {
     setWindowTitle(QString::fromStdString(title));
+    // Another video plays: the lists move their playing mark.
+    for (const int list : {209, 211, 216})
+        if (QWidget* view = GetCtrl(list))
+            view->update();
 }
 
 void COvrinDlg::ShowStatus(const std::string& text)
