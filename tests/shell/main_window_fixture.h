@@ -54,7 +54,8 @@ protected:
         // detected.
         proxy = std::make_unique<CHookInternetAPI>();
         ASSERT_TRUE(proxy->Start());
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=http://127.0.0.1:" + QByteArray::number(proxy->Port())
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --proxy-server=http://127.0.0.1:"
+                                                  + QByteArray::number(proxy->Port())
                                                   + " --proxy-bypass-list=<-loopback>");
         platform::PrepareWebEngineEnvironment();
         platform::InstallMediaRequestHeader();
