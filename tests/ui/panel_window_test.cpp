@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -273,6 +275,17 @@ TEST_F(PanelWindow, PlainQtWindowsTakeTheSkinsColoursAndChineseButtonTexts)
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
     EXPECT_EQ(box.palette().color(QPalette::Window), FCSkinColour(1709589, 1));
+
+    // Qt's own dialogs speak Chinese too (Qt's translations).
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    auto* buttons = files.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    ASSERT_NE(buttons->button(QDialogButtonBox::Save), nullptr);
+    EXPECT_TRUE(buttons->button(QDialogButtonBox::Save)->text().contains(QStringLiteral("保存")))
+        << buttons->button(QDialogButtonBox::Save)->text().toStdString();
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
 }
 
 TEST_F(PanelWindow, MissingOrBrokenSkinGivesAnEmptyWindowAndALogLine)

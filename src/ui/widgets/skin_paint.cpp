@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QFontMetrics>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPalette>
 #include <QTranslator>
@@ -239,6 +240,12 @@ void ui::FCApplySkinLook()
     QApplication::setPalette(SkinPalette(QApplication::palette()));
     static ButtonTexts* texts = nullptr;
     if (!texts) {
+        // Qt's own texts (file dialogs, edit menus) from Qt's Chinese
+        // translation where it is installed; the string table's button
+        // texts, installed last, are asked first.
+        auto* qtTexts = new QTranslator(QCoreApplication::instance());
+        if (qtTexts->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtTexts);
         texts = new ButtonTexts;
         QCoreApplication::installTranslator(texts);
     }
