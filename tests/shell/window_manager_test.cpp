@@ -220,6 +220,10 @@ TEST_F(WindowManagerTest, FullScreenCoversTheScreenEveryTime)
         EXPECT_TRUE(RunEventsUntil([&] { return player->isWindow() && player->frameGeometry() == screen; }, 5s))
             << player->frameGeometry().width() << "x" << player->frameGeometry().height();
         EXPECT_TRUE(RunEventsUntil([&] { return QApplication::activeWindow() == player; }, 5s)) << "it has the focus";
+        if (round == 1) {
+            const std::string label = TimeLabel();
+            EXPECT_TRUE(RunEventsUntil([&] { return TimeLabel() != label; }, 5s)) << "the time label goes on";
+        }
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus ? focus : player, Qt::Key_Escape);
         EXPECT_TRUE(RunEventsUntil([&] { return !player->isWindow(); }, 5s)) << "Esc leaves it";
