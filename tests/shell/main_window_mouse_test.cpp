@@ -342,3 +342,27 @@ TEST_F(MainWindowTest, AnOldCodecFlvPlaysInThePreviewThroughTheConversion)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ASeekBarHiddenWhileHeldLetsGoWithoutSeeking)
+{
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 8);
+    ASSERT_FALSE(mp4.empty());
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("VideoProcess", "/8"));
+    auto* seek = dynamic_cast<ui::CWndSliderPlay*>(window->GetCtrl(201));
+    ASSERT_NE(seek, nullptr);
+    // Held, and then the skin goes (mini mode by its key while the button is down).
+    QTest::mousePress(seek, Qt::LeftButton, {}, TrackPoint(seek, 90));
+    window->DeliverCommand(20008);
+    EXPECT_FALSE(seek->isSliderDown()) << "a hidden slider holds nothing";
+    window->DeliverCommand(20050);
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, TrackPoint(seek, 90));
+    EXPECT_TRUE(RunEventsUntil([&] { return LastPosition() >= 2; }, 10s));
+    EXPECT_LT(LastPosition(), 6) << "no seek to 90 %";
+    EXPECT_TRUE(RunEventsUntil([&] { return seek->value() == LastPosition() * 100 / 8; }, 5s)) << "the bar follows";
+    window->Control().StopPlaying();
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QStyle>
 
@@ -86,6 +87,17 @@ void CWndSlider::mouseReleaseEvent(QMouseEvent* event)
     setSliderPosition(ValueAt(event));
     setSliderDown(false);  // sliderReleased: the handler runs
     event->accept();
+}
+
+// A slider hidden while held (its skin goes) lets go without a release:
+// the place it was dragged to is not taken, and the program moves it again.
+void CWndSlider::hideEvent(QHideEvent* event)
+{
+    if (isSliderDown()) {
+        const QSignalBlocker quiet(this);
+        setSliderDown(false);
+    }
+    QSlider::hideEvent(event);
 }
 
 void CWndSlider::paintEvent(QPaintEvent*)

@@ -26,6 +26,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     // Share of the track drawn as loaded (the seek slider), 0..100.
     int loaded_ = 0;
 
