@@ -141,8 +141,10 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     EXPECT_EQ(main.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
 }
 
-TEST_F(PlayListViewTest, TheBroadcastRebuildsAndSelectsTheNamedVideo)
+TEST_F(PlayListViewTest, TheBroadcastRebuildsAndKeepsTheSelectionWithoutSelectingTheNamedVideo)
 {
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    Mouse(QEvent::MouseButtonRelease, At(1, 40));
     auto* added = new InfoVideo;
     added->a0 = "1";
     added->a1 = "Added";
@@ -151,7 +153,7 @@ TEST_F(PlayListViewTest, TheBroadcastRebuildsAndSelectsTheNamedVideo)
     const std::string key = "added";
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
     ASSERT_EQ(view->Model().Count(), 5u);
-    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"added"}));
+    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"key1"})) << "only a click selects";
 }
 
 TEST_F(PlayListViewTest, TheSelectionStandsOutAndThePlayingVideoIsMarked)

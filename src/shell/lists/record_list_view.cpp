@@ -37,9 +37,9 @@ CRecordListView::CRecordListView(QWidget* parent) : QWidget(parent)
 
 CRecordListView::~CRecordListView() = default;
 
-void CRecordListView::Rebuild(const std::string& selectKey)
+void CRecordListView::Rebuild(const std::string& revealKey)
 {
-    const std::optional<std::size_t> reveal = RebuildItems(selectKey);
+    const std::optional<std::size_t> reveal = RebuildItems(revealKey);
     UpdateScrollRange();
     if (reveal)
         Reveal(*reveal);

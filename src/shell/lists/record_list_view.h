@@ -23,8 +23,9 @@ public:
     ~CRecordListView() override;
 
     virtual CListSelection& Selection() = 0;
-    // Rebuilds from the records, selecting the key's item and revealing it.
-    void Rebuild(const std::string& selectKey);
+    // Rebuilds from the records, keeping the user's selection, and reveals
+    // the key's item (without selecting it: only a click selects).
+    void Rebuild(const std::string& revealKey);
     // Selects the item at index (or the last) and reveals it.
     void SelectAndReveal(std::size_t index);
     // Fills the context menu for the selection; an empty menu is not shown.
@@ -39,7 +40,7 @@ protected:
         double share = -1;  // 0..1 for a bar, below 0 for none
         bool playing = false;  // the main player's video: marked
     };
-    virtual std::optional<std::size_t> RebuildItems(const std::string& selectKey) = 0;
+    virtual std::optional<std::size_t> RebuildItems(const std::string& revealKey) = 0;
     virtual ItemLook Look(std::size_t index) const = 0;
     virtual int ButtonCount() const { return 0; }
     virtual QString ButtonTip(int /*button*/) const { return {}; }

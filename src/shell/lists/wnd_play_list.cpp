@@ -72,9 +72,9 @@ void CWndPlayList::Progress(const InfoVideo& video)
     UpdateKey(video.a2);
 }
 
-std::optional<std::size_t> CWndPlayList::RebuildItems(const std::string& selectKey)
+std::optional<std::size_t> CWndPlayList::RebuildItems(const std::string& revealKey)
 {
-    return model_.Rebuild(selectKey);
+    return model_.Rebuild(revealKey);
 }
 
 void CWndPlayList::showEvent(QShowEvent*)

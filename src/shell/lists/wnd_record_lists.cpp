@@ -68,12 +68,12 @@ void CWndHistoryList::showEvent(QShowEvent*)
     Rebuild({});
 }
 
-std::optional<std::size_t> CWndHistoryList::RebuildItems(const std::string& selectKey)
+std::optional<std::size_t> CWndHistoryList::RebuildItems(const std::string& revealKey)
 {
     std::vector<std::string> keys;
     for (const InfoHistory* entry : settings_.history)
         keys.push_back(entry->url);
-    return selection_.Reset(std::move(keys), selectKey);
+    return selection_.Reset(std::move(keys), revealKey);
 }
 
 CRecordListView::ItemLook CWndHistoryList::Look(std::size_t index) const
@@ -150,12 +150,12 @@ void CWndFavoriteList::showEvent(QShowEvent*)
     Rebuild({});
 }
 
-std::optional<std::size_t> CWndFavoriteList::RebuildItems(const std::string& selectKey)
+std::optional<std::size_t> CWndFavoriteList::RebuildItems(const std::string& revealKey)
 {
     std::vector<std::string> keys;
     for (const InfoFavorite* favorite : settings_.favorites)
         keys.push_back(favorite->url);
-    return selection_.Reset(std::move(keys), selectKey);
+    return selection_.Reset(std::move(keys), revealKey);
 }
 
 CRecordListView::ItemLook CWndFavoriteList::Look(std::size_t index) const
