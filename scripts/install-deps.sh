@@ -10,6 +10,10 @@ packages=(
   libcurl4-openssl-dev libpugixml-dev
   libgtest-dev libgmock-dev libcpp-httplib-dev libssl-dev
   ffmpeg fonts-noto-cjk curl xvfb xauth
+  # Qt's own dialogs in Chinese, like the rest of the window.
+  qt6-translations-l10n
+  # The window-manager tests: openbox on Xvfb, the pointer moved by xdotool.
+  openbox xdotool
 )
 # Benchmarks compare against these peers; only `--bench` installs them.
 if [[ "${1:-}" == "--bench" ]]; then

@@ -104,6 +104,8 @@ int main(int argc, char** argv)
     ui::RegisterPlayerControls();
     ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
     settings.Load(GetSettingFilePath());
+    // Menus and message boxes in the skin's colours (of the loaded scheme).
+    ui::FCApplySkinLook();
     const platform::DesktopIntegration desktop(GetAppFolder() + "quelt");
     if (settings.associateFlv && !request.uninstall)
         desktop.AssociateFlv();

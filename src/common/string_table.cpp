@@ -92,6 +92,12 @@ constexpr Entry kStrings[] = {
             "http://localhost:20080/watch/mp4.html\r\n"
             "..."},
     {30100, "Vista系统用户可能会提示是否运行AutoUpdate.exe，此为升级程序"},
+    // The standard buttons of Qt's message boxes and dialogs.
+    {30101, "确定"},
+    {30102, "取消"},
+    {30103, "是(&Y)"},
+    {30104, "否(&N)"},
+    {30105, "关闭"},
 };
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -70,7 +72,8 @@ bool CopyFileWithProgress(const std::string& source, const std::string& destinat
     FileDescriptor out(mkostemps(partName.data(), 5, O_CLOEXEC));
     if (out.get() < 0)
         return false;
-    fchmod(out.get(), 0644);
+    // mkostemps makes the file 0600; a saved copy is the user's file.
+    fchmod(out.get(), UserFileMode());
 
     const auto total = static_cast<double>(info.st_size);
     double copied = 0;
@@ -103,6 +106,18 @@ bool CopyFileWithProgress(const std::string& source, const std::string& destinat
         return true;
     std::remove(partName.c_str());
     return false;
+}
+
+unsigned UserFileMode()
+{
+    unsigned mask = 022;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("Umask:")) {
+            mask = static_cast<unsigned>(std::strtoul(line.c_str() + 6, nullptr, 8));
+            break;
+        }
+    return 0666u & ~mask;
 }
 
 bool MoveFile(const std::string& from, const std::string& to)

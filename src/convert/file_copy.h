@@ -14,5 +14,8 @@ bool CopyFileWithProgress(const std::string& source, const std::string& destinat
 
 // Renames, or copies and deletes when the two lie on different file systems.
 bool MoveFile(const std::string& from, const std::string& to);
+// The mode a file the user saves gets: 0666 less the process's umask, read
+// without changing it (other threads may be creating files meanwhile).
+unsigned UserFileMode();
 
 }  // namespace convert

@@ -291,9 +291,14 @@ MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, Stat
 
     RemoveIfSet(tempInput);
     const std::string finalPath = job.destination + preset->extension;
-    if (!tempOutput.empty() && !MoveFile(tempOutput, finalPath)) {
-        std::remove(tempOutput.c_str());
-        return MEDIA_CONVERT_FAILED;
+    if (!tempOutput.empty()) {
+        if (!MoveFile(tempOutput, finalPath)) {
+            std::remove(tempOutput.c_str());
+            return MEDIA_CONVERT_FAILED;
+        }
+        // The temporary name was reserved for this process alone (0600);
+        // the result is a file the user saves.
+        ::chmod(finalPath.c_str(), UserFileMode());
     }
     if (!IsNonEmptyFile(finalPath))
         return MEDIA_CONVERT_FAILED;

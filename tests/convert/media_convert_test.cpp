@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace convert_test;
@@ -220,6 +221,42 @@ TEST_F(MediaConvertTest, PathsWithBlanksQuotesShellTextAndLeadingDashes)
     EXPECT_FALSE(std::filesystem::exists(work_ / "pwned"));
     EXPECT_FALSE(std::filesystem::exists(work_ / "pwned2"));
     EXPECT_TRUE(TempEntries().empty());
+}
+
+// A converted file is a file the user saves: its mode follows the user's
+// umask, as a copy's does, whether or not a temporary name was in play.
+TEST_F(MediaConvertTest, ConvertedFilesAndCopiesGetTheModeOfTheUsersUmask)
+{
+    const std::string clip = GeneratedClip(2);
+    std::filesystem::create_directories(work_ / "out dir");
+    const mode_t previous = umask(022);
+    RecordingConvert plain, blank, copy;
+    ASSERT_EQ(plain.StartConvert(Info(20, clip, work_ / "plain")), 0);
+    ASSERT_EQ(blank.StartConvert(Info(20, clip, work_ / "out dir/with blank")), 0);
+    ASSERT_EQ(copy.StartConvert(Info(29, clip, work_ / "copied")), 0);
+    for (RecordingConvert* job : {&plain, &blank, &copy}) {
+        ASSERT_TRUE(job->WaitForResult());
+        EXPECT_EQ(job->Results(), std::vector<int>{MEDIA_CONVERT_SUCCEEDED});
+    }
+    umask(previous);
+    const auto mode = [](const std::string& path) {
+        struct stat status {};
+        return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0u;
+    };
+    EXPECT_EQ(mode(work_ / "plain.mp3"), 0644u);
+    EXPECT_EQ(mode(work_ / "out dir/with blank.mp3"), 0644u);
+    EXPECT_EQ(mode(work_ / "copied.flv"), 0644u);
+
+    // A stricter umask is kept too.
+    umask(027);
+    RecordingConvert strict, strictCopy;
+    ASSERT_EQ(strict.StartConvert(Info(20, clip, work_ / "out dir/strict one")), 0);
+    ASSERT_EQ(strictCopy.StartConvert(Info(29, clip, work_ / "strict copy")), 0);
+    ASSERT_TRUE(strict.WaitForResult());
+    ASSERT_TRUE(strictCopy.WaitForResult());
+    umask(previous);
+    EXPECT_EQ(mode(work_ / "out dir/strict one.mp3"), 0640u);
+    EXPECT_EQ(mode(work_ / "strict copy.flv"), 0640u);
 }
 
 TEST_F(MediaConvertTest, EncoderFailureAndSilentEncoder)

@@ -2,143 +2,22 @@
 // videos play to their end through the play server, the next one follows,
 // the controls move, and a seek continues from the new place. One window
 // (one browser engine) serves every case.
-#include "common/app_folder.h"
-#include "common/event_window.h"
-#include "platform/desktop_integration.h"
-#include "platform/web/player_page_view.h"
-#include "delivery/flv_cache.h"
-#include "detection/interception_proxy.h"
-#include "platform/web/media_request_header.h"
-#include "shell/settings/records_ops.h"
-#include "shell/settings/app_setting.h"
-#include "shell/player/play_control.h"
+#include "main_window_fixture.h"
 #include "shell/window/flv_transcoder.h"
-#include "shell/window/ovrin_dlg.h"
-#include "support/event_wait.h"
-#include "test_site/test_site.h"
-#include "test_site/test_videos.h"
-#include "ui/widgets/button.h"
-#include "ui/widgets/player_controls.h"
-#include "ui/widgets/player_ctrl_factory.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QImage>
 #include <QApplication>
 #include <QDropEvent>
-#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
-#include <QSlider>
 
-#include <filesystem>
 #include <fstream>
-#include <memory>
-#include <string>
 
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
-using test_support::RunEventsUntil;
-
-struct Event {
-    std::string command;
-    std::string args;
-};
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        // The browser views go through the interception proxy as in the
-        // program, loopback included, so that pages on the site can be
-        // detected.
-        proxy = std::make_unique<CHookInternetAPI>();
-        ASSERT_TRUE(proxy->Start());
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=http://127.0.0.1:" + QByteArray::number(proxy->Port())
-                                                  + " --proxy-bypass-list=<-loopback>");
-        platform::PrepareWebEngineEnvironment();
-        platform::InstallMediaRequestHeader();
-        folder = (fs::temp_directory_path() / ("quelt-window-test-" + std::to_string(::getpid()))).string() + "/";
-        fs::create_directories(folder + "temp");
-        fs::create_directories(folder + "favorite");
-        fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
-        SetAppFolderForTesting(folder);
-        ui::RegisterPlayerControls();
-        ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
-        site = std::make_unique<test_site::TestSite>();
-        ASSERT_TRUE(site->Start());
-        settings = std::make_unique<CAppSetting>();
-        settings->configUrl = "http://127.0.0.1:1/no-update";  // no update question in a test
-        window = std::make_unique<COvrinDlg>(*settings, desktop);
-        std::string error;
-        ASSERT_TRUE(window->Start("", error)) << error;
-        window->SetPlayerEventObserver([](const std::string& command, const std::string& args) {
-            events.push_back({command, args});
-        });
-    }
-    static void TearDownTestSuite()
-    {
-        window.reset();
-        settings.reset();
-        site.reset();
-        proxy.reset();
-        SetAppFolderForTesting("");
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    void SetUp() override
-    {
-        ASSERT_NE(window, nullptr) << "the window did not start";
-        events.clear();
-        window->Control().StopPlaying();
-        settings->playList.PCL_DeleteAllObjects();
-    }
-
-    static InfoVideo* AddRecord(const std::string& key, const std::string& path)
-    {
-        auto* video = new InfoVideo;
-        video->a0 = "2";
-        video->a1 = key;
-        video->a2 = key;
-        video->a4 = site->Url(path);
-        settings->playList.PCL_PushObject(video);
-        // As AddVideo does: the views rebuild.
-        BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
-        return video;
-    }
-    static std::size_t Count(const std::string& command, const std::string& part)
-    {
-        std::size_t count = 0;
-        for (const Event& event : events)
-            count += event.command == command && event.args.find(part) != std::string::npos;
-        return count;
-    }
-    static bool WaitFor(const std::string& command, const std::string& part, std::size_t count = 1)
-    {
-        return RunEventsUntil([&] { return Count(command, part) >= count; }, std::chrono::seconds(60));
-    }
-    static std::string TimeLabel()
-    {
-        auto* label = dynamic_cast<QLabel*>(window->GetCtrl(270));
-        return label ? label->text().toStdString() : std::string();
-    }
-
-    inline static std::string folder;
-    inline static std::unique_ptr<test_site::TestSite> site;
-    inline static std::unique_ptr<CAppSetting> settings;
-    inline static std::unique_ptr<COvrinDlg> window;
-    inline static std::vector<Event> events;
-    inline static std::unique_ptr<CHookInternetAPI> proxy;
-    // The window never opens the settings dialog here.
-    inline static const platform::DesktopIntegration desktop{"/nonexistent/quelt"};
-};
+using namespace main_window_test;
 
 TEST_F(MainWindowTest, AnMp4AndAnH264FlvPlayToTheEndOneAfterTheOther)
 {
@@ -351,6 +230,11 @@ TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrTheP
     EXPECT_EQ(video->a4, "http://localhost:" + std::to_string(site->Port()) + "/page-video.mp4");
     EXPECT_EQ(video->a3, page);
     EXPECT_EQ(video->a1, "Watched");
+    // Handed over without a title (as from a second start), the page takes
+    // its own in the history and the window's title.
+    ASSERT_NE(FindHistory(*settings, page), nullptr);
+    EXPECT_EQ(FindHistory(*settings, page)->title, "Watched");
+    EXPECT_EQ(window->windowTitle().toStdString(), "Watched - Quelt");
     window->Control().StopPlaying();
 
     // A second page, previewed: its stream is found for the preview window,

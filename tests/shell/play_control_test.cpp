@@ -126,6 +126,43 @@ TEST_F(PlayControlTest, ALocalFilePlaysUnderItsNameAndAVideoWithoutStreamSaysWhy
     EXPECT_EQ(surface.status, kNoDetectionYet) << "without detection, the status line says so";
 }
 
+TEST_F(PlayControlTest, AFavoritePlaysUnderItsTitleNotItsFileName)
+{
+    std::filesystem::create_directories(folder / "favorite");
+    auto* favorite = new InfoFavorite;
+    favorite->title = "A loved video";
+    favorite->url = "http://videos.example/loved";
+    settings.favorites.PCL_PushObject(favorite);
+    const std::string file = GetFavoritePath(favorite->url);
+    WriteWholeFile(file, "FLV\x01\x05");
+
+    control.PlayItem(file);  // what the favorites list does
+    EXPECT_EQ(surface.title, "A loved video - Quelt");
+    EXPECT_FALSE(PlayedKey().empty());
+}
+
+TEST_F(PlayControlTest, AHandedOverPageTakesItsRealTitleInTheHistoryOnceKnown)
+{
+    // A second instance hands over the page's address without a title.
+    const std::string page = "http://videos.example/watch/handed";
+    control.AddVideo("", page, kAddPlayNow);
+    ASSERT_NE(FindHistory(settings, page), nullptr);
+    EXPECT_EQ(surface.title, page + " - Quelt") << "the address until the title is known";
+    // Detection finds the stream and the page's title, and plays it.
+    InfoVideo* video = FindVideo(settings, page);
+    video->a1 = "The real title";
+    video->a4 = "http://127.0.0.1:9/handed.flv";
+    control.PlayItem(page);
+    EXPECT_EQ(FindHistory(settings, page)->title, "The real title");
+    EXPECT_EQ(surface.title, "The real title - Quelt");
+
+    // A title the user's history already has stays.
+    control.AddVideo("Named", "http://videos.example/named", kAddQueue);
+    FindVideo(settings, "http://videos.example/named")->a1 = "Other";
+    control.PlayItem("http://videos.example/named");
+    EXPECT_EQ(FindHistory(settings, "http://videos.example/named")->title, "Named");
+}
+
 TEST_F(PlayControlTest, AddVideoModesQueuePlayAndRecordHistory)
 {
     control.AddVideo("First", "http://videos.example/a", kAddQueue);
@@ -182,6 +219,26 @@ TEST_F(PlayControlTest, APreviewLeavesTheMainPlayerAloneAndCanMoveThere)
     control.EndPreview();
     EXPECT_EQ(surface.calls.back(), "close preview");
     EXPECT_EQ(control.PreviewingKey(), "");
+}
+
+TEST_F(PlayControlTest, ThePreviewStaysOpenWhenTheMainPlayerMovesOnToItsNextVideo)
+{
+    AddRecord("first", "http://127.0.0.1:9/1.flv");
+    AddRecord("second", "http://127.0.0.1:9/2.flv");
+    AddRecord("previewed", "http://127.0.0.1:9/3.flv");
+    control.PlayItem("first");
+    control.AddVideo("", "previewed", kAddPreview);
+    ASSERT_EQ(control.PreviewingKey(), "previewed");
+    surface.calls.clear();
+    ASSERT_TRUE(control.PlayNextVideo());
+    EXPECT_EQ(control.PlayingKey(), "second");
+    EXPECT_EQ(control.PreviewingKey(), "previewed") << "the preview goes on";
+    EXPECT_TRUE(std::find(surface.calls.begin(), surface.calls.end(), "close preview") == surface.calls.end());
+
+    // A video the user chooses still closes it, as before.
+    control.PlayItem("first");
+    EXPECT_EQ(control.PreviewingKey(), "");
+    EXPECT_EQ(surface.calls.back().substr(0, 5), "play ");
 }
 
 TEST_F(PlayControlTest, RemovingThePlayingVideoStopsItAndDropsItsCache)

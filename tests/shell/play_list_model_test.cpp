@@ -3,6 +3,7 @@
 #include "common/app_folder.h"
 #include "delivery/flv_cache.h"
 #include "shell/lists/play_list_model.h"
+#include "shell/settings/records_ops.h"
 #include "shell/settings/app_setting.h"
 #include "temp_folder.h"
 
@@ -43,7 +44,7 @@ protected:
     CPlayListModel model{settings};
 };
 
-TEST_F(PlayListModelTest, PreviewOnlyVideosStayHiddenUntilPlayedAndTheNamedOneIsSelected)
+TEST_F(PlayListModelTest, PreviewOnlyVideosStayHiddenUntilPlayedAndTheNamedOneIsRevealed)
 {
     Add("a");
     InfoVideo* preview = Add("b", "3");
@@ -53,7 +54,21 @@ TEST_F(PlayListModelTest, PreviewOnlyVideosStayHiddenUntilPlayedAndTheNamedOneIs
     preview->a0 = "1";
     EXPECT_EQ(model.Rebuild("b"), 1u) << "shown at its place once played, and revealed";
     EXPECT_EQ(Keys(), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(model.SelectedKeys(), (std::vector<std::string>{"b"}));
+    EXPECT_TRUE(model.SelectedKeys().empty()) << "only a click selects";
+}
+
+TEST_F(PlayListModelTest, ARebuildKeepsTheUsersSelection)
+{
+    for (const char* key : {"a", "b", "c"})
+        Add(key);
+    model.Rebuild("");
+    model.Click(2, false, false);
+    Add("d");
+    EXPECT_EQ(model.Rebuild("d"), 3u);
+    EXPECT_EQ(model.SelectedKeys(), (std::vector<std::string>{"c"}));
+    RemoveVideo(settings, "c");
+    model.Rebuild("");
+    EXPECT_TRUE(model.SelectedKeys().empty()) << "a gone video is no longer selected";
 }
 
 TEST_F(PlayListModelTest, SelectionFollowsTheFileManagerGestures)

@@ -6,7 +6,9 @@
 #include "shell/lists/wnd_play_list.h"
 #include "shell/settings/app_setting.h"
 #include "shell/window/main_messages.h"
+#include "support/event_wait.h"
 #include "temp_folder.h"
+#include "ui/widgets/skin_paint.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +19,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -137,8 +141,10 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     EXPECT_EQ(main.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
 }
 
-TEST_F(PlayListViewTest, TheBroadcastRebuildsAndSelectsTheNamedVideo)
+TEST_F(PlayListViewTest, TheBroadcastRebuildsAndKeepsTheSelectionWithoutSelectingTheNamedVideo)
 {
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    Mouse(QEvent::MouseButtonRelease, At(1, 40));
     auto* added = new InfoVideo;
     added->a0 = "1";
     added->a1 = "Added";
@@ -147,7 +153,27 @@ TEST_F(PlayListViewTest, TheBroadcastRebuildsAndSelectsTheNamedVideo)
     const std::string key = "added";
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
     ASSERT_EQ(view->Model().Count(), 5u);
-    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"added"}));
+    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"key1"})) << "only a click selects";
+}
+
+TEST_F(PlayListViewTest, TheSelectionStandsOutAndThePlayingVideoIsMarked)
+{
+    EXPECT_TRUE(view->Model().SelectedKeys().empty()) << "nothing selected before a click";
+    settings.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{"key2"});
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    Mouse(QEvent::MouseButtonRelease, At(1, 40));
+    const QImage shot = view->grab().toImage();
+    const int item = CRecordListView::kItemHeight;
+    const auto difference = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+    };
+    const QColor background = shot.pixelColor(6, 3 * item + 2);
+    const QColor selected = shot.pixelColor(6, 1 * item + 2);
+    EXPECT_GE(difference(selected, background), 80) << "the selection is plain to see";
+    const QColor accent = ui::FCSkinColour(16747852, 1);
+    EXPECT_EQ(shot.pixelColor(1, 2 * item + item / 2), accent) << "the playing video's mark";
+    EXPECT_NE(shot.pixelColor(1, 1 * item + item / 2), accent);
+    EXPECT_NE(shot.pixelColor(1, 3 * item + item / 2), accent);
 }
 
 TEST_F(PlayListViewTest, TheSourcesFileHoldsExactlyTheText)
@@ -160,6 +186,30 @@ TEST_F(PlayListViewTest, TheSourcesFileHoldsExactlyTheText)
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(text, "Half cached\r\nkey1\r\nhttp://cdn.test/key1.flv\r\n\r\n\r\n");
+}
+
+TEST_F(PlayListViewTest, TheSourcesFileIsATextFileAndADesktopWithoutAViewerIsToldInTheStatusLine)
+{
+    const std::string path = CWndPlayList::SourcesFilePath();
+    EXPECT_EQ(std::filesystem::path(path).filename().string(), "查看视频来源.txt");
+    EXPECT_EQ(std::filesystem::path(path).parent_path().filename().string(),
+              "quelt-" + std::to_string(::getuid())) << "a folder of the user's in the temporary folder";
+
+    // A desktop whose opener finds no program for text files.
+    const std::string bin = folder / "bin";
+    std::filesystem::create_directories(bin);
+    WriteWholeFile(bin + "/xdg-open", "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path0 = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path0);
+    std::string status;
+    view->showStatus = [&status](const std::string& text) { status = text; };
+    Mouse(QEvent::MouseButtonPress, At(1, 40));
+    view->RunMenuCommand(20505);
+    EXPECT_TRUE(test_support::RunEventsUntil([&] { return !status.empty(); }));
+    qputenv("PATH", path0);
+    EXPECT_NE(status.find(path), std::string::npos) << status;
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
 }
 
 }  // namespace

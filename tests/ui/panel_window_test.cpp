@@ -13,7 +13,15 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +226,75 @@ TEST_F(PanelWindow, ItemsAndButtonsDeliverTheirCommandsToTheWindowProcedure)
     EXPECT_EQ(commands.back(), 20105);
     ASSERT_FALSE(window.messages.empty());
     EXPECT_EQ(window.messages.front().msg, WM_COMMAND);
+}
+
+TEST_F(PanelWindow, ASkinnedWindowHasNoFrameOfTheWindowManagerAndMovesByItsFreeSkin)
+{
+    FCPanelWindow window;
+    ASSERT_TRUE(window.LoadSkin(path_));
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint) << "the skin draws the only title bar";
+    window.move(100, 80);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // A drag on the skin where it has no command moves the window with the mouse.
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(150, 20));
+    QTest::mouseMove(&window, QPoint(190, 50));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(190, 50));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+    // Once let go, the mouse moves alone.
+    QTest::mouseMove(&window, QPoint(60, 60));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+
+    // Not from an item with a command, nor from a control.
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(340, 30));
+    QTest::mouseMove(&window, QPoint(300, 60));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(300, 60));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+    QWidget* button = window.GetCtrl(20000);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(button, QPoint(40, 40));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(window.pos(), QPoint(140, 110));
+
+    // A window inside another is not moved by its skin.
+    QWidget host;
+    FCPanelWindow inner(&host);
+    EXPECT_FALSE(inner.windowFlags() & Qt::FramelessWindowHint);
+}
+
+// Menus, message boxes and the lists of combo boxes are plain Qt windows:
+// they take the skin's colours and the string table's button texts.
+TEST_F(PanelWindow, PlainQtWindowsTakeTheSkinsColoursAndChineseButtonTexts)
+{
+    FCApplySkinLook();
+    QMenu menu;
+    menu.addAction(QStringLiteral("播放"));
+    EXPECT_EQ(menu.palette().color(QPalette::Window), FCSkinColour(1709589, 1));
+    EXPECT_EQ(menu.palette().color(QPalette::WindowText), FCSkinColour(14208713, 1));
+    QComboBox combo;
+    combo.addItems({QStringLiteral("FLV格式"), QStringLiteral("mp3音频格式")});
+    EXPECT_EQ(combo.view()->palette().color(QPalette::Base), FCSkinColour(2104090, 1));
+    EXPECT_EQ(combo.view()->palette().color(QPalette::Highlight), FCSkinColour(16747852, 1));
+
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quelt"), QStringLiteral("您继续吗？"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(box.palette().color(QPalette::Window), FCSkinColour(1709589, 1));
+
+    // Qt's own dialogs speak Chinese too (Qt's translations).
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    auto* buttons = files.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    ASSERT_NE(buttons->button(QDialogButtonBox::Save), nullptr);
+    EXPECT_TRUE(buttons->button(QDialogButtonBox::Save)->text().contains(QStringLiteral("保存")))
+        << buttons->button(QDialogButtonBox::Save)->text().toStdString();
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
 }
 
 TEST_F(PanelWindow, MissingOrBrokenSkinGivesAnEmptyWindowAndALogLine)

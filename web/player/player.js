@@ -245,6 +245,8 @@ var functions = {
   IsPause: function () { return video.paused ? 'true' : 'false'; },
   StartCaptureScreen: function () { fsCommand('StartCaptureScreen', 'true'); },
   SetVideoVolume: function (value) { var v = clampPercent(value); video.volume = v / 100; video.muted = v === 0; },
+  // The volume as SetVideoVolume takes it (0 while muted); for the program's checks.
+  GetVideoVolume: function () { return String(video.muted ? 0 : Math.round(video.volume * 100)); },
   SetVideoLight: function (value) { lightLayer.style.opacity = String((100 - clampPercent(value)) / 100 * 0.85); },
   SetVideoProcess: function (value) {
     if (video.duration && isFinite(video.duration)) video.currentTime = video.duration * clampPercent(value) / 100;

@@ -12,23 +12,23 @@ int ItemButtonAt(int x, int itemWidth, int buttonCount)
     return -1;
 }
 
-std::optional<std::size_t> CListSelection::Reset(std::vector<std::string> keys, const std::string& selectKey)
+std::optional<std::size_t> CListSelection::Reset(std::vector<std::string> keys, const std::string& revealKey)
 {
+    const std::vector<std::string> kept = SelectedKeys();
+    const std::string anchorKey = anchor_ < keys_.size() ? keys_[anchor_] : std::string();
     keys_ = std::move(keys);
     selected_.assign(keys_.size(), false);
-    std::optional<std::size_t> chosen;
-    if (!selectKey.empty()) {
-        const auto it = std::find(keys_.begin(), keys_.end(), selectKey);
-        if (it != keys_.end())
-            chosen = static_cast<std::size_t>(it - keys_.begin());
+    anchor_ = 0;
+    std::optional<std::size_t> revealed;
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (std::find(kept.begin(), kept.end(), keys_[i]) != kept.end())
+            selected_[i] = true;
+        if (keys_[i] == anchorKey)
+            anchor_ = i;
+        if (!revealKey.empty() && keys_[i] == revealKey && !revealed)
+            revealed = i;
     }
-    if (chosen) {
-        selected_[*chosen] = true;
-        anchor_ = *chosen;
-    }
-    if (anchor_ >= keys_.size())
-        anchor_ = 0;
-    return chosen;
+    return revealed;
 }
 
 std::vector<std::string> CListSelection::SelectedKeys() const

@@ -13,8 +13,9 @@ int ItemButtonAt(int x, int itemWidth, int buttonCount);
 
 class CListSelection {
 public:
-    // New items; the one with selectKey is selected. Returns its index.
-    std::optional<std::size_t> Reset(std::vector<std::string> keys, const std::string& selectKey);
+    // New items. What the user had selected stays selected (by key); only a
+    // click selects. Returns the index of revealKey's item, to be shown.
+    std::optional<std::size_t> Reset(std::vector<std::string> keys, const std::string& revealKey);
 
     std::size_t Count() const { return keys_.size(); }
     const std::string& KeyAt(std::size_t index) const { return keys_[index]; }

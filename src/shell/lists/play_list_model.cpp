@@ -29,13 +29,13 @@ std::string BufferedLine(const InfoVideo& video)
 
 CPlayListModel::CPlayListModel(const CAppSetting& settings) : settings_(settings) {}
 
-std::optional<std::size_t> CPlayListModel::Rebuild(const std::string& selectKey)
+std::optional<std::size_t> CPlayListModel::Rebuild(const std::string& revealKey)
 {
     std::vector<std::string> keys;
     for (const InfoVideo* video : settings_.playList)
         if (video->a0 != "3" && std::find(keys.begin(), keys.end(), video->a2) == keys.end())
             keys.push_back(video->a2);
-    return Reset(std::move(keys), selectKey);
+    return Reset(std::move(keys), revealKey);
 }
 
 CPlayListModel::Button CPlayListModel::ButtonAt(int x, int itemWidth)

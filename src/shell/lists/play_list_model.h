@@ -29,9 +29,9 @@ public:
 
     explicit CPlayListModel(const CAppSetting& settings);
 
-    // Items from the play list in order; the item of selectKey is the one
-    // selected. Returns its index, to bring into view.
-    std::optional<std::size_t> Rebuild(const std::string& selectKey);
+    // Items from the play list in order, the user's selection kept. Returns
+    // the index of revealKey's item, to bring into view.
+    std::optional<std::size_t> Rebuild(const std::string& revealKey);
 
     // Which button of an item of this width lies at x (item coordinates).
     static Button ButtonAt(int x, int itemWidth);

@@ -2,25 +2,25 @@
 
 #include "ui/widgets/skin_paint.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QToolTip>
-#include <QUrl>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
 // 0x00BBGGRR colours of the skin's palette.
 constexpr std::uint32_t kText = 14208713;
 constexpr std::uint32_t kDimText = 10522762;
-constexpr std::uint32_t kSelected = 3353642;
 constexpr std::uint32_t kAccent = 16747852;
 constexpr std::uint32_t kTrack = 2367261;
 constexpr std::uint32_t kBackground = 2169883;
@@ -37,9 +37,9 @@ CRecordListView::CRecordListView(QWidget* parent) : QWidget(parent)
 
 CRecordListView::~CRecordListView() = default;
 
-void CRecordListView::Rebuild(const std::string& selectKey)
+void CRecordListView::Rebuild(const std::string& revealKey)
 {
-    const std::optional<std::size_t> reveal = RebuildItems(selectKey);
+    const std::optional<std::size_t> reveal = RebuildItems(revealKey);
     UpdateScrollRange();
     if (reveal)
         Reveal(*reveal);
@@ -136,10 +136,19 @@ void CRecordListView::paintEvent(QPaintEvent*)
         if (item.bottom() < 0 || item.top() > height())
             continue;
         const ItemLook look = Look(i);
-        if (Selection().IsSelected(i))
-            painter.fillRect(item, ui::FCSkinColour(kSelected, 1));
+        // The selection in the accent's colour, seen at a glance; the
+        // playing video with an accent bar at its left and its title in
+        // the accent.
+        const QColor accent = ui::FCSkinColour(kAccent, 1);
+        if (Selection().IsSelected(i)) {
+            QColor fill = accent;
+            fill.setAlpha(96);
+            painter.fillRect(item, fill);
+        }
+        if (look.playing)
+            painter.fillRect(QRect(item.left(), item.top() + 4, 3, item.height() - 8), accent);
         const int textWidth = item.width() - 14 - ButtonCount() * 23;
-        painter.setPen(ui::FCSkinColour(kText, 1));
+        painter.setPen(look.playing ? accent.lighter(130) : ui::FCSkinColour(kText, 1));
         painter.setFont(font());
         painter.drawText(QRect(item.left() + 10, item.top() + 4, textWidth, 20), Qt::AlignVCenter | Qt::AlignLeft,
                          painter.fontMetrics().elidedText(look.title, Qt::ElideRight, textWidth));
@@ -246,15 +255,36 @@ bool CRecordListView::event(QEvent* event)
 
 std::string SourcesFilePath(const std::string& menuText)
 {
-    return QDir::tempPath().toStdString() + "/" + menuText + "...  -";
+    return QDir::tempPath().toStdString() + "/quelt-" + std::to_string(::getuid()) + "/" + menuText + ".txt";
 }
 
-void ShowSourcesFile(const std::string& path, const std::string& text)
+void ShowSourcesFile(const std::string& path, const std::string& text,
+                     const std::function<void(const std::string&)>& showStatus)
 {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
     std::remove(path.c_str());
     {
         std::ofstream out(path, std::ios::binary);
         out << text;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    // xdg-open as QDesktopServices would start it, but watched: it fails
+    // (or is missing) where the desktop has no program for text files.
+    const std::string told = "没有可以显示文本文件的程序，视频来源已写入 " + path;
+    auto* opener = new QProcess;
+    QObject::connect(opener, &QProcess::finished, opener, [opener, showStatus, told](int code, QProcess::ExitStatus how) {
+        if ((code != 0 || how != QProcess::NormalExit) && showStatus)
+            showStatus(told);
+        opener->deleteLater();
+    });
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, showStatus, told](QProcess::ProcessError what) {
+        if (what != QProcess::FailedToStart)
+            return;
+        if (showStatus)
+            showStatus(told);
+        opener->deleteLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {QString::fromStdString(path)});
 }

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QMenu;
@@ -22,20 +23,24 @@ public:
     ~CRecordListView() override;
 
     virtual CListSelection& Selection() = 0;
-    // Rebuilds from the records, selecting the key's item and revealing it.
-    void Rebuild(const std::string& selectKey);
+    // Rebuilds from the records, keeping the user's selection, and reveals
+    // the key's item (without selecting it: only a click selects).
+    void Rebuild(const std::string& revealKey);
     // Selects the item at index (or the last) and reveals it.
     void SelectAndReveal(std::size_t index);
     // Fills the context menu for the selection; an empty menu is not shown.
     virtual void FillMenu(QMenu& /*menu*/) {}
+    // Shows a line in the main window's status line (set by the window).
+    std::function<void(const std::string& text)> showStatus;
 
 protected:
     struct ItemLook {
         QString title;
         QString detail;
         double share = -1;  // 0..1 for a bar, below 0 for none
+        bool playing = false;  // the main player's video: marked
     };
-    virtual std::optional<std::size_t> RebuildItems(const std::string& selectKey) = 0;
+    virtual std::optional<std::size_t> RebuildItems(const std::string& revealKey) = 0;
     virtual ItemLook Look(std::size_t index) const = 0;
     virtual int ButtonCount() const { return 0; }
     virtual QString ButtonTip(int /*button*/) const { return {}; }
@@ -71,7 +76,10 @@ private:
 };
 
 // Writes the sources text into the file named after a menu entry (one file
-// per process, replaced each time) and opens it in the desktop's viewer.
-void ShowSourcesFile(const std::string& path, const std::string& text);
-// The path of that file: the temporary folder, the entry's text, "...  -".
+// per user, replaced each time) and opens it in the desktop's viewer; when
+// the desktop has none (or no opener), showStatus says where the file is.
+void ShowSourcesFile(const std::string& path, const std::string& text,
+                     const std::function<void(const std::string&)>& showStatus);
+// The path of that file: "quelt-<uid>/" in the temporary folder, the
+// entry's text, ".txt".
 std::string SourcesFilePath(const std::string& menuText);

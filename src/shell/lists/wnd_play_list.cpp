@@ -72,9 +72,9 @@ void CWndPlayList::Progress(const InfoVideo& video)
     UpdateKey(video.a2);
 }
 
-std::optional<std::size_t> CWndPlayList::RebuildItems(const std::string& selectKey)
+std::optional<std::size_t> CWndPlayList::RebuildItems(const std::string& revealKey)
 {
-    return model_.Rebuild(selectKey);
+    return model_.Rebuild(revealKey);
 }
 
 void CWndPlayList::showEvent(QShowEvent*)
@@ -92,6 +92,7 @@ CRecordListView::ItemLook CWndPlayList::Look(std::size_t index) const
     const CacheSizes sizes = GetCacheSizes(*video);
     look.share = sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
     look.detail = QString::fromStdString(BufferedLine(*video));
+    look.playing = settings_.nowPlaying && settings_.nowPlaying->key == video->a2;
     return look;
 }
 
@@ -170,7 +171,7 @@ void CWndPlayList::RunMenuCommand(int command)
     case 20501: PostKeyMessage(mainWindow_, WM_PREVIEW_VIDEO_KEY, keys.front()); break;
     case 20502: PostKeysMessage(mainWindow_, WM_SAVE_VIDEO_KEY, keys); break;
     case 20503: OnDeleteKey(); break;
-    case 20505: ShowSourcesFile(SourcesFilePath(), model_.SourcesText()); break;
+    case 20505: ShowSourcesFile(SourcesFilePath(), model_.SourcesText(), showStatus); break;
     case 20506:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         for (const std::string& key : keys)

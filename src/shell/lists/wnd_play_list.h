@@ -37,7 +37,7 @@ public:
     std::function<int()> runningDownloads;
 
 protected:
-    std::optional<std::size_t> RebuildItems(const std::string& selectKey) override;
+    std::optional<std::size_t> RebuildItems(const std::string& revealKey) override;
     ItemLook Look(std::size_t index) const override;
     int ButtonCount() const override { return 2; }
     QString ButtonTip(int button) const override;

@@ -68,12 +68,12 @@ void CWndHistoryList::showEvent(QShowEvent*)
     Rebuild({});
 }
 
-std::optional<std::size_t> CWndHistoryList::RebuildItems(const std::string& selectKey)
+std::optional<std::size_t> CWndHistoryList::RebuildItems(const std::string& revealKey)
 {
     std::vector<std::string> keys;
     for (const InfoHistory* entry : settings_.history)
         keys.push_back(entry->url);
-    return selection_.Reset(std::move(keys), selectKey);
+    return selection_.Reset(std::move(keys), revealKey);
 }
 
 CRecordListView::ItemLook CWndHistoryList::Look(std::size_t index) const
@@ -82,6 +82,7 @@ CRecordListView::ItemLook CWndHistoryList::Look(std::size_t index) const
     if (const InfoHistory* entry = FindHistory(settings_, selection_.KeyAt(index))) {
         look.title = QString::fromStdString(entry->title.empty() ? entry->url : entry->title);
         look.detail = QString::fromStdString(entry->view_time + "  " + entry->url);
+        look.playing = settings_.nowPlaying && settings_.nowPlaying->key == entry->url;
     }
     return look;
 }
@@ -130,7 +131,7 @@ void CWndHistoryList::RunCommand(int command)
         break;
     case 20603:
         if (!keys.empty())
-            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.history, keys));
+            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.history, keys), showStatus);
         break;
     default: break;
     }
@@ -149,12 +150,12 @@ void CWndFavoriteList::showEvent(QShowEvent*)
     Rebuild({});
 }
 
-std::optional<std::size_t> CWndFavoriteList::RebuildItems(const std::string& selectKey)
+std::optional<std::size_t> CWndFavoriteList::RebuildItems(const std::string& revealKey)
 {
     std::vector<std::string> keys;
     for (const InfoFavorite* favorite : settings_.favorites)
         keys.push_back(favorite->url);
-    return selection_.Reset(std::move(keys), selectKey);
+    return selection_.Reset(std::move(keys), revealKey);
 }
 
 CRecordListView::ItemLook CWndFavoriteList::Look(std::size_t index) const
@@ -165,6 +166,8 @@ CRecordListView::ItemLook CWndFavoriteList::Look(std::size_t index) const
         look.title = QString::fromStdString(favorite->title.empty() ? favorite->url : favorite->title);
         look.detail = FileIsThere(GetFavoritePath(key)) ? QString::fromStdString(favorite->url)
                                                         : QStringLiteral("视频文件已不在收藏夹中");
+        // A favorite plays from its own file.
+        look.playing = settings_.nowPlaying && settings_.nowPlaying->key == GetFavoritePath(key);
     }
     return look;
 }
@@ -243,7 +246,7 @@ void CWndFavoriteList::RunCommand(int command)
         break;
     case 20614:
         if (!keys.empty())
-            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.favorites, keys));
+            ShowSourcesFile(SourcesFilePath("查看视频来源"), SourcesOf(settings_.favorites, keys), showStatus);
         break;
     default: break;
     }

@@ -32,7 +32,7 @@ public:
     bool IsEnabled(int command) const;
 
 protected:
-    std::optional<std::size_t> RebuildItems(const std::string& selectKey) override;
+    std::optional<std::size_t> RebuildItems(const std::string& revealKey) override;
     ItemLook Look(std::size_t index) const override;
     void OnDoubleClick(std::size_t) override { RunCommand(20600); }
     void OnDeleteKey() override { RunCommand(20601); }
@@ -56,7 +56,7 @@ public:
     bool IsEnabled(int command) const;
 
 protected:
-    std::optional<std::size_t> RebuildItems(const std::string& selectKey) override;
+    std::optional<std::size_t> RebuildItems(const std::string& revealKey) override;
     ItemLook Look(std::size_t index) const override;
     int ButtonCount() const override { return 1; }
     QString ButtonTip(int button) const override;

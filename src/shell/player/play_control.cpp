@@ -84,17 +84,28 @@ std::string CPlayControl::SiteNameOf(const InfoVideo& video)
 
 void CPlayControl::PlayItem(const std::string& key)
 {
-    surface_.ClosePreview();
+    PlayItem(key, false);
+}
+
+void CPlayControl::PlayItem(const std::string& key, bool keepPreview)
+{
+    keepPreview = keepPreview && !PreviewingKey().empty() && PreviewingKey() != key;
+    if (!keepPreview)
+        surface_.ClosePreview();
     const std::string product = LoadString(IDS_PRODUCT_NAME);
     InfoVideo* video = FindVideo(settings_, key);
     const bool local = IsLocalFile(key);
-    if (local)
-        surface_.SetTitle(std::filesystem::path(key).filename().string() + " - " + product);
-    else if (video)
-        surface_.SetTitle(video->a1 + " - " + product);
+    if (local || video)
+        surface_.SetTitle(TitleOf(key, video, local) + " - " + product);
+    // A history entry made without a title (a page handed over by a second
+    // start) takes the one detection found.
+    if (video && !video->a1.empty())
+        if (InfoHistory* entry = FindHistory(settings_, key); entry && (entry->title.empty() || entry->title == key))
+            entry->title = video->a1;
 
     settings_.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{key});
-    settings_.nowPreviewing.reset();
+    if (!keepPreview)
+        settings_.nowPreviewing.reset();
 
     surface_.StopPlayer();
     if (video && !local) {
@@ -103,13 +114,25 @@ void CPlayControl::PlayItem(const std::string& key)
         surface_.CallPlayer("SetConnectStatus", FormatWithSite(IDS_CONNECTING, site));
     }
     surface_.ResetControls();
-    StartSource(key, video, Target::Player);
+    StartSource(key, video, Target::Player, keepPreview);
+}
+
+std::string CPlayControl::TitleOf(const std::string& key, const InfoVideo* video, bool local) const
+{
+    if (local) {
+        // A favorite's file is named by the digest of its address.
+        for (const InfoFavorite* favorite : settings_.favorites)
+            if (!favorite->title.empty() && GetFavoritePath(favorite->url) == key)
+                return favorite->title;
+        return std::filesystem::path(key).filename().string();
+    }
+    return video && !video->a1.empty() ? video->a1 : key;
 }
 
 // What is on disk plays at once. Otherwise the other downloads give way
 // (all but this video's, or for a preview all but the two shown) and the
 // stream plays as it downloads, or is looked for first.
-void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target target)
+void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target target, bool keepPreview)
 {
     const auto play = [&](const std::string& url) {
         if (target == Target::Player)
@@ -124,7 +147,7 @@ void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target 
     if (!video)
         return;
     detection_.StopDetection();
-    if (target == Target::Player)
+    if (target == Target::Player && !keepPreview)
         downloads_.StopDownloadsExceptPlaying();
     else
         downloads_.StopDownloadsExceptCurrent();
@@ -244,7 +267,7 @@ bool CPlayControl::PlayNextVideo()
     for (std::size_t i = 0; i + 1 < settings_.playList.PCL_GetObjectCount(); ++i) {
         if (settings_.playList.PCL_GetObject(i)->a2 == playing) {
             const std::string next = settings_.playList.PCL_GetObject(i + 1)->a2;
-            PlayItem(next);
+            PlayItem(next, true);
             return true;
         }
     }

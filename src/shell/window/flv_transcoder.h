@@ -3,7 +3,8 @@
 // Nellymoser audio) are played through ffmpeg: it reads the video's own
 // play URL and writes an FLV with H.264 and AAC, which the play server
 // streams to the page under a key of its own while it grows. One
-// conversion at a time, started for such a video and ended with it.
+// conversion at a time per player (the main window has one for its player
+// and one for the preview), started for such a video and ended with it.
 #include "shell/player/play_source_router.h"
 
 #include <cstdint>

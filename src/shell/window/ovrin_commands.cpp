@@ -22,6 +22,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -31,12 +32,14 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QToolTip>
 #include <QUrl>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 namespace {
 
@@ -66,7 +69,9 @@ void COvrinDlg::OnCommand(int id)
         // The page pauses first, then echoes the capture request back.
         if (player_)
             player_->CallFunction("IsPause", "null", [this](const std::string& result) {
-                if (result.find("true") == std::string::npos)
+                // Paused for the picture, it plays on once the picture is saved.
+                resumeAfterCapture_ = result.find("true") == std::string::npos;
+                if (resumeAfterCapture_)
                     CallPlayer("PauseVideo", "null");
                 CallPlayer("StartCaptureScreen", "null");
             });
@@ -156,15 +161,14 @@ void COvrinDlg::OnCommand(int id)
 
 void COvrinDlg::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Ctrl+Enter and Alt+Enter are shortcuts (CreateFullScreenKeys), so
+    // that they work wherever the focus is.
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)
         OnCommand(20000);
     else if (event->key() == Qt::Key_D && event->modifiers() == Qt::ControlModifier)
         OnCommand(20001);
     else if (event->key() == Qt::Key_M && event->modifiers() == Qt::ControlModifier)
         OnCommand(20002);
-    else if (enter && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-        OnCommand(20006);
     else
         FCPanelWindow::keyPressEvent(event);
 }
@@ -238,11 +242,25 @@ void COvrinDlg::QueuePages(const std::vector<std::string>& lines, bool playLast)
 void COvrinDlg::ToggleMute()
 {
     settings_.soundOn = settings_.soundOn ? 0 : 1;
-    if (auto* button = Ctrl<ui::FCButtonBase>(20002)) {
-        button->SetCheck(!settings_.soundOn);
-        button->SetTooltipText(LoadString(settings_.soundOn ? IDS_MUTE_TIP : IDS_SOUND_TIP));
-    }
+    ShowMuteState();
     CallPlayer("SetVideoVolume", FormatPercent(settings_.soundOn ? settings_.volume : 0));
+}
+
+// The mute button: checked, with the muted speaker (muted.png beside the
+// skin's own image) and the tip to turn the sound on, while muted.
+void COvrinDlg::ShowMuteState()
+{
+    auto* button = Ctrl<ui::FCButtonBase>(20002);
+    if (!button)
+        return;
+    if (soundIcon_.empty())
+        soundIcon_ = button->IconImage();
+    const std::size_t slash = soundIcon_.find_last_of('/');
+    const std::string mutedIcon = soundIcon_.empty() ? std::string() : soundIcon_.substr(0, slash + 1) + "muted.png";
+    button->SetCheck(!settings_.soundOn);
+    button->SetTooltipText(LoadString(settings_.soundOn ? IDS_MUTE_TIP : IDS_SOUND_TIP));
+    if (!soundIcon_.empty())
+        button->SetIconImage(settings_.soundOn ? soundIcon_ : mutedIcon);
 }
 
 void COvrinDlg::CaptureScreen()
@@ -253,10 +271,16 @@ void COvrinDlg::CaptureScreen()
     QString name = windowTitle().section(QStringLiteral(" - "), 0, 0);
     if (name.isEmpty())
         name = Text(IDS_PRODUCT_NAME);
-    const QString path = QFileDialog::getSaveFileName(this, QString(), name + QStringLiteral(".bmp"),
+    // In the user's pictures folder, where there is one.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(this, QString(), folder + '/' + name + QStringLiteral(".bmp"),
                                                       QStringLiteral("BMP files (*.bmp);;PNG files (*.png)"));
     if (!path.isEmpty() && !image.save(path))
         QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), QStringLiteral("无法保存截图：") + path);
+    if (std::exchange(resumeAfterCapture_, false))
+        CallPlayer("PauseVideo", "null");
 }
 
 void COvrinDlg::SelectMainTab(int id)

@@ -82,6 +82,7 @@ protected:
     void OnEventSkinRecoloured() override
     {
         ui::FCClearSkinImageCache();
+        ui::FCApplySkinLook();
         for (QWidget* window : QApplication::topLevelWidgets()) {
             window->update();
             for (QWidget* child : window->findChildren<QWidget*>())
@@ -185,10 +186,11 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
       update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), detection_(std::make_unique<Detection>(*this)),
       downloadSettings_(settings), downloads_(downloadSettings_, &playServer_, detection_.get()),
-      router_(settings, downloads_), transcoder_(playServer_)
+      router_(settings, downloads_), transcoder_(playServer_), previewTranscoder_(playServer_)
 {
     dayRunCount_.SendUseReport(0);
     router_.AddOwnStream(&transcoder_);
+    router_.AddOwnStream(&previewTranscoder_);
     playServer_.SetRequestServer(&router_);
     playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterPlayerWindow();
@@ -232,17 +234,20 @@ void COvrinDlg::RegisterPlayerWindow()
     auto& factory = ui::CPlayerCtrlFactory::Instance();
     factory.Register("history_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndHistoryList(settings_, handlers, parent);
+        list->showStatus = [this](const std::string& text) { ShowStatus(text); };
         list->setGeometry(rect);
         return list;
     });
     factory.Register("favorite_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndFavoriteList(settings_, handlers, parent);
+        list->showStatus = [this](const std::string& text) { ShowStatus(text); };
         list->setGeometry(rect);
         return list;
     });
     factory.Register(
         "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
+            list->showStatus = [this](const std::string& text) { ShowStatus(text); };
             list->speedOf = [this](const InfoVideo& video) {
                 const std::vector<HttpTask*> tasks = downloads_.GetRunningTasksForUrl(video.a4);
                 return tasks.empty() ? 0 : tasks.front()->bytesPerSecond;
@@ -302,6 +307,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     // Conversions of an earlier run that was killed left their files.
     CFlvTranscoder::SweepLeftovers(GetCacheFolder());
     player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
+    CreateFullScreenKeys();
     menus_ = std::make_unique<CTrayAndMenus>(this, [this](int id) { OnCommand(id); }, [this] { ShowAndActivate(); });
     // Menu 153 on the player; files dropped on it go to the window.
     QWidget* view = player_->Widget();
@@ -313,6 +319,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     });
     if (controls.volume)
         controls.volume->SetPosition(settings_.volume);
+    ShowMuteState();  // muted when the program last ended so
     bridge_->ResetControls();
 
     // The stored rectangle, kept on the screen.
@@ -405,6 +412,10 @@ void COvrinDlg::ResetControls()
 void COvrinDlg::SetTitle(const std::string& title)
 {
     setWindowTitle(QString::fromStdString(title));
+    // Another video plays: the lists move their playing mark.
+    for (const int list : {209, 211, 216})
+        if (QWidget* view = GetCtrl(list))
+            view->update();
 }
 
 void COvrinDlg::ShowStatus(const std::string& text)
@@ -427,6 +438,9 @@ bool COvrinDlg::OpenPreview()
     auto preview = std::make_unique<CPreviewWindow>(GetSafeHwnd(), playServer_);
     if (!preview->Create())
         return false;
+    // An old FLV is converted for the preview as for the main player.
+    preview->Player()->Page().SetTranscodeHandler(
+        [this](const std::string& url) { return previewTranscoder_.Start(url); });
     preview->resize(325, 265);
     preview->move(previewPlace_.isNull() ? geometry().topLeft() + QPoint(100, 100) : previewPlace_);
     preview->show();
@@ -436,6 +450,7 @@ bool COvrinDlg::OpenPreview()
 
 void COvrinDlg::PlayInPreview(const std::string& url)
 {
+    previewTranscoder_.Stop();
     if (preview_ && preview_->Player())
         preview_->Player()->PlayVideo(url);
 }
@@ -446,6 +461,7 @@ void COvrinDlg::ClosePreview()
         return;
     previewPlace_ = preview_->pos();
     preview_.reset();
+    previewTranscoder_.Stop();
 }
 
 // Sliders -------------------------------------------------------------------

@@ -32,8 +32,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CAppSetting;
+class QShortcut;
 class CMainEventWindow;
 namespace platform {
 class DesktopIntegration;
@@ -92,6 +94,7 @@ private:
     void OnSeekReleased(int percent);
     void OnVolumeReleased(int percent);
     void ToggleMute();
+    void ShowMuteState();
     void CaptureScreen();
     void SelectMainTab(int id);
     void SelectSidePanel(int id);
@@ -106,10 +109,12 @@ private:
     void PlayUserFile(const QString& path);
     // ovrin_modes.cpp
     void ToggleFullScreen();
+    void CreateFullScreenKeys();
     void EnterMiniMode();
     void LeaveMiniMode();
     void PlaceMiniPlayer();
     void ToggleOnTop();
+    void ShowOnTopState();
     void RunExitSequence();
     // A child window of the skin by its control id, as the type it has.
     template <typename T>
@@ -134,6 +139,8 @@ private:
     CFLVDownloadManager downloads_;
     CPlaySourceRouter router_;
     CFlvTranscoder transcoder_;
+    // The preview's own conversion, beside the main player's.
+    CFlvTranscoder previewTranscoder_;
     std::unique_ptr<CWndFlashPlay> player_;
     std::unique_ptr<CPlayControl> control_;
     std::unique_ptr<CPlayerBridge> bridge_;
@@ -149,8 +156,14 @@ private:
     QPoint previewPlace_;
     platform::PlayerPageView::CommandHandler observer_;
     bool exitDone_ = false;
+    // The capture paused a playing video (to play on after the dialog).
+    bool resumeAfterCapture_ = false;
+    // The mute button's own image (the sounding speaker).
+    std::string soundIcon_;
     // Where the player sits in the window while it fills the screen.
     QRect playerPlace_;
+    // The player's keys while it fills the screen (its children).
+    std::vector<QShortcut*> fullScreenKeys_;
     // The main skin and the window's place while mini mode shows.
     std::unique_ptr<SkinState> mainSkin_;
     QRect mainPlace_;

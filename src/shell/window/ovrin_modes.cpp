@@ -5,8 +5,10 @@
 #include "common/app_folder.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/skin_paint.h"
+#include "shell/window/screen_place.h"
 
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 
 namespace {
@@ -35,8 +37,7 @@ void COvrinDlg::EnterMiniMode()
     player_->Widget()->show();
     PlaceMiniPlayer();
     CallPlayer("SetStyle", "3");
-    if (auto* pin = Ctrl<ui::FCButtonBase>(20051))
-        pin->SetCheck(windowFlags() & Qt::WindowStaysOnTopHint);
+    ShowOnTopState();
 }
 
 void COvrinDlg::LeaveMiniMode()
@@ -51,7 +52,11 @@ void COvrinDlg::LeaveMiniMode()
         bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(20000));
     const auto minimum = GetTopItem().GetMinSize();
     setMinimumSize(std::max(0, minimum.cx), std::max(0, minimum.cy));
-    setGeometry(mainPlace_);
+    // The place it had, where the screen still shows it.
+    const QScreen* screen = this->screen();
+    setGeometry(screen ? KeepOnScreen(mainPlace_, screen->availableGeometry()) : mainPlace_);
+    // The pin may have been used in mini mode.
+    ShowOnTopState();
     CallPlayer("SetStyle", "2");
 }
 
@@ -74,33 +79,74 @@ void COvrinDlg::resizeEvent(QResizeEvent* event)
 void COvrinDlg::ToggleOnTop()
 {
     const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
+    // Changing the flag makes the window anew, hidden; it comes back where it was.
+    const QPoint place = pos();
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    move(place);
     show();
+    ShowOnTopState();
+}
+
+// The pin buttons of whichever skin shows (20021 main, 20051 mini) show
+// whether the window stays on top.
+void COvrinDlg::ShowOnTopState()
+{
+    const bool onTop = windowFlags() & Qt::WindowStaysOnTopHint;
     for (const int button : {20021, 20051})
         if (auto* check = Ctrl<ui::FCButtonBase>(button))
             check->SetCheck(onTop);
 }
 
-// The player alone fills the screen; Esc (or the same keys) brings it back.
+// The keys of full screen: Ctrl+Enter and Alt+Enter anywhere in the main
+// window; in the full-screen player the same keys and Esc, only while it
+// fills the screen.
+void COvrinDlg::CreateFullScreenKeys()
+{
+    if (!player_)
+        return;
+    QWidget* view = player_->Widget();
+    const QKeySequence toggles[] = {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+                                    QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)};
+    for (const QKeySequence& keys : toggles) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { ToggleFullScreen(); });
+        fullScreenKeys_.push_back(new QShortcut(keys, view));
+    }
+    fullScreenKeys_.push_back(new QShortcut(QKeySequence(Qt::Key_Escape), view));
+    for (QShortcut* shortcut : fullScreenKeys_) {
+        shortcut->setEnabled(false);
+        // Later: the key's own handling must not see the view change windows.
+        connect(shortcut, &QShortcut::activated, this, [this] { ToggleFullScreen(); }, Qt::QueuedConnection);
+    }
+}
+
+// The player alone covers the screen of the main window, frameless and
+// above every other window, with the keyboard's focus; its place in the
+// window is kept for the way back.
 void COvrinDlg::ToggleFullScreen()
 {
     if (!player_)
         return;
     QWidget* view = player_->Widget();
     if (view->isWindow()) {
-        view->setParent(this);
+        for (QShortcut* shortcut : fullScreenKeys_)
+            shortcut->setEnabled(false);
+        view->setParent(this, Qt::Widget);
         view->setGeometry(playerPlace_);
         view->show();
-        CallPlayer("SetStyle", "2");
+        CallPlayer("SetStyle", IsMiniMode() ? "3" : "2");
+        activateWindow();
         return;
     }
     playerPlace_ = view->geometry();
-    view->setParent(nullptr);
+    const QScreen* screen = this->screen();
+    view->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    if (screen)
+        view->setGeometry(screen->geometry());
     view->showFullScreen();
+    view->raise();
+    view->activateWindow();
+    view->setFocus(Qt::OtherFocusReason);
+    for (QShortcut* shortcut : fullScreenKeys_)
+        shortcut->setEnabled(true);
     CallPlayer("SetStyle", "3");
-    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), view);
-    connect(leave, &QShortcut::activated, this, [this, leave] {
-        leave->deleteLater();
-        ToggleFullScreen();
-    });
 }

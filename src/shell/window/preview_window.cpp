@@ -4,8 +4,6 @@
 #include "shell/window/main_messages.h"
 #include "ui/widgets/player_ctrl_factory.h"
 
-#include <QMouseEvent>
-
 bool PostKeyMessage(HWND window, UINT message, const std::string& key)
 {
     auto* text = new std::string(key);
@@ -64,27 +62,4 @@ LRESULT CPreviewWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return FCPanelWindow::WindowProc(msg, wParam, lParam);
-}
-
-// The window has no frame: it is moved by dragging any free point of it.
-void CPreviewWindow::mousePressEvent(QMouseEvent* event)
-{
-    FCPanelWindow::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        dragging_ = true;
-        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
-}
-
-void CPreviewWindow::mouseMoveEvent(QMouseEvent* event)
-{
-    FCPanelWindow::mouseMoveEvent(event);
-    if (dragging_ && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - dragOffset_);
-}
-
-void CPreviewWindow::mouseReleaseEvent(QMouseEvent* event)
-{
-    dragging_ = false;
-    FCPanelWindow::mouseReleaseEvent(event);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The preview window: a small borderless window that stays on top, built
 // from "skin/preview/skin.xml", holding the preview player (601). Any point
-// that is not a control drags it; its close box (20301) and its "play in the
+// that is not a control drags it (as in every skinned window); its close box (20301) and its "play in the
 // main window" button (20302) post 0x8207 and 0x8208 to the main window.
 #include "shell/window/wnd_flash_play.h"
 #include "ui/widgets/panel_window.h"
@@ -22,14 +22,9 @@ public:
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     HWND mainWindow_;
     CPlayRequestManager& playServer_;
     std::unique_ptr<CWndFlashPlay> player_;
-    QPoint dragOffset_;
-    bool dragging_ = false;
 };

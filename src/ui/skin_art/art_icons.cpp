@@ -102,6 +102,11 @@ std::vector<Art> DrawIcons()
                          p.drawArc(QRectF(9, 6, 6, 8), -60 * 16, 120 * 16);
                          p.drawArc(QRectF(8, 3, 10, 14), -60 * 16, 120 * 16);
                      })});
+    icons.push_back({"muted.png", Icon([](QPainter& p) {
+                         Filled(p, Speaker());
+                         p.drawLine(QPointF(12.5, 7.5), QPointF(17.5, 12.5));
+                         p.drawLine(QPointF(17.5, 7.5), QPointF(12.5, 12.5));
+                     })});
     icons.push_back({"menu.png", Icon([](QPainter& p) {
                          for (double y : {5.5, 10.0, 14.5})
                              p.drawLine(QPointF(4, y), QPointF(16, y));

@@ -70,20 +70,34 @@ void FCButtonBase::SetTooltipText(const std::string& text)
     setToolTip(QString::fromStdString(text));
 }
 
+namespace {
+
+// The icon of an image-and-text or a check item; none for other kinds.
+FCController_Image* IconOf(FCListItem& item)
+{
+    if (auto* imageText = dynamic_cast<FCListItem_Button_ImageText*>(&item))
+        return &imageText->image;
+    if (auto* check = dynamic_cast<FCListItem_Button_Check*>(&item))
+        return &check->image;
+    return nullptr;
+}
+
+}  // namespace
+
 std::string FCButtonBase::IconImage() const
 {
     for (const auto& item : items_)
-        if (const auto* imageText = dynamic_cast<const FCListItem_Button_ImageText*>(item.get()))
-            return imageText->image.imagePath;
+        if (const FCController_Image* icon = IconOf(*item))
+            return icon->imagePath;
     return {};
 }
 
 void FCButtonBase::SetIconImage(const std::string& path)
 {
     for (const auto& item : items_)
-        if (auto* imageText = dynamic_cast<FCListItem_Button_ImageText*>(item.get())) {
-            if (imageText->image.imagePath != path) {
-                imageText->image.imagePath = path;
+        if (FCController_Image* icon = IconOf(*item)) {
+            if (icon->imagePath != path) {
+                icon->imagePath = path;
                 update();
             }
             return;
@@ -230,6 +244,16 @@ void FCButtonBase::leaveEvent(QEvent* event)
     hover_ = false;
     update();
     QWidget::leaveEvent(event);
+}
+
+// A hidden button hears no leave: its window may be hidden (a new skin, a
+// window that comes back on top) with the pointer on it. It shows anew at
+// rest, and the next enter lights it again.
+void FCButtonBase::hideEvent(QHideEvent* event)
+{
+    hover_ = false;
+    pressed_ = false;
+    QWidget::hideEvent(event);
 }
 
 }  // namespace ui

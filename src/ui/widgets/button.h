@@ -26,8 +26,8 @@ public:
     // The tooltip the skin gave (the first list item that has one) until
     // the program sets another.
     void SetTooltipText(const std::string& text);
-    // The icon of the first image-and-text item (a play button's play or
-    // pause image); empty when there is none.
+    // The icon of the first image-and-text or check item (a play button's
+    // play or pause image, the mute button's speaker); empty when none.
     std::string IconImage() const;
     void SetIconImage(const std::string& path);
 
@@ -45,6 +45,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

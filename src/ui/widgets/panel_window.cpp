@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <set>
 
@@ -98,6 +99,8 @@ FCPanelWindow::FCPanelWindow(QWidget* parent)
     : QWidget(parent), messages_(std::make_unique<MessageWindow>(*this)), skin_(std::make_unique<SkinState>())
 {
     setMouseTracking(true);
+    if (!parent)
+        setWindowFlag(Qt::FramelessWindowHint);
 }
 
 FCPanelWindow::~FCPanelWindow()
@@ -252,15 +255,52 @@ FCPanelItemBase* FCPanelWindow::CommandItemAt(const QPoint& point)
     return FindCommandItem(skin_->top, point);
 }
 
+Qt::Edges FCPanelWindow::ResizeEdgesAt(const QPoint& point) const
+{
+    constexpr int kReach = 4;
+    if (!isWindow() || isMaximized() || isFullScreen() || minimumSize() == maximumSize())
+        return {};
+    Qt::Edges edges;
+    if (point.x() < kReach)
+        edges |= Qt::LeftEdge;
+    if (point.x() >= width() - kReach)
+        edges |= Qt::RightEdge;
+    if (point.y() < kReach)
+        edges |= Qt::TopEdge;
+    if (point.y() >= height() - kReach)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+// The window manager moves or resizes the window where it can; a move it
+// cannot make the window makes itself, following the mouse.
+void FCPanelWindow::StartMoveOrResize(QMouseEvent* event)
+{
+    QWindow* handle = windowHandle();
+    if (const Qt::Edges edges = ResizeEdgesAt(event->position().toPoint())) {
+        if (handle)
+            handle->startSystemResize(edges);
+        return;
+    }
+    if (handle && handle->startSystemMove())
+        return;
+    moveOffset_ = event->globalPosition().toPoint() - pos();
+}
+
 void FCPanelWindow::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         pressedItem_ = CommandItemAt(event->position().toPoint());
+        if (!pressedItem_ && isWindow() && !isMaximized() && !isFullScreen())
+            StartMoveOrResize(event);
+    }
     QWidget::mousePressEvent(event);
 }
 
 void FCPanelWindow::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton)
+        moveOffset_.reset();
     FCPanelItemBase* pressed = std::exchange(pressedItem_, nullptr);
     if (event->button() == Qt::LeftButton && pressed && pressed == CommandItemAt(event->position().toPoint()))
         DeliverCommand(pressed->GetCommandId());
@@ -269,7 +309,24 @@ void FCPanelWindow::mouseReleaseEvent(QMouseEvent* event)
 
 void FCPanelWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    setCursor(CommandItemAt(event->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    if (moveOffset_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - *moveOffset_);
+        return;
+    }
+    moveOffset_.reset();
+    const QPoint at = event->position().toPoint();
+    const Qt::Edges edges = ResizeEdgesAt(at);
+    if ((edges & (Qt::LeftEdge | Qt::TopEdge)) == (Qt::LeftEdge | Qt::TopEdge)
+        || (edges & (Qt::RightEdge | Qt::BottomEdge)) == (Qt::RightEdge | Qt::BottomEdge))
+        setCursor(Qt::SizeFDiagCursor);
+    else if (edges & (Qt::LeftEdge | Qt::RightEdge) && edges & (Qt::TopEdge | Qt::BottomEdge))
+        setCursor(Qt::SizeBDiagCursor);
+    else if (edges & (Qt::LeftEdge | Qt::RightEdge))
+        setCursor(Qt::SizeHorCursor);
+    else if (edges)
+        setCursor(Qt::SizeVerCursor);
+    else
+        setCursor(CommandItemAt(at) ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QWidget::mouseMoveEvent(event);
 }
 

@@ -4,6 +4,11 @@
 // the fills, frames and texts, and turns clicks on items with a command id
 // (and on the skin's buttons) into WM_COMMAND messages.
 //
+// As a top-level window it has no frame of the window manager's: the skin
+// draws its title bar. A drag on the skin where it has no command is the
+// caption's and moves the window; a resizable window is resized from its
+// outer edges.
+//
 // Its message side is a platform window: GetSafeHwnd() is the handle other
 // parts post to (for example WM_TAB_CLOSE), and every message, commands
 // included, reaches the virtual WindowProc on the user-interface thread.
@@ -15,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +77,10 @@ protected:
 
 private:
     class MessageWindow;
+    // The window's edges within reach of the point, for resizing; none for
+    // a window of fixed size or one that fills the screen.
+    Qt::Edges ResizeEdgesAt(const QPoint& point) const;
+    void StartMoveOrResize(QMouseEvent* event);
     void CreateCtrls();
     void DeleteSkinWindows();
     void PlaceCtrls();
@@ -80,6 +90,9 @@ private:
     std::unique_ptr<SkinState> skin_;
     std::function<void(int)> commandHandler_;
     FCPanelItemBase* pressedItem_ = nullptr;
+    // A move without the window manager's help (none, or it declined): the
+    // mouse's global position minus the window's while the button is held.
+    std::optional<QPoint> moveOffset_;
     bool drawPlaceholders_ = false;
 };
 

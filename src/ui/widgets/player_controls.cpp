@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QStyle>
 
@@ -37,7 +38,7 @@ CWndSlider::CWndSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QSlider::sliderReleased, this, [this] {
         if (onRelease_)
-            onRelease_(value());
+            onRelease_(sliderPosition());
     });
 }
 
@@ -47,16 +48,56 @@ void CWndSlider::SetPosition(int percent)
         setValue(std::clamp(percent, 0, 100));
 }
 
-// A click on the track jumps there at once, as the player's sliders do.
+int CWndSlider::ValueAt(const QMouseEvent* event) const
+{
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), qRound(event->position().x()), std::max(1, width()));
+}
+
+// A press on the track jumps there at once, as the player's sliders do, and
+// holds the knob: it follows the mouse, and the release hands the place to
+// the release handler. The handling is whole here, since the style's own
+// would look for a handle where this slider draws none.
 void CWndSlider::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && width() > 0) {
-        setValue(QStyle::sliderValueFromPosition(minimum(), maximum(), event->position().toPoint().x(), width()));
-        setSliderDown(true);
-        event->accept();
+    if (event->button() != Qt::LeftButton) {
+        QSlider::mousePressEvent(event);
         return;
     }
-    QSlider::mousePressEvent(event);
+    setSliderDown(true);
+    setSliderPosition(ValueAt(event));
+    event->accept();
+}
+
+void CWndSlider::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!isSliderDown()) {
+        QSlider::mouseMoveEvent(event);
+        return;
+    }
+    setSliderPosition(ValueAt(event));
+    event->accept();
+}
+
+void CWndSlider::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !isSliderDown()) {
+        QSlider::mouseReleaseEvent(event);
+        return;
+    }
+    setSliderPosition(ValueAt(event));
+    setSliderDown(false);  // sliderReleased: the handler runs
+    event->accept();
+}
+
+// A slider hidden while held (its skin goes) lets go without a release:
+// the place it was dragged to is not taken, and the program moves it again.
+void CWndSlider::hideEvent(QHideEvent* event)
+{
+    if (isSliderDown()) {
+        const QSignalBlocker quiet(this);
+        setSliderDown(false);
+    }
+    QSlider::hideEvent(event);
 }
 
 void CWndSlider::paintEvent(QPaintEvent*)

@@ -24,10 +24,15 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     // Share of the track drawn as loaded (the seek slider), 0..100.
     int loaded_ = 0;
 
 private:
+    // The value under the mouse.
+    int ValueAt(const QMouseEvent* event) const;
     std::function<void(int)> onRelease_;
 };
 

@@ -1,15 +1,20 @@
 #include "ui/widgets/skin_paint.h"
 
+#include "common/string_table.h"
 #include "image/skin_color_scheme.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QFontMetrics>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPalette>
+#include <QTranslator>
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -183,10 +188,12 @@ void FCDrawSkinText(QPainter& painter, const QRect& rect, const FCController_3St
 
 }  // namespace ui
 
-void ui::FCApplySkinPalette(QWidget* window)
+namespace {
+
+// The main skin's palette (0x00BBGGRR), through the colour scheme.
+QPalette SkinPalette(QPalette palette)
 {
-    // The main skin's palette (0x00BBGGRR).
-    QPalette palette = window->palette();
+    using ui::FCSkinColour;
     palette.setColor(QPalette::Window, FCSkinColour(1709589, 1));
     palette.setColor(QPalette::WindowText, FCSkinColour(14208713, 1));
     palette.setColor(QPalette::Base, FCSkinColour(2104090, 1));
@@ -196,8 +203,50 @@ void ui::FCApplySkinPalette(QWidget* window)
     palette.setColor(QPalette::ButtonText, FCSkinColour(14208713, 1));
     palette.setColor(QPalette::Highlight, FCSkinColour(16747852, 1));
     palette.setColor(QPalette::HighlightedText, QColor(Qt::white));
+    palette.setColor(QPalette::ToolTipBase, FCSkinColour(2367261, 1));
+    palette.setColor(QPalette::ToolTipText, FCSkinColour(14208713, 1));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, FCSkinColour(10522762, 1));
     palette.setColor(QPalette::Disabled, QPalette::Text, FCSkinColour(10522762, 1));
     palette.setColor(QPalette::Disabled, QPalette::WindowText, FCSkinColour(10522762, 1));
-    window->setPalette(palette);
+    return palette;
+}
+
+// Qt's standard buttons ask the "QPlatformTheme" context for their texts.
+class ButtonTexts : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        static constexpr std::pair<const char*, int> kTexts[] = {
+            {"OK", 30101}, {"Cancel", 30102}, {"&Yes", 30103}, {"&No", 30104}, {"Close", 30105}};
+        if (!context || !source || std::strcmp(context, "QPlatformTheme") != 0)
+            return {};
+        for (const auto& [text, id] : kTexts)
+            if (std::strcmp(source, text) == 0)
+                return QString::fromStdString(LoadString(id));
+        return {};
+    }
+};
+
+}  // namespace
+
+void ui::FCApplySkinPalette(QWidget* window)
+{
+    window->setPalette(SkinPalette(window->palette()));
+}
+
+void ui::FCApplySkinLook()
+{
+    QApplication::setPalette(SkinPalette(QApplication::palette()));
+    static ButtonTexts* texts = nullptr;
+    if (!texts) {
+        // Qt's own texts (file dialogs, edit menus) from Qt's Chinese
+        // translation where it is installed; the string table's button
+        // texts, installed last, are asked first.
+        auto* qtTexts = new QTranslator(QCoreApplication::instance());
+        if (qtTexts->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qtTexts);
+        texts = new ButtonTexts;
+        QCoreApplication::installTranslator(texts);
+    }
 }

@@ -40,6 +40,10 @@ QFont FCSkinFont(const FCFontHandle& font);
 // Gives a plain Qt window (a dialog) the skin's colours, through the
 // colour scheme, so that it looks like the skinned windows around it.
 void FCApplySkinPalette(QWidget* window);
+// The same for every plain Qt window of the program (menus, message boxes,
+// the lists of combo boxes), and the string table's texts on the standard
+// buttons ("确定", "取消", "是(&Y)", ...). Again after the scheme changed.
+void FCApplySkinLook();
 
 // Skin images are read once per path and flag; a missing file gives a null
 // image (and one log line).
