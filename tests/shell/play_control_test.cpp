@@ -163,6 +163,27 @@ TEST_F(PlayControlTest, AHandedOverPageTakesItsRealTitleInTheHistoryOnceKnown)
     EXPECT_EQ(FindHistory(settings, "http://videos.example/named")->title, "Named");
 }
 
+TEST_F(PlayControlTest, AListedSiteIsNamedByItsListedNameElseByItsHost)
+{
+    struct Names : ISiteNames {
+        std::string SiteNameOf(const std::string& url) const override
+        {
+            return url.find("videos.example/") != std::string::npos ? "Example Videos" : "";
+        }
+    } names;
+    AddRecord("http://videos.example/watch/3", "http://127.0.0.1:9/v.flv");
+    AddRecord("http://other.test/watch/4", "http://127.0.0.1:9/v.flv");
+    control.SetSiteNames(&names);
+    control.PlayItem("http://videos.example/watch/3");
+    EXPECT_TRUE(std::find(surface.calls.begin(), surface.calls.end(), "SetWebStationName(Example Videos)")
+                != surface.calls.end());
+    control.PlayItem("http://other.test/watch/4");
+    EXPECT_TRUE(std::find(surface.calls.begin(), surface.calls.end(), "SetWebStationName(other.test)")
+                != surface.calls.end()) << "an unlisted site by its host";
+    EXPECT_EQ(control.MessageForSite(30034, *FindVideo(settings, "http://videos.example/watch/3")),
+              "Example Videos服务器连接错误，请您稍后再试");
+}
+
 TEST_F(PlayControlTest, AddVideoModesQueuePlayAndRecordHistory)
 {
     control.AddVideo("First", "http://videos.example/a", kAddQueue);

@@ -67,8 +67,12 @@ bool CPlayControl::IsLocalFile(const std::string& key) const
     return !key.empty() && key.front() == '/' && std::filesystem::is_regular_file(key, error);
 }
 
-std::string CPlayControl::SiteNameOf(const InfoVideo& video)
+std::string CPlayControl::SiteNameOf(const InfoVideo& video) const
 {
+    if (siteNames_)
+        for (const std::string* address : {&video.a2, &video.a4})
+            if (std::string name = siteNames_->SiteNameOf(*address); !name.empty())
+                return name;
     for (const std::string* address : {&video.a2, &video.a4}) {
         const std::size_t scheme = address->find("://");
         if (scheme == std::string::npos)
@@ -202,7 +206,7 @@ void CPlayControl::ContinuePreview(const std::string& key)
         StartSource(key, FindVideo(settings_, key), Target::Preview);
 }
 
-std::string CPlayControl::MessageForSite(int stringId, const InfoVideo& video)
+std::string CPlayControl::MessageForSite(int stringId, const InfoVideo& video) const
 {
     return FormatWithSite(stringId, SiteNameOf(video));
 }

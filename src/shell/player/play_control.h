@@ -51,11 +51,13 @@ public:
     // the page reports "Play.Start".
     void SendSizeAndDuration();
 
-    // The site a video comes from, for the connecting message: the host
-    // of its page address.
-    static std::string SiteNameOf(const InfoVideo& video);
+    // The site a video comes from, for the connecting message: its listed
+    // name when the site names know its page (or stream) address, else the
+    // host of its page address.
+    std::string SiteNameOf(const InfoVideo& video) const;
     // A string-table message with the video's site name for its "%s".
-    static std::string MessageForSite(int stringId, const InfoVideo& video);
+    std::string MessageForSite(int stringId, const InfoVideo& video) const;
+    void SetSiteNames(const ISiteNames* names) { siteNames_ = names; }
     const std::string& PlayingKey() const;
     const std::string& PreviewingKey() const;
 
@@ -78,4 +80,5 @@ private:
     CPlayRequestManager& playServer_;
     IPlayerSurface& surface_;
     IStreamDetection& detection_;
+    const ISiteNames* siteNames_ = nullptr;
 };

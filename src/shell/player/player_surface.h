@@ -28,6 +28,14 @@ public:
     virtual void ClosePreview() = 0;
 };
 
+// The names of the video sites the program knows (its speed information).
+class ISiteNames {
+public:
+    virtual ~ISiteNames() = default;
+    // The listed name of the site the address belongs to; empty when none.
+    virtual std::string SiteNameOf(const std::string& url) const = 0;
+};
+
 // What play control needs of stream detection, which is built elsewhere.
 class IStreamDetection {
 public:

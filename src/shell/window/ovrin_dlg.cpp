@@ -136,7 +136,9 @@ public:
     // player, which otherwise would still say it is connecting.
     void ShowStateMessage(int stringId, const InfoVideo& video) override
     {
-        const std::string text = CPlayControl::MessageForSite(stringId, video);
+        if (!window_.control_)
+            return;
+        const std::string text = window_.control_->MessageForSite(stringId, video);
         window_.ShowStatus(text);
         window_.CallPlayer("SetConnectStatus", text);
     }
@@ -285,6 +287,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     }
     ConnectControls();
     control_ = std::make_unique<CPlayControl>(settings_, downloads_, playServer_, *this, *detection_);
+    control_->SetSiteNames(&siteNames_);
     PlayerControls controls;
     controls.timeLabel = Ctrl<QLabel>(270);
     controls.statusLabel = Ctrl<QLabel>(239);
@@ -357,12 +360,13 @@ void COvrinDlg::StopDetection()
 }
 
 // The network answers: the event windows learn it, the connectivity probe
-// file is fetched, then the install report (once per installation) and the
-// online report (once per run) go out.
+// file is fetched, the sites are measured, then the install report (once
+// per installation) and the online report (once per run) go out.
 void COvrinDlg::OnNetworkReady()
 {
     BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
     connectProbe_.StartDownload(settings_.connectProbeUrl);
+    speedInfo_.Start(settings_.speedInfoUrl);
     clientCount_.SendInstallReport();
     clientCount_.SendOnlineReport();
 }

@@ -19,6 +19,8 @@
 #include "shell/settings/app_setting_downloads.h"
 #include "detection/detect_manager.h"
 #include "search/list_keeper.h"
+#include "search/play_speed_info_manager.h"
+#include "shell/window/site_names.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/stats/usage_reports.h"
 #include "shell/update/update_manager.h"
@@ -133,6 +135,10 @@ private:
     CUpdateManager update_;
     // "VirurUZ Update": fetches the connectivity probe file at network-ready.
     CListKeeper connectProbe_;
+    // The sites the program knows, measured at network-ready; the player
+    // names a video's site by them. (The search tabs will share it.)
+    PlaySpeedInfoManager speedInfo_;
+    CSpeedInfoSiteNames siteNames_{speedInfo_};
     std::unique_ptr<Detection> detection_;
     CPlayRequestManager playServer_;
     CAppSettingDownloads downloadSettings_;
