@@ -46,8 +46,9 @@ void SyncFolder(const std::string& folder)
 
 }  // namespace
 
-FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes)
+FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes, Durability durability)
 {
+    const bool sync = durability == Durability::OnDisk;
     if (bytes.empty())
         return {false, "nothing to write"};
     const std::string part = path + ".part";
@@ -56,7 +57,7 @@ FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view 
     if (fd < 0)
         return Failure("cannot create " + part, errno);
 
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+    if (!WriteAll(fd, bytes) || (sync && ::fsync(fd) != 0)) {
         const int error = errno;
         ::close(fd);
         ::unlink(part.c_str());
@@ -72,6 +73,7 @@ FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view 
         ::unlink(part.c_str());
         return Failure("cannot replace " + path, error);
     }
-    SyncFolder(ParentFolder(path));
+    if (sync)
+        SyncFolder(ParentFolder(path));
     return {true, {}};
 }

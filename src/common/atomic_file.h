@@ -12,4 +12,10 @@ struct FileWriteResult {
 // renames it over path. A crash, a kill or a full disk at any moment leaves
 // path untouched or fully replaced; on failure the sibling is removed and
 // path keeps its old content. Empty bytes are refused.
-FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+//
+// Durability::Replaced skips the flushes: a kill still finds the old or the
+// new file, but a power cut may lose the new one. For caches that can be
+// fetched again, where the flushes would only stall the caller.
+enum class Durability { OnDisk, Replaced };
+FileWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes,
+                                      Durability durability = Durability::OnDisk);

@@ -39,5 +39,6 @@ bool ReadListCache(const std::string& url, std::string& body)
 
 bool WriteListCache(const std::string& url, std::string_view body)
 {
-    return ReplaceFileAtomically(ListCachePath(url), body).ok;
+    // A cache fetched again when lost: no flush to stall the window.
+    return ReplaceFileAtomically(ListCachePath(url), body, Durability::Replaced).ok;
 }
