@@ -15,7 +15,7 @@
 #include "platform/desktop_integration.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/window/ovrin_dlg.h"

@@ -2,7 +2,7 @@
 
 #include "common/app_folder.h"
 #include "common/md5.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <charconv>
 #include <cstdio>

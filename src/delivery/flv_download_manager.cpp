@@ -5,7 +5,7 @@
 #include "delivery/flv_cache.h"
 #include "common/stream_start.h"
 #include "platform/http_client.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <algorithm>
 

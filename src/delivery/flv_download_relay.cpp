@@ -10,7 +10,7 @@
 #include "delivery/content_range.h"
 #include "delivery/flv_cache.h"
 #include "platform/http_client.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <cstdio>
 #include <filesystem>

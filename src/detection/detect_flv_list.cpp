@@ -3,7 +3,7 @@
 #include "common/event_window.h"
 #include "detection/detection_service.h"
 #include "detection/segment_records.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 
 #include "common/event_window.h"
 #include "detection/detection_service.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "common/stream_start.h"
 #include "platform/web/media_request_header.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <chrono>
 #include <cstdio>

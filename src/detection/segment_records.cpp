@@ -1,6 +1,6 @@
 #include "detection/segment_records.h"
 
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <cstdlib>
 #include <optional>

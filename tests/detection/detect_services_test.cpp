@@ -5,7 +5,7 @@
 #include "common/base64.h"
 #include "common/md5.h"
 #include "detection/detect_manager.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 #include "support/event_wait.h"
 #include "test_site/detection_service.h"
 #include "test_site/test_site.h"

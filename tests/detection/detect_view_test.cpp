@@ -8,7 +8,7 @@
 #include "detection/interception_proxy.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 #include "support/event_wait.h"
 #include "test_site/detection_service.h"
 #include "test_site/test_site.h"

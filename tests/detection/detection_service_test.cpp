@@ -5,7 +5,7 @@
 #include "common/md5.h"
 #include "detection/detection_service.h"
 #include "detection/segment_records.h"
-#include "shell/records/info_video.h"
+#include "records/info_video.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 // everything else reads and writes its fields directly, on the
 // user-interface thread.
 #include "common/composite.h"
-#include "shell/records/info_favorite.h"
-#include "shell/records/info_history.h"
-#include "shell/records/info_search_key.h"
-#include "shell/records/info_video.h"
+#include "records/info_favorite.h"
+#include "records/info_history.h"
+#include "records/info_search_key.h"
+#include "records/info_video.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 // One video of the play list.
-#include "shell/records/xml_member.h"
+#include "records/xml_member.h"
 
 // Download state codes of a video.
 enum VideoState : int {

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/records/xml_member.h"
+#include "records/xml_member.h"
 
 // One entry of the view history.
 class InfoHistory : public FCController_XMLMember {

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/records/xml_member.h"
+#include "records/xml_member.h"
 
 // One favorite; its video is kept in "favorite/" + MD5(url).
 class InfoFavorite : public FCController_XMLMember {

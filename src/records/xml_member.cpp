@@ -1,4 +1,4 @@
-#include "shell/records/xml_member.h"
+#include "records/xml_member.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/records/xml_member.h"
+#include "records/xml_member.h"
 
 // A keyword subscribed for scheduled searching.
 class InfoSearchKey : public FCController_XMLMember {

@@ -1,7 +1,7 @@
-#include "shell/records/info_favorite.h"
-#include "shell/records/info_history.h"
-#include "shell/records/info_search_key.h"
-#include "shell/records/info_video.h"
+#include "records/info_favorite.h"
+#include "records/info_history.h"
+#include "records/info_search_key.h"
+#include "records/info_video.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
