@@ -8,6 +8,7 @@
 // Not a timed test: it prints figures for a person to read.
 //   proxy_limits_bench [hold-seconds]
 #include "detection/interception_proxy.h"
+#include "test_site/test_site.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -67,19 +68,6 @@ int Listen(int& port)
     return fd;
 }
 
-int Connect(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(static_cast<std::uint16_t>(port));
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 void Send(int fd, const std::string& text)
 {
@@ -141,7 +129,7 @@ void AbortedConnections(const CHookInternetAPI& proxy)
     Print("before", Now());
     std::size_t peakOpen = 0;
     for (int i = 0; i < 1000; ++i) {
-        const int fd = Connect(proxy.Port());
+        const int fd = test_site::ConnectToLoopback(proxy.Port());
         if (fd < 0)
             continue;
         Send(fd, i % 2 ? request : request.substr(0, 20));
@@ -160,7 +148,7 @@ void SlowClients(const CHookInternetAPI& proxy, int holdSeconds)
     Print("before", before);
     std::vector<int> clients;
     for (int i = 0; i < 200; ++i)
-        clients.push_back(Connect(proxy.Port()));
+        clients.push_back(test_site::ConnectToLoopback(proxy.Port()));
     const std::string head = "GET http://127.0.0.1:9/slow HTTP/1.1\r\nHost: x\r\nX-Slow: ";
     int refused = 0, timedOut = 0;
     std::vector<bool> ended(clients.size(), false);
@@ -221,7 +209,7 @@ void EndlessAnswerHead(const CHookInternetAPI& proxy)
         ::close(fd);
     });
     const auto start = Clock::now();
-    const int fd = Connect(proxy.Port());
+    const int fd = test_site::ConnectToLoopback(proxy.Port());
     Send(fd, "GET http://127.0.0.1:" + std::to_string(port) + "/ HTTP/1.1\r\nHost: x\r\n\r\n");
     std::string answer;
     char buffer[65536];

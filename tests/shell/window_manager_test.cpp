@@ -22,17 +22,22 @@ using namespace std::chrono_literals;
 std::string g_skipReason;
 std::vector<pid_t> g_children;
 
+// In a child: runs the command in its place (or ends with 127).
+[[noreturn]] void Exec(const std::vector<std::string>& command)
+{
+    std::vector<char*> argv;
+    for (const std::string& part : command)
+        argv.push_back(const_cast<char*>(part.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
 pid_t Spawn(const std::vector<std::string>& command)
 {
     const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (const std::string& part : command)
-            argv.push_back(const_cast<char*>(part.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
+    if (pid == 0)
+        Exec(command);
     if (pid > 0)
         g_children.push_back(pid);
     return pid;
@@ -43,14 +48,9 @@ int RunCommand(const std::vector<std::string>& command)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::vector<char*> argv;
-        for (const std::string& part : command)
-            argv.push_back(const_cast<char*>(part.c_str()));
-        argv.push_back(nullptr);
         std::freopen("/dev/null", "w", stderr);
         std::freopen("/dev/null", "w", stdout);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
+        Exec(command);
     }
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
