@@ -5,6 +5,8 @@
 #include "platform/window.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -27,8 +29,9 @@ class TemporaryBody {
 public:
     TemporaryBody()
     {
-        char name[] = "/tmp/downloadtmp-XXXXXX";
-        const int fd = ::mkstemp(name);
+        std::error_code error;
+        std::string name = (std::filesystem::temp_directory_path(error) / "downloadtmp-XXXXXX").string();
+        const int fd = ::mkstemp(name.data());
         if (fd >= 0) {
             path_ = name;
             file_ = ::fdopen(fd, "w+b");
