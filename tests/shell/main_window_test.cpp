@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include <fstream>
@@ -212,6 +215,28 @@ TEST_F(MainWindowTest, TheBrightnessPopUpFadesInAboveItsButton)
     EXPECT_EQ(light->pos(), window->GetCtrl(20005)->mapToGlobal(QPoint(4, -93)));
     EXPECT_TRUE(RunEventsUntil([&] { return light->windowOpacity() == 1.0; }));
     EXPECT_EQ(light->Slider()->value(), 100) << "the picture starts as it is";
+}
+
+TEST_F(MainWindowTest, ClearingThePlayListClosesThePreviewAndTheTrayTipNamesTheProgram)
+{
+    EXPECT_EQ(window->Menus().TrayToolTip().toStdString(), "Quelt");
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 4);
+    site->AddFileFromDisk("/cleared.mp4", mp4, "video/mp4");
+    AddRecord("http://videos.test/cleared", "/cleared.mp4");
+    window->Control().AddVideo("Cleared", "http://videos.test/cleared", kAddPreview);
+    ASSERT_NE(window->Preview(), nullptr);
+    // The question is answered "是" as a user would.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Yes)->click();
+    });
+    answer.start(20);
+    window->DeliverCommand(20300);
+    answer.stop();
+    EXPECT_EQ(settings->playList.PCL_GetObjectCount(), 0u);
+    EXPECT_EQ(window->Preview(), nullptr) << "the previewed video went with the list";
+    EXPECT_FALSE(settings->nowPreviewing);
 }
 
 TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrThePreview)

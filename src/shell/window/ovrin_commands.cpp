@@ -307,7 +307,8 @@ void COvrinDlg::ClearPlayList()
         != QMessageBox::Yes)
         return;
     control_->StopPlaying();
-    settings_.nowPreviewing.reset();
+    // The preview shows a video of the list too: its window closes.
+    control_->EndPreview();
     StopDetection();
     downloads_.StopAllTasks();
     downloads_.ClearCache();

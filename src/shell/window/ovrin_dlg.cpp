@@ -311,6 +311,8 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     CFlvTranscoder::SweepLeftovers(GetCacheFolder());
     player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
     CreateFullScreenKeys();
+    // The tray icon takes its tip from the title, so the title comes first.
+    setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
     menus_ = std::make_unique<CTrayAndMenus>(this, [this](int id) { OnCommand(id); }, [this] { ShowAndActivate(); });
     // Menu 153 on the player; files dropped on it go to the window.
     QWidget* view = player_->Widget();
@@ -332,7 +334,6 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         const QScreen* screen = QGuiApplication::primaryScreen();
         setGeometry(screen ? KeepOnScreen(stored, screen->availableGeometry()) : stored);
     }
-    setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
     show();
     networkWatch_ = std::make_unique<NetworkWatch>(*this);
     networkWatch_->StartWatch(std::vector<std::string>(std::begin(service_hosts::kPortalHosts),

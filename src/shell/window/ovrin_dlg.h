@@ -79,6 +79,7 @@ public:
     void PlayInPreview(const std::string& url) override;
     void ClosePreview() override;
     CPreviewWindow* Preview() { return preview_.get(); }
+    const CTrayAndMenus& Menus() const { return *menus_; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

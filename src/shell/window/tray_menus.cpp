@@ -70,6 +70,11 @@ void CTrayAndMenus::ShowMainMenu(const QPoint& where)
     menu.exec(where);
 }
 
+QString CTrayAndMenus::TrayToolTip() const
+{
+    return tray_->toolTip();
+}
+
 void CTrayAndMenus::ShowPlayerMenu(const QPoint& where)
 {
     QMenu menu(window_);

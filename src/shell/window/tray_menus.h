@@ -7,6 +7,7 @@
 #include <memory>
 
 class QPoint;
+class QString;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -21,6 +22,8 @@ public:
 
     void ShowMainMenu(const QPoint& where);
     void ShowPlayerMenu(const QPoint& where);
+    // The tray icon's tip ("Quelt").
+    QString TrayToolTip() const;
     bool HasTrayIcon() const;
 
 private:
