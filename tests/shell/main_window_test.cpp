@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -239,6 +240,29 @@ TEST_F(MainWindowTest, ClearingThePlayListClosesThePreviewAndTheTrayTipNamesTheP
     EXPECT_FALSE(settings->nowPreviewing);
 }
 
+// Opened addresses reach this instead of a browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<std::string> opened;
+public Q_SLOTS:
+    void Open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
+};
+
+TEST_F(MainWindowTest, TheHomeFeedbackAndAboutLinksOpenTheirAddresses)
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler("http", &recorder, "Open");
+    settings->homeUrl = "http://home.test/";
+    settings->feedbackUrl = "http://home.test/feedback";
+    settings->aboutUrl = "http://home.test/about";
+    for (const int command : {20150, 20151, 20153})
+        window->DeliverCommand(command);
+    QDesktopServices::unsetUrlHandler("http");
+    EXPECT_EQ(recorder.opened,
+              (std::vector<std::string>{"http://home.test/", "http://home.test/feedback", "http://home.test/about"}));
+}
+
 TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrThePreview)
 {
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
@@ -341,3 +365,5 @@ TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)
 }
 
 }  // namespace
+
+#include "main_window_test.moc"

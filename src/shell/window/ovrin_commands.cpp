@@ -115,6 +115,7 @@ void COvrinDlg::OnCommand(int id)
         break;
     case 20150: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.homeUrl))); break;
     case 20151: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.feedbackUrl))); break;
+    case 20153: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.aboutUrl))); break;
     case 20152:
         QMessageBox::about(this, Text(IDS_PRODUCT_NAME),
                            Text(IDS_PRODUCT_NAME) + QStringLiteral(" — 在线视频播放器"));
