@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Quelt and starts it. With no argument it also starts the embedded
-# demo service on 127.0.0.1:20080 and plays its demo video; otherwise the
-# argument (a video file or a stream URL) goes to the program.
+# Builds Quelt and starts it, with the embedded demo service on
+# 127.0.0.1:20080 (unless one already runs). With no argument it plays the
+# demo's video page; otherwise the argument (a video file, a stream URL or
+# a page address) goes to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -20,7 +21,9 @@ if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 args=("$@")
-if [[ ${#args[@]} -eq 0 ]]; then
+# The demo service runs unless something already answers on its port, so
+# that the demo's page addresses work given as an argument too.
+if ! curl -sf -o /dev/null http://127.0.0.1:20080/; then
   build/app/quelt-demo-service &
   demo=$!
   trap 'kill $demo 2>/dev/null' EXIT
@@ -28,7 +31,10 @@ if [[ ${#args[@]} -eq 0 ]]; then
     curl -sf -o /dev/null http://127.0.0.1:20080/ && break
     sleep 0.1
   done
-  # The demo's video page: Quelt finds the stream behind it and plays it.
+fi
+# Without an argument, the demo's video page: Quelt finds the stream
+# behind it and plays it.
+if [[ ${#args[@]} -eq 0 ]]; then
   args=(http://localhost:20080/watch/flv.html)
 fi
 "${run[@]}" "${args[@]}"

@@ -77,7 +77,7 @@ std::string CQueltMultiSearch::RequestUrlFor(const SearchSite& site, const std::
         converted = platform::EncodeFromUtf8(keyword, site.coding).value_or(keyword);
     const std::optional<std::string> code = FormatLinkScript(site.linkScript, page, EncodeKeyword(converted, site.coding));
     script_.Reset();
-    if (!code || !script_.AddCode(*code))
+    if (!code || !script_.AddCode(*code, kLinkScriptLimit))
         return {};
     return script_.GlobalString("ret").value_or(std::string());
 }

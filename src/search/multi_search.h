@@ -11,6 +11,7 @@
 #include "search/parse_view.h"
 #include "search/setting_downloader.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,11 @@
 
 class CQueltMultiSearch {
 public:
+    // A link script runs on the user-interface thread: one that takes
+    // longer than this (a real one takes well under a millisecond) is
+    // stopped and fails, so that a broken list cannot freeze the window.
+    static constexpr std::chrono::milliseconds kLinkScriptLimit{250};
+
     struct Timing {
         unsigned tickMs = 1000;
         int countdown = 40;  // ticks a site may take

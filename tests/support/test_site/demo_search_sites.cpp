@@ -122,7 +122,7 @@ void AddVideoPages(TestSite& server, const std::string& videoFile, int count)
 
 std::string DemoSearchSite::Host() const
 {
-    return "http://127.0.0.1:" + std::to_string(server->Port());
+    return "http://localhost:" + std::to_string(server->Port());
 }
 
 bool DemoSearchSites::Start(int firstPort, const std::string& videoFile)

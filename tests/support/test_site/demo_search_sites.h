@@ -24,7 +24,9 @@ struct DemoSearchSite {
     std::string parseScript;
     int testFileBytes = 65536;  // the speed test's file; under 8 KiB says nothing
     std::unique_ptr<TestSite> server;
-    std::string Host() const;   // "http://127.0.0.1:<port>"
+    // "http://localhost:<port>": the program skips traffic to 127.0.0.1 as
+    // its own, so the sites go by name for their video pages to be detected.
+    std::string Host() const;
 };
 
 class DemoSearchSites {
