@@ -2,16 +2,13 @@
 // Event windows: windows that hear the program-wide broadcasts. They join
 // one process-wide list when their window is created and leave it when it
 // is destroyed; BroadcastEvent sends to each of them in that order.
+#include "common/ids/message_ids.h"
 #include "platform/window.h"
 
 #include <string>
 
 class InfoVideo;
 
-constexpr UINT WM_FLV_DOWNLOAD_PROGRESS = 0x8211;  // wParam: InfoVideo*
-constexpr UINT WM_EVENT_VIDEO_UPDATED = 0x8212;    // wParam: const std::string* (the video key)
-constexpr UINT WM_EVENT_SKIN_RECOLOURED = 0x8222;
-constexpr UINT WM_EVENT_NETWORK_READY = 0x8271;
 
 // Sends (msg, wParam, 0) synchronously to every listed window, in the order
 // they were listed. Windows destroyed during the broadcast are skipped.

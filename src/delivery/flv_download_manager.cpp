@@ -1,6 +1,7 @@
 #include "delivery/flv_download_manager.h"
 
 #include "common/event_window.h"
+#include "common/ids/string_ids.h"
 #include "delivery/content_range.h"
 #include "delivery/flv_cache.h"
 #include "common/stream_start.h"
@@ -185,10 +186,10 @@ void CFLVDownloadManager::SetVideoState(int code, InfoVideo* video)
     if (video->a2.empty() || video->a2 != PlayingKey())
         return;
     switch (code) {
-    case VIDEO_STATE_NO_RESPONSE: observer_.ShowStateMessage(30033, *video); break;
-    case VIDEO_STATE_REMOVED: observer_.ShowStateMessage(30032, *video); break;
+    case VIDEO_STATE_NO_RESPONSE: observer_.ShowStateMessage(IDS_SERVER_BUSY, *video); break;
+    case VIDEO_STATE_REMOVED: observer_.ShowStateMessage(IDS_VIDEO_DELETED, *video); break;
     case VIDEO_STATE_HTTP_ERROR:
-    case VIDEO_STATE_NOT_VIDEO: observer_.ShowStateMessage(30034, *video); break;
+    case VIDEO_STATE_NOT_VIDEO: observer_.ShowStateMessage(IDS_SERVER_ERROR, *video); break;
     default: break;
     }
 }

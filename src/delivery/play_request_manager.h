@@ -5,6 +5,7 @@
 // deletes ended requests from its own message. It keeps the number of
 // connections and the time a request head may take within limits.
 // User-interface thread only.
+#include "common/ids/message_ids.h"
 #include "common/composite.h"
 #include "delivery/play_request.h"
 #include "platform/async_socket.h"
@@ -13,9 +14,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Posted by a request that has ended; wParam is the request.
-inline constexpr UINT WM_PLAYREQUEST_DONE = 0x8205;
 
 // Decides where a parsed request gets its data from (the download manager).
 class IPlayRequestServer {

@@ -8,6 +8,7 @@
 // Streams over HTTPS are confirmed by fetching their first bytes again; an
 // HLS or DASH manifest ends the detection with state 8. Finishing posts WM_DETECT_VIEW_DONE to the manager, which destroys the
 // view. User-interface thread only.
+#include "common/ids/message_ids.h"
 #include "detection/hook_messages.h"
 #include "detection/https_stream_probe.h"
 #include "platform/web/html_view.h"
@@ -20,8 +21,6 @@
 #include <string>
 
 class InfoVideo;
-
-inline constexpr UINT WM_DETECT_VIEW_DONE = 0x8203;
 
 // What a view needs of the program around it.
 class IDetectViewHost {

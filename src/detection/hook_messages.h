@@ -6,6 +6,7 @@
 // (de-chunked, as many as tell what the body is; none for an empty body). The
 // records point into the sending thread, which waits while the report is
 // handled, so the handler may read them (and the request's headers) then.
+#include "common/ids/message_ids.h"
 #include "platform/window_types.h"
 
 #include <atomic>
@@ -15,9 +16,6 @@
 #include <utility>
 #include <vector>
 
-inline constexpr UINT WM_HOOK_CONNECT = 0x8200;
-inline constexpr UINT WM_HOOK_OPENREQUEST = 0x8201;
-inline constexpr UINT WM_HOOK_READFILE = 0x8202;
 
 // The window of the detection that runs, 0 while none does. Written on the
 // user-interface thread, read by the connection threads.

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int IDS_PICK_COLOUR = 30096;  // "点击您喜欢的颜色改变界面风格"
 
 // The colour strip: the hues from red round to red, full and mid-light.
 class ColourStrip : public QWidget {

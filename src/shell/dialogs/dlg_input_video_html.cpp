@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int IDS_INPUT_TIP = 30099;
 }
 
 DlgInputVideoHtml::DlgInputVideoHtml(const QString& clipboard, QWidget* parent) : QDialog(parent)
@@ -18,7 +17,7 @@ DlgInputVideoHtml::DlgInputVideoHtml(const QString& clipboard, QWidget* parent) 
     setWindowTitle(QStringLiteral("播放视频网页"));
     ui::FCApplySkinPalette(this);
     edit_ = new QPlainTextEdit;
-    auto* tip = new QLabel(QString::fromStdString(LoadString(IDS_INPUT_TIP)).remove('\r'));
+    auto* tip = new QLabel(QString::fromStdString(LoadString(IDS_INPUT_PAGES_TIP)).remove('\r'));
     tip->setWordWrap(true);
     auto* playNow = new QPushButton(QStringLiteral("立即播放"));
     auto* addToList = new QPushButton(QStringLiteral("加入列表"));

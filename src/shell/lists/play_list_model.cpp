@@ -14,7 +14,7 @@ std::string BufferedText(const InfoVideo& video)
     const CacheSizes sizes = GetCacheSizes(video);
     const double percent = sizes.total > 0 ? static_cast<double>(sizes.cached) * 100.0 / static_cast<double>(sizes.total) : 0;
     char text[256];
-    std::snprintf(text, sizeof text, LoadString(30070).c_str(), static_cast<int>(std::min(percent, 100.0)),
+    std::snprintf(text, sizeof text, LoadString(IDS_CACHED_SHARE).c_str(), static_cast<int>(std::min(percent, 100.0)),
                   static_cast<double>(sizes.total) / 1048576.0);
     return text;
 }

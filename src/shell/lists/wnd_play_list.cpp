@@ -14,10 +14,6 @@
 
 namespace {
 
-constexpr int IDS_SPEED = 30071;
-constexpr int IDS_QUEUE = 30052;
-constexpr int IDS_PREVIEW_TIP = 30074;
-constexpr int IDS_SAVE_TIP = 30075;
 constexpr int kSaveButton = 0;
 constexpr const char* kSourcesEntry = "查看视频来源";
 
@@ -110,7 +106,7 @@ QString CWndPlayList::ItemTip(std::size_t index) const
     std::string tip = BufferedText(*video);
     char text[128];
     if (speedOf) {
-        std::snprintf(text, sizeof text, LoadString(IDS_SPEED).c_str(), speedOf(*video) / 1024);
+        std::snprintf(text, sizeof text, LoadString(IDS_DOWNLOAD_SPEED).c_str(), speedOf(*video) / 1024);
         tip += std::string("\r\n") + text;
     }
     return QString::fromStdString(tip).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -120,7 +116,7 @@ QString CWndPlayList::ItemTip(std::size_t index) const
 QString CWndPlayList::ListTip() const
 {
     char text[256];
-    std::snprintf(text, sizeof text, LoadString(IDS_QUEUE).c_str(), static_cast<int>(settings_.playList.PCL_GetObjectCount()),
+    std::snprintf(text, sizeof text, LoadString(IDS_QUEUE_SUMMARY).c_str(), static_cast<int>(settings_.playList.PCL_GetObjectCount()),
                   static_cast<int>(GetCacheFolderSize() / 1048576), runningDownloads ? runningDownloads() : 0);
     return QString::fromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }

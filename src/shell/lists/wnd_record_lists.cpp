@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int IDS_CLEAR_FAVORITES = 30097;
-constexpr int IDS_CLEAR_HISTORY = 30098;
-constexpr int IDS_SAVE_TIP = 30075;
 
 struct MenuEntry {
     int command;
@@ -124,7 +121,7 @@ void CWndHistoryList::RunCommand(int command)
         break;
     }
     case 20602:
-        if (handlers_.confirm && handlers_.confirm(LoadString(IDS_CLEAR_HISTORY))) {
+        if (handlers_.confirm && handlers_.confirm(LoadString(IDS_CLEAR_HISTORY_CONFIRM))) {
             ClearHistory(settings_);
             Rebuild({});
         }
@@ -239,7 +236,7 @@ void CWndFavoriteList::RunCommand(int command)
         SelectAndReveal(*first);
         break;
     case 20613:
-        if (handlers_.confirm && handlers_.confirm(LoadString(IDS_CLEAR_FAVORITES))) {
+        if (handlers_.confirm && handlers_.confirm(LoadString(IDS_CLEAR_FAVORITES_CONFIRM))) {
             ClearFavorites(settings_);
             Rebuild({});
         }

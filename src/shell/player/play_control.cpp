@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr int IDS_CONNECTING = 30031;            // "正在连接%s服务器"
-constexpr int IDS_PREVIEW_AFTER_START = 30017;   // "预览功能需等播放开始后才可使用"
-constexpr int IDS_ALREADY_PLAYING = 30018;       // "视频正在播放中"
 
 std::string FormatWithSite(int id, const std::string& site)
 {

@@ -1,5 +1,6 @@
 #include "shell/save/dlg_save_video.h"
 
+#include "common/ids/message_ids.h"
 #include "common/string_table.h"
 #include "platform/window.h"
 #include "shell/save/save_plan.h"
@@ -25,14 +26,6 @@
 
 namespace {
 
-constexpr UINT WM_CONVERT_RATE = WM_USER + 0x233;
-constexpr UINT WM_CONVERT_RESULT = 0x8234;
-constexpr int IDS_CHOOSE_FOLDER = 30058;
-constexpr int IDS_SUCCEEDED = 30091;
-constexpr int IDS_FAILED = 30092;
-constexpr int IDS_NOT_IN_LIBRARY = 30093;
-constexpr int IDS_CLOSE = 30094;
-constexpr int IDS_WAITING = 30095;
 constexpr int kFinishWaitMs = 7000;
 
 QString Text(int id)
@@ -137,7 +130,7 @@ void DlgSaveVideo::SetSaveFolder(const std::string& folder)
 
 void DlgSaveVideo::ChooseFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, Text(IDS_CHOOSE_FOLDER), QString::fromStdString(folder_));
+    const QString folder = QFileDialog::getExistingDirectory(this, Text(IDS_CHOOSE_SAVE_FOLDER), QString::fromStdString(folder_));
     if (folder.isEmpty())
         return;
     SetSaveFolder(folder.toStdString());
@@ -183,7 +176,7 @@ bool DlgSaveVideo::ProcessNext()
     info.format = format_;
     info.source = source;
     info.destination = UniqueDestination(folder_, name, ExtensionOfFormat(format_));
-    const QString status = Text(IDS_WAITING).replace(QStringLiteral("%d"), QString::number(queue_.size()));
+    const QString status = Text(IDS_FILES_WAITING).replace(QStringLiteral("%d"), QString::number(queue_.size()));
     status_->setText(status);
     Q_EMIT statusChanged(status);
     progress_->setValue(0);
@@ -205,13 +198,13 @@ void DlgSaveVideo::OnFinishResult(MEDIA_CONVERT_RESULT result)
 void DlgSaveVideo::OnResult(int result)
 {
     EndConvert();
-    const int line = result == MEDIA_CONVERT_SUCCEEDED          ? IDS_SUCCEEDED
-                     : result == MEDIA_CONVERT_LIBRARY_ADD_FAILED ? IDS_NOT_IN_LIBRARY
-                                                                  : IDS_FAILED;
+    const int line = result == MEDIA_CONVERT_SUCCEEDED          ? IDS_CONVERT_SUCCEEDED
+                     : result == MEDIA_CONVERT_LIBRARY_ADD_FAILED ? IDS_CONVERT_NOT_IN_LIBRARY
+                                                                  : IDS_CONVERT_FAILED;
     log_->moveCursor(QTextCursor::End);
     log_->insertPlainText(Text(line).replace(QStringLiteral("%s"), QString::fromStdString(currentName_)).remove('\r'));
     if (!ProcessNext()) {
-        cancel_->setText(Text(IDS_CLOSE));
+        cancel_->setText(Text(IDS_CLOSE_BUTTON));
         done_ = true;
         Q_EMIT finishedAll();
     }

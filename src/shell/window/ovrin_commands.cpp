@@ -43,11 +43,6 @@
 
 namespace {
 
-constexpr int IDS_SAVE_AFTER_DOWNLOAD = 30020;
-constexpr int IDS_MUTE_TIP = 30010;
-constexpr int IDS_SOUND_TIP = 30011;
-constexpr int IDS_CLEAR_CONFIRM = 30050;
-constexpr int IDS_NOT_A_VIDEO = 30051;
 
 // Controls shown only with the player tab (20200).
 constexpr int kPlayerTabCtrls[] = {213, 201, 20000, 20001, 20004, 270, 20003, 20005, 20006, 20007, 20002, 220};
@@ -149,7 +144,7 @@ void COvrinDlg::OnCommand(int id)
         if (auto* band = Ctrl<ui::CWndTabBand>(233))
             for (int view = 2100; view <= 2199; ++view)
                 if (band->FindButton(view))
-                    platform::PostMessage(GetSafeHwnd(), ui::WM_TAB_CLOSE, 233, view);
+                    platform::PostMessage(GetSafeHwnd(), WM_TAB_CLOSE, 233, view);
         break;
     default:
         if (id >= 20200 && id <= 20209)
@@ -304,7 +299,7 @@ void COvrinDlg::SelectMainTab(int id)
 
 void COvrinDlg::ClearPlayList()
 {
-    if (QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), Text(IDS_CLEAR_CONFIRM), QMessageBox::Yes | QMessageBox::No)
+    if (QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), Text(IDS_CLEAR_PLAY_LIST_CONFIRM), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
     control_->StopPlaying();

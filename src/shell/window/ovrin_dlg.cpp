@@ -37,11 +37,7 @@
 
 namespace {
 
-constexpr int IDS_SEEK_UNKNOWN = 30053;
-constexpr int IDS_SAVE_LATER = 30020;
 
-constexpr int IDS_UPDATE_QUESTION = 30015;
-constexpr int IDS_UPDATER_NOTE = 30100;
 
 // What the update check asks of the window: the question, the note, the
 // Exit command and starting the updater in the program folder.
@@ -549,7 +545,7 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         control_->PlayPreviewInMain();
         return true;
     }
-    if (msg == ui::WM_TAB_CLOSE) {
+    if (msg == WM_TAB_CLOSE) {
         // (233, tab id): the browsing tab's page goes with its button.
         if (auto* band = Ctrl<ui::CWndTabBand>(static_cast<int>(wParam)))
             band->RemoveButton(static_cast<int>(lParam));
@@ -568,7 +564,7 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
                 items.emplace_back(GetCachePath(*video), MakeSafeFileName(video->a1));
         }
         if (items.empty())
-            ShowTip(LoadString(IDS_SAVE_LATER));
+            ShowTip(LoadString(IDS_SAVE_AFTER_DOWNLOAD));
         else
             RunSaveDialog(items);
         return true;

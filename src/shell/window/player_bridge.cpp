@@ -9,8 +9,6 @@
 #include <QLabel>
 
 namespace {
-constexpr int IDS_PAUSE_TIP = 30005;  // "暂停 （空格）"
-constexpr int IDS_PLAY_TIP = 30006;   // "播放 （空格）"
 }  // namespace
 
 CPlayerBridge::CPlayerBridge(CAppSetting& settings, CPlayControl& control, PlayerControls controls)

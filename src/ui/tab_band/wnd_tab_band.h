@@ -3,6 +3,7 @@
 // stands for one view window (found among the main window's children by
 // its id); selecting a button shows that view and hides the others, and the
 // close box of a closable button asks the main window to close the tab.
+#include "common/ids/message_ids.h"
 #include "platform/window_types.h"
 #include "ui/tab_band/tab_button_layout.h"
 
@@ -18,9 +19,6 @@
 class QMenu;
 
 namespace ui {
-
-// Posted to the main window: wParam the band's control id, lParam the view id.
-constexpr UINT WM_TAB_CLOSE = 0x8224;
 
 class CWndTabBand : public QWidget {
     Q_OBJECT

@@ -218,7 +218,7 @@ public:
     QString translate(const char* context, const char* source, const char*, int) const override
     {
         static constexpr std::pair<const char*, int> kTexts[] = {
-            {"OK", 30101}, {"Cancel", 30102}, {"&Yes", 30103}, {"&No", 30104}, {"Close", 30105}};
+            {"OK", IDS_BUTTON_OK}, {"Cancel", IDS_BUTTON_CANCEL}, {"&Yes", IDS_BUTTON_YES}, {"&No", IDS_BUTTON_NO}, {"Close", IDS_BUTTON_CLOSE}};
         if (!context || !source || std::strcmp(context, "QPlatformTheme") != 0)
             return {};
         for (const auto& [text, id] : kTexts)
