@@ -16,6 +16,7 @@
 #include "shell/settings/service_hosts.h"
 #include "shell/settings/setting_autosave.h"
 #include "shell/stats/usage_reports.h"
+#include "app/program_parts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
@@ -144,7 +145,8 @@ int main(int argc, char** argv)
 
     // From here on every change reaches the disk within seconds.
     CSettingAutoSave autoSave(settings, GetSettingFilePath());
-    COvrinDlg dialog(settings, desktop);
+    CProgramParts parts(settings);
+    COvrinDlg dialog(settings, desktop, parts.WindowParts());
     window = &dialog;
     // The Exit command, the close button and the quit signals all end the
     // program the same way: the window runs its exit sequence and closes,
@@ -158,6 +160,8 @@ int main(int argc, char** argv)
         ReportFatal(error);
         return 1;
     }
+    parts.ConnectWindow(dialog);
+    parts.StartServices();
     if (!request.streamUrl.empty())
         PlayStream(settings, dialog.Control(), request.streamUrl);
     if (!request.pageUrl.empty())

@@ -12,6 +12,7 @@
 #include "shell/settings/records_ops.h"
 #include "shell/settings/app_setting.h"
 #include "shell/player/play_control.h"
+#include "app/program_parts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
@@ -70,9 +71,12 @@ protected:
         ASSERT_TRUE(site->Start());
         settings = std::make_unique<CAppSetting>();
         settings->configUrl = "http://127.0.0.1:1/no-update";  // no update question in a test
-        window = std::make_unique<COvrinDlg>(*settings, desktop);
+        parts = std::make_unique<CProgramParts>(*settings);
+        window = std::make_unique<COvrinDlg>(*settings, desktop, parts->WindowParts());
         std::string error;
         ASSERT_TRUE(window->Start("", error)) << error;
+        parts->ConnectWindow(*window);
+        parts->StartServices();
         window->SetPlayerEventObserver([](const std::string& command, const std::string& args) {
             events.push_back({command, args});
         });
@@ -80,6 +84,7 @@ protected:
     static void TearDownTestSuite()
     {
         window.reset();
+        parts.reset();
         settings.reset();
         site.reset();
         proxy.reset();
@@ -153,6 +158,7 @@ protected:
     inline static std::string folder;
     inline static std::unique_ptr<test_site::TestSite> site;
     inline static std::unique_ptr<CAppSetting> settings;
+    inline static std::unique_ptr<CProgramParts> parts;
     inline static std::unique_ptr<COvrinDlg> window;
     inline static std::vector<Event> events;
     inline static std::unique_ptr<CHookInternetAPI> proxy;

@@ -23,6 +23,7 @@ public:
     CPlaySourceRouter(const CAppSetting& settings, IPlayRequestServer& downloads);
     void ServeRequest(CPlayRequest& request) override;
     void AddOwnStream(IOwnStream* stream) { ownStreams_.push_back(stream); }
+    void RemoveOwnStream(IOwnStream* stream) { std::erase(ownStreams_, stream); }
 
 private:
     const CAppSetting& settings_;

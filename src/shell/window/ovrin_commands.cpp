@@ -85,7 +85,7 @@ void COvrinDlg::OnCommand(int id)
     case 20021:
     case 20051: ToggleOnTop(); break;
     case 20020: {
-        DlgSetting dialog(settings_, desktop_, downloads_, this);
+        DlgSetting dialog(settings_, desktop_, parts_.downloads, this);
         dialog.exec();
         break;
     }
@@ -306,8 +306,8 @@ void COvrinDlg::ClearPlayList()
     // The preview shows a video of the list too: its window closes.
     control_->EndPreview();
     StopDetection();
-    downloads_.StopAllTasks();
-    downloads_.ClearCache();
+    parts_.downloads.StopAllTasks();
+    parts_.downloads.ClearCache();
     settings_.playList.PCL_DeleteAllObjects();
     const std::string none;
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&none));

@@ -35,33 +35,6 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace {
-
-
-
-// What the update check asks of the window: the question, the note, the
-// Exit command and starting the updater in the program folder.
-CUpdateManager::Hooks UpdateHooks(COvrinDlg* window)
-{
-    CUpdateManager::Hooks hooks;
-    const QString product = QString::fromStdString(LoadString(IDS_PRODUCT_NAME));
-    hooks.askToUpdate = [window, product] {
-        return QMessageBox::warning(window, product, QString::fromStdString(LoadString(IDS_UPDATE_QUESTION)),
-                                    QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::Yes;
-    };
-    hooks.showUpdaterNote = [window, product] {
-        QMessageBox::warning(window, product, QString::fromStdString(LoadString(IDS_UPDATER_NOTE)));
-    };
-    hooks.exitProgram = [window] { platform::PostMessage(window->GetSafeHwnd(), WM_COMMAND, 20100, 0); };
-    hooks.startUpdater = [](const std::string& updater, const std::string& pid) {
-        QProcess::startDetached(QString::fromStdString(updater), {QString::fromStdString(pid)},
-                                QString::fromStdString(GetAppFolder()));
-    };
-    return hooks;
-}
-
-}  // namespace
 
 // The main window's ear for the broadcasts: the playing video's download
 // progress goes to the status line, and a new colour scheme repaints every
@@ -98,99 +71,13 @@ private:
     std::function<void(const std::string&)> show_;
 };
 
-// Stream detection as play control and the download manager see it: the
-// detection service first, then one local detection at a time; a found
-// stream plays (or previews) at once when its video is the one shown.
-class COvrinDlg::Detection : public IStreamDetection, public IFlvDownloadObserver {
-public:
-    explicit Detection(COvrinDlg& window)
-        : window_(window),
-          manager_(window.settings_.playList,
-                   CDetectManager::Services{service_hosts::kDetectionService, service_hosts::kSegmentService},
-                   ManagerHooks(window), HttpTaskUserAgent())
-    {
-    }
-
-    // IStreamDetection
-    void StopDetection() override { manager_.CancelAllDetection(); }
-    void CancelDetection(const std::string& key) override { manager_.CancelDetection(key); }
-    bool IsDetectingForPlayer() const override { return manager_.IsDetectingCurrent(); }
-    bool StartDetection(InfoVideo& video) override
-    {
-        manager_.StartDetection(video);
-        return true;
-    }
-
-    // IFlvDownloadObserver
-    bool IsDetectionIdle() const override { return manager_.IsDetectionIdle(); }
-    void StartBackgroundDetection(InfoVideo& video) override { manager_.StartDetection(video); }
-    void SendDetectionReport(const std::string& key, const std::string& url, const std::string& referer) override
-    {
-        manager_.Commit().SendDetectionReport(key, url, referer);
-    }
-    // The playing video failed: the status line says why, and so does the
-    // player, which otherwise would still say it is connecting.
-    void ShowStateMessage(int stringId, const InfoVideo& video) override
-    {
-        if (!window_.control_)
-            return;
-        const std::string text = window_.control_->MessageForSite(stringId, video);
-        window_.ShowStatus(text);
-        window_.CallPlayer("SetConnectStatus", text);
-    }
-    void RefreshPlayingSizeAndDuration() override
-    {
-        if (window_.control_)
-            window_.control_->SendSizeAndDuration();
-    }
-
-private:
-    static CDetectManager::Hooks ManagerHooks(COvrinDlg& window)
-    {
-        CDetectManager::Hooks hooks;
-        hooks.setVideoState = [&window](int code, InfoVideo& video) { window.downloads_.SetVideoState(code, &video); };
-        hooks.playingKey = [&window] { return window.control_ ? window.control_->PlayingKey() : std::string(); };
-        hooks.previewingKey = [&window] { return window.control_ ? window.control_->PreviewingKey() : std::string(); };
-        hooks.play = [&window](const std::string& key) {
-            if (window.control_)
-                window.control_->PlayItem(key);
-        };
-        hooks.preview = [&window](const std::string& key) {
-            if (window.control_)
-                window.control_->ContinuePreview(key);
-        };
-        return hooks;
-    }
-
-    COvrinDlg& window_;
-    CDetectManager manager_;
-};
-
-class COvrinDlg::NetworkWatch : public TOLConnectNetState {
-public:
-    explicit NetworkWatch(COvrinDlg& window) : window_(window) {}
-    ~NetworkWatch() override { CloseMergeWindow(); }
-
-protected:
-    void OnNetworkReady() override { window_.OnNetworkReady(); }
-
-private:
-    COvrinDlg& window_;
-};
-
-COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop)
-    : settings_(settings), desktop_(desktop), statQuery_(settings),
-      dayRunCount_(statQuery_, service_hosts::kStatsHost),
-      clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
-      update_(settings.configUrl, GetAppFolder(), UpdateHooks(this)), detection_(std::make_unique<Detection>(*this)),
-      downloadSettings_(settings), downloads_(downloadSettings_, &playServer_, detection_.get()),
-      router_(settings, downloads_), transcoder_(playServer_), previewTranscoder_(playServer_)
+COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop, MainWindowParts parts)
+    : settings_(settings), desktop_(desktop), parts_(parts), transcoder_(parts.playServer),
+      previewTranscoder_(parts.playServer)
 {
-    dayRunCount_.SendUseReport(0);
-    router_.AddOwnStream(&transcoder_);
-    router_.AddOwnStream(&previewTranscoder_);
-    playServer_.SetRequestServer(&router_);
-    playServer_.SetPageFolder(CWndFlashPlay::PageFolder());
+    parts_.router.AddOwnStream(&transcoder_);
+    parts_.router.AddOwnStream(&previewTranscoder_);
+    parts_.playServer.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterPlayerWindow();
     mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
         ShowStatus(text);
@@ -200,7 +87,8 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
 COvrinDlg::~COvrinDlg()
 {
     RunExitSequence();
-    playServer_.SetRequestServer(nullptr);
+    parts_.router.RemoveOwnStream(&transcoder_);
+    parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
     for (const char* name : {"play_list", "history_list", "favorite_list"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
@@ -247,10 +135,10 @@ void COvrinDlg::RegisterPlayerWindow()
             auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
             list->showStatus = [this](const std::string& text) { ShowStatus(text); };
             list->speedOf = [this](const InfoVideo& video) {
-                const std::vector<HttpTask*> tasks = downloads_.GetRunningTasksForUrl(video.a4);
+                const std::vector<HttpTask*> tasks = parts_.downloads.GetRunningTasksForUrl(video.a4);
                 return tasks.empty() ? 0 : tasks.front()->bytesPerSecond;
             };
-            list->runningDownloads = [this] { return static_cast<int>(downloads_.GetRunningTasks().size()); };
+            list->runningDownloads = [this] { return static_cast<int>(parts_.downloads.GetRunningTasks().size()); };
             list->onSearch = [this](const std::string& title) {
                 if (auto* box = Ctrl<QLineEdit>(230))
                     box->setText(QString::fromStdString(title));
@@ -262,7 +150,7 @@ void COvrinDlg::RegisterPlayerWindow()
         });
     factory.Register(
         "flash_player", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
-            player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kMainPlayerId, &playServer_,
+            player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kMainPlayerId, &parts_.playServer,
                                                       settings_.soundOn ? settings_.volume : 0);
             player_->Widget()->setGeometry(rect);
             player_->Widget()->show();
@@ -282,8 +170,8 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         return false;
     }
     ConnectControls();
-    control_ = std::make_unique<CPlayControl>(settings_, downloads_, playServer_, *this, *detection_);
-    control_->SetSiteNames(&siteNames_);
+    control_ = std::make_unique<CPlayControl>(settings_, parts_.downloads, parts_.playServer, *this, parts_.detection);
+    control_->SetSiteNames(parts_.siteNames);
     PlayerControls controls;
     controls.timeLabel = Ctrl<QLabel>(270);
     controls.statusLabel = Ctrl<QLabel>(239);
@@ -331,15 +219,11 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         setGeometry(screen ? KeepOnScreen(stored, screen->availableGeometry()) : stored);
     }
     show();
-    networkWatch_ = std::make_unique<NetworkWatch>(*this);
-    networkWatch_->StartWatch(std::vector<std::string>(std::begin(service_hosts::kPortalHosts),
-                                                       std::end(service_hosts::kPortalHosts)));
     SelectSidePanel(20701);
     // The player tab either way: the browsing tabs come with their pages.
     SelectMainTab(20200);
     if (!pendingKey.empty())
         control_->PlayItem(pendingKey);
-    update_.StartCheck(0);
     return true;
 }
 
@@ -353,19 +237,7 @@ void COvrinDlg::ConnectControls()
 
 void COvrinDlg::StopDetection()
 {
-    detection_->StopDetection();
-}
-
-// The network answers: the event windows learn it, the connectivity probe
-// file is fetched, the sites are measured, then the install report (once
-// per installation) and the online report (once per run) go out.
-void COvrinDlg::OnNetworkReady()
-{
-    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
-    connectProbe_.StartDownload(settings_.connectProbeUrl);
-    speedInfo_.Start(settings_.speedInfoUrl);
-    clientCount_.SendInstallReport();
-    clientCount_.SendOnlineReport();
+    parts_.detection.StopDetection();
 }
 
 void COvrinDlg::ShowAndActivate()
@@ -436,7 +308,7 @@ bool COvrinDlg::OpenPreview()
 {
     if (preview_)
         return true;
-    auto preview = std::make_unique<CPreviewWindow>(GetSafeHwnd(), playServer_);
+    auto preview = std::make_unique<CPreviewWindow>(GetSafeHwnd(), parts_.playServer);
     if (!preview->Create())
         return false;
     // An old FLV is converted for the preview as for the main player.
@@ -519,7 +391,7 @@ void COvrinDlg::RunExitSequence()
         settings_.posRight = frame.right() + 1;
         settings_.posBottom = frame.bottom() + 1;
     }
-    downloads_.StopAllTasks();
+    parts_.downloads.StopAllTasks();
     if (settings_.exitClearHistory)
         ClearHistory(settings_);
     if (settings_.exitDeletePlaylist)

@@ -1,31 +1,15 @@
 #pragma once
-// The main player window. It owns the play server, the download manager and
-// the player page (600), and composes the parts that do the work: play
-// control (what plays), the player bridge (what the page reports), the
-// commands of its buttons, menus and keys (ovrin_commands.cpp), the window
-// modes (ovrin_modes.cpp), tray and menus, the preview, and the exit
-// sequence. User-interface thread only.
-//
-// The managers of the other parts join as members, in this order, where
-// the comment in the member list says: list-file downloader, (usage
-// counter, download manager, play server, detection: here), update manager,
-// keyword search. The traffic interception runs for the whole process
-// (main.cpp), since the browser is told its address before it starts.
-#include "delivery/flv_download_manager.h"
-#include "delivery/play_request_manager.h"
+// The main player window: the skin, the player page (600) and what it
+// reports (the player bridge), play control, the commands of its buttons,
+// menus and keys (ovrin_commands.cpp, main_commands.cpp), the window modes
+// (ovrin_modes.cpp), tray and menus, the preview, and the exit sequence.
+// The managers it works with are built by the program (MainWindowParts);
+// the window builds none. User-interface thread only.
 #include "shell/player/play_control.h"
-#include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
-#include "shell/settings/app_setting_downloads.h"
-#include "detection/detect_manager.h"
-#include "search/list_keeper.h"
-#include "search/play_speed_info_manager.h"
-#include "shell/window/site_names.h"
-#include "shell/net/connect_net_state.h"
-#include "shell/stats/usage_reports.h"
-#include "shell/update/update_manager.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/light_popup.h"
+#include "shell/window/main_window_parts.h"
 #include "shell/window/player_bridge.h"
 #include "shell/window/preview_window.h"
 #include "shell/window/tray_menus.h"
@@ -46,8 +30,9 @@ class DesktopIntegration;
 class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface {
     Q_OBJECT
 public:
-    // desktop: the autostart and .flv association of this program.
-    COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop);
+    // desktop: the autostart and .flv association of this program; parts:
+    // the program's managers, which outlive the window.
+    COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop, MainWindowParts parts);
     ~COvrinDlg() override;
 
     // Loads the skin and the player page and shows the window; then plays
@@ -60,7 +45,7 @@ public:
     CPlayerBridge& Bridge() { return *bridge_; }
     // Queues page addresses as dialog 205 does; the last one plays when asked.
     void QueuePages(const std::vector<std::string>& lines, bool playLast);
-    CFLVDownloadManager& Downloads() { return downloads_; }
+    CFLVDownloadManager& Downloads() { return parts_.downloads; }
     // Brings the window to the front (a second start of the program).
     void ShowAndActivate();
     // Sees every event of the player page after the window handled it
@@ -128,23 +113,7 @@ private:
 
     CAppSetting& settings_;
     const platform::DesktopIntegration& desktop_;
-    // Managers of other parts go here, before and after the delivery pair.
-    class Detection;
-    CStatQuerySource statQuery_;
-    CDayRunCount dayRunCount_;
-    CClientCountManager clientCount_;
-    CUpdateManager update_;
-    // "VirurUZ Update": fetches the connectivity probe file at network-ready.
-    CListKeeper connectProbe_;
-    // The sites the program knows, measured at network-ready; the player
-    // names a video's site by them. (The search tabs will share it.)
-    PlaySpeedInfoManager speedInfo_;
-    CSpeedInfoSiteNames siteNames_{speedInfo_};
-    std::unique_ptr<Detection> detection_;
-    CPlayRequestManager playServer_;
-    CAppSettingDownloads downloadSettings_;
-    CFLVDownloadManager downloads_;
-    CPlaySourceRouter router_;
+    MainWindowParts parts_;
     CFlvTranscoder transcoder_;
     // The preview's own conversion, beside the main player's.
     CFlvTranscoder previewTranscoder_;
@@ -154,10 +123,6 @@ private:
     std::unique_ptr<CMainEventWindow> mainEvents_;
     std::unique_ptr<CTrayAndMenus> menus_;
     std::unique_ptr<CPreviewWindow> preview_;
-    // The connectivity watch; OnNetworkReady runs when it reports.
-    class NetworkWatch;
-    std::unique_ptr<NetworkWatch> networkWatch_;
-    void OnNetworkReady();
     void StopDetection();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;

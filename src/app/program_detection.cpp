@@ -1,0 +1,67 @@
+#include "app/program_detection.h"
+
+#include "delivery/flv_download_manager.h"
+#include "delivery/http_task.h"
+#include "shell/player/play_control.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/service_hosts.h"
+
+CProgramDetection::CProgramDetection(CAppSetting& settings, CFLVDownloadManager& downloads)
+    : downloads_(downloads),
+      manager_(settings.playList,
+               CDetectManager::Services{service_hosts::kDetectionService, service_hosts::kSegmentService},
+               ManagerHooks(), HttpTaskUserAgent())
+{
+}
+
+void CProgramDetection::ConnectPlayer(CPlayControl& control, IPlayerSurface& surface)
+{
+    control_ = &control;
+    surface_ = &surface;
+}
+
+bool CProgramDetection::StartDetection(InfoVideo& video)
+{
+    manager_.StartDetection(video);
+    return true;
+}
+
+void CProgramDetection::SendDetectionReport(const std::string& key, const std::string& url,
+                                            const std::string& referer)
+{
+    manager_.Commit().SendDetectionReport(key, url, referer);
+}
+
+// The playing video failed: the status line says why, and so does the
+// player, which otherwise would still say it is connecting.
+void CProgramDetection::ShowStateMessage(int stringId, const InfoVideo& video)
+{
+    if (!control_ || !surface_)
+        return;
+    const std::string text = control_->MessageForSite(stringId, video);
+    surface_->ShowStatus(text);
+    surface_->CallPlayer("SetConnectStatus", text);
+}
+
+void CProgramDetection::RefreshPlayingSizeAndDuration()
+{
+    if (control_)
+        control_->SendSizeAndDuration();
+}
+
+CDetectManager::Hooks CProgramDetection::ManagerHooks()
+{
+    CDetectManager::Hooks hooks;
+    hooks.setVideoState = [this](int code, InfoVideo& video) { downloads_.SetVideoState(code, &video); };
+    hooks.playingKey = [this] { return control_ ? control_->PlayingKey() : std::string(); };
+    hooks.previewingKey = [this] { return control_ ? control_->PreviewingKey() : std::string(); };
+    hooks.play = [this](const std::string& key) {
+        if (control_)
+            control_->PlayItem(key);
+    };
+    hooks.preview = [this](const std::string& key) {
+        if (control_)
+            control_->ContinuePreview(key);
+    };
+    return hooks;
+}

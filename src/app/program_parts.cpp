@@ -1,0 +1,108 @@
+#include "app/program_parts.h"
+
+#include "common/app_folder.h"
+#include "common/event_window.h"
+#include "common/ids/command_ids.h"
+#include "common/string_table.h"
+#include "shell/net/connect_net_state.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/service_hosts.h"
+#include "shell/window/ovrin_dlg.h"
+
+#include <QMessageBox>
+#include <QProcess>
+
+#include <iterator>
+
+class CProgramParts::NetworkWatch : public TOLConnectNetState {
+public:
+    explicit NetworkWatch(CProgramParts& parts) : parts_(parts) {}
+    ~NetworkWatch() override { CloseMergeWindow(); }
+
+protected:
+    void OnNetworkReady() override { parts_.OnNetworkReady(); }
+
+private:
+    CProgramParts& parts_;
+};
+
+CProgramParts::CProgramParts(CAppSetting& settings)
+    : settings_(settings), statQuery_(settings), dayRunCount_(statQuery_, service_hosts::kStatsHost),
+      clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
+      downloadSettings_(settings), detection_(std::make_unique<CProgramDetection>(settings, downloads_)),
+      downloads_(downloadSettings_, &playServer_, detection_.get()), router_(settings, downloads_),
+      update_(settings.configUrl, GetAppFolder(), UpdateHooks())
+{
+    dayRunCount_.SendUseReport(0);
+    playServer_.SetRequestServer(&router_);
+}
+
+CProgramParts::~CProgramParts()
+{
+    Stop();
+    playServer_.SetRequestServer(nullptr);
+}
+
+MainWindowParts CProgramParts::WindowParts()
+{
+    return MainWindowParts{downloads_, playServer_, router_, *detection_, &siteNames_};
+}
+
+void CProgramParts::ConnectWindow(COvrinDlg& window)
+{
+    window_ = &window;
+    detection_->ConnectPlayer(window.Control(), window);
+}
+
+void CProgramParts::StartServices()
+{
+    networkWatch_ = std::make_unique<NetworkWatch>(*this);
+    networkWatch_->StartWatch(std::vector<std::string>(std::begin(service_hosts::kPortalHosts),
+                                                       std::end(service_hosts::kPortalHosts)));
+    update_.StartCheck(0);
+}
+
+void CProgramParts::Stop()
+{
+    networkWatch_.reset();
+    detection_->StopDetection();
+}
+
+// The network answers: the event windows learn it, the connectivity probe
+// file is fetched, the sites are measured, then the install report (once
+// per installation) and the online report (once per run) go out.
+void CProgramParts::OnNetworkReady()
+{
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    connectProbe_.StartDownload(settings_.connectProbeUrl);
+    speedInfo_.Start(settings_.speedInfoUrl);
+    clientCount_.SendInstallReport();
+    clientCount_.SendOnlineReport();
+}
+
+// What the update check asks of the window: the question, the note, the
+// Exit command and starting the updater in the program folder. Without a
+// window there is nobody to ask, and nothing is updated.
+CUpdateManager::Hooks CProgramParts::UpdateHooks()
+{
+    CUpdateManager::Hooks hooks;
+    const QString product = QString::fromStdString(LoadString(IDS_PRODUCT_NAME));
+    hooks.askToUpdate = [this, product] {
+        return window_
+               && QMessageBox::warning(window_, product, QString::fromStdString(LoadString(IDS_UPDATE_QUESTION)),
+                                       QMessageBox::Yes | QMessageBox::No)
+                      == QMessageBox::Yes;
+    };
+    hooks.showUpdaterNote = [this, product] {
+        QMessageBox::warning(window_, product, QString::fromStdString(LoadString(IDS_UPDATER_NOTE)));
+    };
+    hooks.exitProgram = [this] {
+        if (window_)
+            platform::PostMessage(window_->GetSafeHwnd(), WM_COMMAND, command::kExit, 0);
+    };
+    hooks.startUpdater = [](const std::string& updater, const std::string& pid) {
+        QProcess::startDetached(QString::fromStdString(updater), {QString::fromStdString(pid)},
+                                QString::fromStdString(GetAppFolder()));
+    };
+    return hooks;
+}
