@@ -3,6 +3,11 @@
 // the controls move, and a seek continues from the new place. One window
 // (one browser engine) serves every case.
 #include "main_window_fixture.h"
+
+#include "common/ids/command_ids.h"
+#include "common/ids/control_ids.h"
+#include "ui/toolkit/panel_item.h"
+#include "ui/widgets/skin_paint.h"
 #include "shell/window/flv_transcoder.h"
 
 #include <QApplication>
@@ -148,6 +153,13 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
 
     window->DeliverCommand(20008);
     EXPECT_EQ(playIcon(), "pause.png") << "the mini skin's button too";
+    const auto miniTitle = [&] {
+        auto* item = dynamic_cast<ui::FCPanelItemText*>(window->GetTopItem().FindByCommandId(control::kMiniTitle));
+        return item ? item->text.text : std::string("no title item");
+    };
+    EXPECT_EQ(miniTitle(), window->windowTitle().toStdString()) << "the mini skin shows the video's title";
+    window->SetTitle("Another title");
+    EXPECT_EQ(miniTitle(), "Another title");
     EXPECT_EQ(window->size(), QSize(325, 285));
     EXPECT_TRUE(player->isVisible());
     EXPECT_EQ(player->geometry(), QRect(0, 32, 325, 213)) << "in the mini skin's player area";
@@ -169,16 +181,26 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     EXPECT_FALSE(player->isWindow());
     EXPECT_EQ(player->geometry(), playerPlace);
 
-    // The browsing tab shows the tab band in the player's place.
-    window->DeliverCommand(20201);
-    EXPECT_FALSE(player->isVisible());
-    EXPECT_TRUE(window->GetCtrl(233)->isVisible());
-    SaveScreenshot(window.get(), "browsing-tab.png");
-    window->DeliverCommand(20201);
-    EXPECT_FALSE(player->isVisible()) << "choosing the selected tab again changes nothing";
-    window->DeliverCommand(20200);
+    // The browsing tab shows the tab band in the player's place, and the
+    // player plays on in the small area at the top of the side column.
+    const QRect smallArea = ui::FCToQRect(window->GetTopItem().FindByCommandId(control::kSmallPlayerArea)->GetAbsoluteRect());
+    window->DeliverCommand(command::kBrowseTab);
     EXPECT_TRUE(player->isVisible());
-    EXPECT_FALSE(window->GetCtrl(233)->isVisible());
+    EXPECT_EQ(player->geometry(), smallArea);
+    EXPECT_EQ(smallArea.size(), QSize(299, 168));
+    EXPECT_TRUE(window->GetCtrl(control::kTabBand)->isVisible());
+    SaveScreenshot(window.get(), "browsing-tab.png");
+    window->resize(window->width() + 40, window->height() + 30);
+    EXPECT_EQ(player->geometry(),
+              ui::FCToQRect(window->GetTopItem().FindByCommandId(control::kSmallPlayerArea)->GetAbsoluteRect()))
+        << "it stays in the small area when the window is resized";
+    window->setGeometry(mainPlace);
+    window->DeliverCommand(command::kBrowseTab);
+    EXPECT_TRUE(player->isVisible()) << "choosing the selected tab again changes nothing";
+    window->DeliverCommand(command::kPlayerTab);
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_EQ(player->geometry(), playerPlace) << "back in the large area";
+    EXPECT_FALSE(window->GetCtrl(control::kTabBand)->isVisible());
     window->Control().StopPlaying();
     EXPECT_EQ(playIcon(), "play.png");
 }

@@ -16,6 +16,10 @@ inline constexpr int kSearchBox = 230;
 inline constexpr int kTabBand = 233;
 inline constexpr int kStatusLabel = 239;
 inline constexpr int kTimeLabel = 270;
+inline constexpr int kMiniTitle = 241;      // the mini skin's title text
+inline constexpr int kLargePlayerArea = 304;  // where the player sits with the player tab
+inline constexpr int kBrowsePanel = 305;
+inline constexpr int kSmallPlayerArea = 306;  // where it sits while another main tab shows
 inline constexpr int kPlayer = 600;
 inline constexpr int kPreviewPlayer = 601;
 

@@ -2,7 +2,7 @@
 // The colour-scheme dialog "调节颜色": a click or a drag on the colour strip
 // tints the skin with that colour, the slider sets its vividness, "恢复默认"
 // goes back to the untinted skin. Every change is stored in the settings at
-// once and broadcast (0x8222) so that every skinned window redraws; closing
+// once and broadcast (WM_EVENT_SKIN_RECOLOURED) so that every skinned window redraws; closing
 // the dialog without "确定" puts the scheme back as it was.
 #include <QDialog>
 

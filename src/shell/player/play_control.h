@@ -36,11 +36,11 @@ public:
     void PreviewItem(const std::string& key);
     // The stream of the previewed video was found: the preview plays it.
     void ContinuePreview(const std::string& key);
-    // The preview ends: its window closes and its downloads stop (0x8207).
+    // The preview ends: its window closes and its downloads stop (WM_PREVIEW_CLOSE).
     void EndPreview();
-    // The previewed video moves to the main player (0x8208).
+    // The previewed video moves to the main player (WM_PREVIEW_TO_MAIN).
     void PlayPreviewInMain();
-    // Stops whatever shows the video and removes it with its cache (0x8216).
+    // Stops whatever shows the video and removes it with its cache (WM_REMOVE_VIDEO_KEY).
     void RemoveVideoByKey(const std::string& key);
     // Plays the play-list video after the playing one; false when there is
     // none (the playing one is last, or not listed).

@@ -10,5 +10,5 @@
 
 // Posts a key message; the receiver owns the string.
 bool PostKeyMessage(HWND window, UINT message, const std::string& key);
-// Posts a message with a list of keys (0x8217); the receiver owns the list.
+// Posts a message with a list of keys (WM_SAVE_VIDEO_KEY); the receiver owns the list.
 bool PostKeysMessage(HWND window, UINT message, const std::vector<std::string>& keys);

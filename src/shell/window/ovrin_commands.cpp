@@ -2,6 +2,8 @@
 // skin, the menus and the accelerators share.
 #include "shell/window/ovrin_dlg.h"
 
+#include "common/ids/command_ids.h"
+#include "common/ids/control_ids.h"
 #include "common/event_window.h"
 #include "common/stream_start.h"
 #include "common/string_table.h"
@@ -44,8 +46,10 @@
 namespace {
 
 
-// Controls shown only with the player tab (20200).
-constexpr int kPlayerTabCtrls[] = {213, 201, 20000, 20001, 20004, 270, 20003, 20005, 20006, 20007, 20002, 220};
+// Controls shown only with the player tab.
+constexpr int kPlayerTabCtrls[] = {control::kRelatedView, control::kSeekSlider, command::kPlayPause, command::kStop,
+                                   command::kSaveVideo,   control::kTimeLabel,  command::kCapture,   command::kBrightness,
+                                   command::kFullScreen,  command::kWideScreen, command::kMute,      control::kVolumeSlider};
 
 QString Text(int id)
 {
@@ -54,122 +58,7 @@ QString Text(int id)
 
 }  // namespace
 
-void COvrinDlg::OnCommand(int id)
-{
-    switch (id) {
-    case 20000: CallPlayer("PauseVideo", "null"); break;
-    case 20001: control_->StopPlaying(); break;
-    case 20002: ToggleMute(); break;
-    case 20003:
-        // The page pauses first, then echoes the capture request back.
-        if (player_)
-            player_->CallFunction("IsPause", "null", [this](const std::string& result) {
-                // Paused for the picture, it plays on once the picture is saved.
-                resumeAfterCapture_ = result.find("true") == std::string::npos;
-                if (resumeAfterCapture_)
-                    CallPlayer("PauseVideo", "null");
-                CallPlayer("StartCaptureScreen", "null");
-            });
-        break;
-    case 20004: SaveVideo(); break;
-    case 20005: ShowLightPopup(); break;
-    case 20006: ToggleFullScreen(); break;
-    case 20007:
-        if (auto* wide = Ctrl<ui::FCButtonBase>(20007)) {
-            wide->SetCheck(!wide->GetCheck());
-            CallPlayer("SetWideScreenMode", wide->GetCheck() ? "true" : "false");
-        }
-        break;
-    case 20008: EnterMiniMode(); break;
-    case 20050: LeaveMiniMode(); break;
-    case 20021:
-    case 20051: ToggleOnTop(); break;
-    case 20020: {
-        DlgSetting dialog(settings_, desktop_, parts_.downloads, this);
-        dialog.exec();
-        break;
-    }
-    case 20033: {
-        DlgColorScheme dialog(settings_, this);
-        dialog.exec();
-        break;
-    }
-    case 20030: OpenFile(); break;
-    case 20100: close(); break;
-    case 20102: isMaximized() ? showNormal() : showMaximized(); break;
-    case 20103:
-        if (QWidget* button = GetCtrl(20103))
-            menus_->ShowMainMenu(button->mapToGlobal(QPoint(0, button->height())));
-        break;
-    case 20105:
-        // Into the tray where there is one; else just minimised.
-        if (menus_->HasTrayIcon())
-            hide();
-        else
-            showMinimized();
-        break;
-    case 20150: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.homeUrl))); break;
-    case 20151: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.feedbackUrl))); break;
-    case 20153: QDesktopServices::openUrl(QUrl(QString::fromStdString(settings_.aboutUrl))); break;
-    case 20152:
-        QMessageBox::about(this, Text(IDS_PRODUCT_NAME),
-                           Text(IDS_PRODUCT_NAME) + QStringLiteral(" — 在线视频播放器"));
-        break;
-    case 20300: ClearPlayList(); break;
-    case 20601:
-    case 20602:
-        if (auto* history = Ctrl<CWndHistoryList>(216))
-            history->RunCommand(id);
-        break;
-    case 20612:
-    case 20613:
-        if (auto* favorites = Ctrl<CWndFavoriteList>(211))
-            favorites->RunCommand(id);
-        break;
-    case 20035:
-        if (auto* list = Ctrl<CWndPlayList>(209)) {
-            list->Model().SelectAll();
-            list->update();
-        }
-        break;
-    case 20031: OpenPageAddresses(); break;
-    case 20299:
-        // The play list deletes its selection on Delete.
-        if (QWidget* list = GetCtrl(209)) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
-            QApplication::sendEvent(list, &press);
-        }
-        break;
-    case ui::CWndTabBand::kCloseAllCommand:
-        if (auto* band = Ctrl<ui::CWndTabBand>(233))
-            for (int view = 2100; view <= 2199; ++view)
-                if (band->FindButton(view))
-                    platform::PostMessage(GetSafeHwnd(), WM_TAB_CLOSE, 233, view);
-        break;
-    default:
-        if (id >= 20200 && id <= 20209)
-            SelectMainTab(id);
-        else if (id >= 20700 && id <= 20703)
-            SelectSidePanel(id);
-        break;
-    }
-}
-
-void COvrinDlg::keyPressEvent(QKeyEvent* event)
-{
-    // Ctrl+Enter and Alt+Enter are shortcuts (CreateFullScreenKeys), so
-    // that they work wherever the focus is.
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)
-        OnCommand(20000);
-    else if (event->key() == Qt::Key_D && event->modifiers() == Qt::ControlModifier)
-        OnCommand(20001);
-    else if (event->key() == Qt::Key_M && event->modifiers() == Qt::ControlModifier)
-        OnCommand(20002);
-    else
-        FCPanelWindow::keyPressEvent(event);
-}
-
-// A local file or a complete cache can be saved (0x8217); anything else
+// A local file or a complete cache can be saved (WM_SAVE_VIDEO_KEY); anything else
 // only once its download is done.
 void COvrinDlg::SaveVideo()
 {
@@ -185,7 +74,7 @@ void COvrinDlg::SaveVideo()
 
 void COvrinDlg::ShowLightPopup()
 {
-    QWidget* button = GetCtrl(20005);
+    QWidget* button = GetCtrl(command::kBrightness);
     if (!button)
         return;
     if (!light_)
@@ -193,11 +82,13 @@ void COvrinDlg::ShowLightPopup()
     light_->Popup(button->mapToGlobal(QPoint(4, -93)));
 }
 
-// Side panels: 20700 the fourth panel (212), 20701 the play list (209),
-// 20702 favorites (211), 20703 history (216).
+// One side panel shows at a time, and its button is checked.
 void COvrinDlg::SelectSidePanel(int id)
 {
-    static constexpr std::pair<int, int> kPanels[] = {{20700, 212}, {20701, 209}, {20702, 211}, {20703, 216}};
+    static constexpr std::pair<int, int> kPanels[] = {{command::kMonitorPanel, control::kMonitorPanel},
+                                                       {command::kPlayListPanel, control::kPlayList},
+                                                       {command::kFavoritesPanel, control::kFavorites},
+                                                       {command::kHistoryPanel, control::kHistory}};
     for (const auto& [button, panel] : kPanels) {
         if (auto* check = Ctrl<ui::FCButtonBase>(button))
             check->SetCheck(button == id);
@@ -206,7 +97,7 @@ void COvrinDlg::SelectSidePanel(int id)
     }
 }
 
-// Dialog 205: every page queued (its detection goes straight to the page),
+// The page-address dialog: every page queued (its detection goes straight to the page),
 // and with "立即播放" the last one played.
 void COvrinDlg::OpenPageAddresses()
 {
@@ -246,7 +137,7 @@ void COvrinDlg::ToggleMute()
 // skin's own image) and the tip to turn the sound on, while muted.
 void COvrinDlg::ShowMuteState()
 {
-    auto* button = Ctrl<ui::FCButtonBase>(20002);
+    auto* button = Ctrl<ui::FCButtonBase>(command::kMute);
     if (!button)
         return;
     if (soundIcon_.empty())
@@ -284,17 +175,17 @@ void COvrinDlg::SelectMainTab(int id)
     auto* chosen = Ctrl<ui::FCButtonBase>(id);
     if (chosen && chosen->GetCheck())
         return;
-    for (int tab = 20200; tab <= 20209; ++tab)
+    for (int tab = command::kPlayerTab; tab <= command::kLastMainTab; ++tab)
         if (auto* button = Ctrl<ui::FCButtonBase>(tab))
             button->SetCheck(tab == id);
-    const bool playerTab = id == 20200;
+    mainTab_ = id;
+    const bool playerTab = id == command::kPlayerTab;
     for (const int ctrl : kPlayerTabCtrls)
         if (QWidget* widget = GetCtrl(ctrl))
             widget->setVisible(playerTab);
-    if (player_)
-        player_->Widget()->setVisible(playerTab);
-    if (QWidget* band = GetCtrl(233))
-        band->setVisible(id == 20201);
+    PlacePlayer();
+    if (QWidget* band = GetCtrl(control::kTabBand))
+        band->setVisible(id == command::kBrowseTab);
 }
 
 void COvrinDlg::ClearPlayList()
@@ -340,7 +231,7 @@ void COvrinDlg::PlayUserFile(const QString& path)
         return;
     }
     control_->PlayItem(key);
-    SelectMainTab(20200);
+    SelectMainTab(command::kPlayerTab);
 }
 
 void COvrinDlg::dragEnterEvent(QDragEnterEvent* event)

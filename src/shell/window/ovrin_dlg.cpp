@@ -1,5 +1,7 @@
 #include "shell/window/ovrin_dlg.h"
 
+#include "common/ids/command_ids.h"
+#include "common/ids/control_ids.h"
 #include "common/app_folder.h"
 #include "common/event_window.h"
 #include "common/string_table.h"
@@ -78,6 +80,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     parts_.router.AddOwnStream(&transcoder_);
     parts_.router.AddOwnStream(&previewTranscoder_);
     parts_.playServer.SetPageFolder(CWndFlashPlay::PageFolder());
+    RegisterCommands();
     RegisterPlayerWindow();
     mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
         ShowStatus(text);
@@ -140,9 +143,9 @@ void COvrinDlg::RegisterPlayerWindow()
             };
             list->runningDownloads = [this] { return static_cast<int>(parts_.downloads.GetRunningTasks().size()); };
             list->onSearch = [this](const std::string& title) {
-                if (auto* box = Ctrl<QLineEdit>(230))
+                if (auto* box = Ctrl<QLineEdit>(control::kSearchBox))
                     box->setText(QString::fromStdString(title));
-                platform::PostMessage(GetSafeHwnd(), WM_COMMAND, 20032, 0);
+                platform::PostMessage(GetSafeHwnd(), WM_COMMAND, command::kStartSearch, 0);
             };
             list->setGeometry(rect);
             list->show();
@@ -173,15 +176,15 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     control_ = std::make_unique<CPlayControl>(settings_, parts_.downloads, parts_.playServer, *this, parts_.detection);
     control_->SetSiteNames(parts_.siteNames);
     PlayerControls controls;
-    controls.timeLabel = Ctrl<QLabel>(270);
-    controls.statusLabel = Ctrl<QLabel>(239);
-    controls.seek = Ctrl<ui::CWndSliderPlay>(201);
-    controls.volume = Ctrl<ui::CWndSlider>(220);
-    controls.playButton = Ctrl<ui::FCButtonBase>(20000);
+    controls.timeLabel = Ctrl<QLabel>(control::kTimeLabel);
+    controls.statusLabel = Ctrl<QLabel>(control::kStatusLabel);
+    controls.seek = Ctrl<ui::CWndSliderPlay>(control::kSeekSlider);
+    controls.volume = Ctrl<ui::CWndSlider>(control::kVolumeSlider);
+    controls.playButton = Ctrl<ui::FCButtonBase>(command::kPlayPause);
     bridge_ = std::make_unique<CPlayerBridge>(settings_, *control_, controls);
     bridge_->onCapture = [this] { CaptureScreen(); };
     bridge_->onFullScreen = [this] { ToggleFullScreen(); };
-    bridge_->onStartPush = [this] { SelectMainTab(20201); };
+    bridge_->onStartPush = [this] { SelectMainTab(command::kBrowseTab); };
     // QUELT_TRACE_PLAYER=1 shows the page's events on the terminal.
     const bool trace = qEnvironmentVariableIsSet("QUELT_TRACE_PLAYER");
     player_->SetEventHandler([this, trace](const std::string& command, const std::string& args) {
@@ -219,9 +222,9 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
         setGeometry(screen ? KeepOnScreen(stored, screen->availableGeometry()) : stored);
     }
     show();
-    SelectSidePanel(20701);
+    SelectSidePanel(command::kPlayListPanel);
     // The player tab either way: the browsing tabs come with their pages.
-    SelectMainTab(20200);
+    SelectMainTab(command::kPlayerTab);
     if (!pendingKey.empty())
         control_->PlayItem(pendingKey);
     return true;
@@ -229,9 +232,9 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
 
 void COvrinDlg::ConnectControls()
 {
-    if (auto* seek = Ctrl<ui::CWndSliderPlay>(201))
+    if (auto* seek = Ctrl<ui::CWndSliderPlay>(control::kSeekSlider))
         seek->SetReleaseHandler([this](int percent) { OnSeekReleased(percent); });
-    if (auto* volume = Ctrl<ui::CWndSlider>(220))
+    if (auto* volume = Ctrl<ui::CWndSlider>(control::kVolumeSlider))
         volume->SetReleaseHandler([this](int percent) { OnVolumeReleased(percent); });
 }
 
@@ -285,15 +288,16 @@ void COvrinDlg::ResetControls()
 void COvrinDlg::SetTitle(const std::string& title)
 {
     setWindowTitle(QString::fromStdString(title));
+    ShowMiniTitle();
     // Another video plays: the lists move their playing mark.
-    for (const int list : {209, 211, 216})
+    for (const int list : {control::kPlayList, control::kFavorites, control::kHistory})
         if (QWidget* view = GetCtrl(list))
             view->update();
 }
 
 void COvrinDlg::ShowStatus(const std::string& text)
 {
-    if (auto* label = Ctrl<QLabel>(239))
+    if (auto* label = Ctrl<QLabel>(control::kStatusLabel))
         label->setText(QString::fromStdString(text));
 }
 
@@ -341,7 +345,7 @@ void COvrinDlg::ClosePreview()
 
 void COvrinDlg::OnSeekReleased(int percent)
 {
-    auto* seek = Ctrl<ui::CWndSliderPlay>(201);
+    auto* seek = Ctrl<ui::CWndSliderPlay>(control::kSeekSlider);
     const PlayingInfo* playing = settings_.nowPlaying.get();
     if (!seek || !playing)
         return;
@@ -418,7 +422,7 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return true;
     }
     if (msg == WM_TAB_CLOSE) {
-        // (233, tab id): the browsing tab's page goes with its button.
+        // (band, view id): the browsing tab's page goes with its button.
         if (auto* band = Ctrl<ui::CWndTabBand>(static_cast<int>(wParam)))
             band->RemoveButton(static_cast<int>(lParam));
         return true;

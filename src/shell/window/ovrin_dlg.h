@@ -7,6 +7,7 @@
 // the window builds none. User-interface thread only.
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
+#include "shell/window/command_table.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/light_popup.h"
 #include "shell/window/main_window_parts.h"
@@ -43,7 +44,7 @@ public:
     CPlayControl& Control() { return *control_; }
     CWndFlashPlay* Player() { return player_.get(); }
     CPlayerBridge& Bridge() { return *bridge_; }
-    // Queues page addresses as dialog 205 does; the last one plays when asked.
+    // Queues page addresses as the page-address dialog does; the last one plays when asked.
     void QueuePages(const std::vector<std::string>& lines, bool playLast);
     CFLVDownloadManager& Downloads() { return parts_.downloads; }
     // Brings the window to the front (a second start of the program).
@@ -77,7 +78,18 @@ protected:
 private:
     void RegisterPlayerWindow();
     void ConnectControls();
-    void OnCommand(int id);  // ovrin_commands.cpp
+    // main_commands.cpp: the table of commands, and its handlers that are
+    // a few lines each.
+    void RegisterCommands();
+    void OnCommand(int id);
+    void StartCapture();
+    void ToggleWideScreen();
+    void ShowMainMenuAtButton();
+    void HideToTray();
+    void ShowAboutBox();
+    void SelectAllOfPlayList();
+    void DeletePlayListSelection();
+    void CloseAllBrowseTabs();
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);  // messages of other windows
     void OnSeekReleased(int percent);
     void OnVolumeReleased(int percent);
@@ -100,7 +112,8 @@ private:
     void CreateFullScreenKeys();
     void EnterMiniMode();
     void LeaveMiniMode();
-    void PlaceMiniPlayer();
+    void PlacePlayer();
+    void ShowMiniTitle();
     void ToggleOnTop();
     void ShowOnTopState();
     void RunExitSequence();
@@ -114,6 +127,7 @@ private:
     CAppSetting& settings_;
     const platform::DesktopIntegration& desktop_;
     MainWindowParts parts_;
+    CCommandTable commands_;
     CFlvTranscoder transcoder_;
     // The preview's own conversion, beside the main player's.
     CFlvTranscoder previewTranscoder_;
@@ -139,5 +153,7 @@ private:
     // The main skin and the window's place while mini mode shows.
     std::unique_ptr<SkinState> mainSkin_;
     QRect mainPlace_;
+    // The main tab shown (its button's command).
+    int mainTab_ = 0;
     bool IsMiniMode() const { return mainSkin_ != nullptr; }
 };

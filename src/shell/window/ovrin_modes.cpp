@@ -2,7 +2,10 @@
 // player), the player alone on the whole screen, and always on top.
 #include "shell/window/ovrin_dlg.h"
 
+#include "common/ids/command_ids.h"
+#include "common/ids/control_ids.h"
 #include "common/app_folder.h"
+#include "ui/toolkit/panel_item.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/skin_paint.h"
 #include "shell/window/screen_place.h"
@@ -10,10 +13,6 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
-
-namespace {
-constexpr int kPlayerArea = 600;  // the mini skin's panel for the player
-}
 
 void COvrinDlg::EnterMiniMode()
 {
@@ -30,14 +29,27 @@ void COvrinDlg::EnterMiniMode()
         AttachSkin(std::move(mainSkin_));
     // The play button of whichever skin shows now.
     if (bridge_)
-        bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(20000));
+        bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(command::kPlayPause));
     if (!loaded)
         return;
     resize(325, 285);
     player_->Widget()->show();
-    PlaceMiniPlayer();
+    PlacePlayer();
+    ShowMiniTitle();
     CallPlayer("SetStyle", "3");
     ShowOnTopState();
+}
+
+// The mini skin's title strip shows the playing video's title, which the
+// main window shows as its own.
+void COvrinDlg::ShowMiniTitle()
+{
+    if (!IsMiniMode())
+        return;
+    if (auto* title = dynamic_cast<ui::FCPanelItemText*>(GetTopItem().FindByCommandId(control::kMiniTitle))) {
+        title->text.text = windowTitle().toStdString();
+        update();
+    }
 }
 
 void COvrinDlg::LeaveMiniMode()
@@ -49,23 +61,30 @@ void COvrinDlg::LeaveMiniMode()
         bridge_->SetPlayButton(nullptr);
     AttachSkin(std::move(mainSkin_));
     if (bridge_)
-        bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(20000));
+        bridge_->SetPlayButton(Ctrl<ui::FCButtonBase>(command::kPlayPause));
     const auto minimum = GetTopItem().GetMinSize();
     setMinimumSize(std::max(0, minimum.cx), std::max(0, minimum.cy));
     // The place it had, where the screen still shows it.
     const QScreen* screen = this->screen();
     setGeometry(screen ? KeepOnScreen(mainPlace_, screen->availableGeometry()) : mainPlace_);
+    PlacePlayer();
     // The pin may have been used in mini mode.
     ShowOnTopState();
     CallPlayer("SetStyle", "2");
 }
 
-void COvrinDlg::PlaceMiniPlayer()
+// The player sits in the mini skin's area in mini mode; else in the large
+// area with the player tab and in the small one beside any other tab, so
+// that it plays on while the user browses. Full screen keeps it where it is.
+void COvrinDlg::PlacePlayer()
 {
-    if (!mainSkin_ || !player_)
+    if (!player_ || player_->Widget()->isWindow())
         return;
-    if (ui::FCPanelItemBase* area = GetTopItem().FindByCommandId(kPlayerArea)) {
-        player_->Widget()->setGeometry(ui::FCToQRect(area->GetAbsoluteRect()));
+    const int area = IsMiniMode()                        ? control::kPlayer
+                     : mainTab_ == command::kPlayerTab ? control::kLargePlayerArea
+                                                       : control::kSmallPlayerArea;
+    if (ui::FCPanelItemBase* item = GetTopItem().FindByCommandId(area)) {
+        player_->Widget()->setGeometry(ui::FCToQRect(item->GetAbsoluteRect()));
         player_->Widget()->raise();
     }
 }
@@ -73,7 +92,7 @@ void COvrinDlg::PlaceMiniPlayer()
 void COvrinDlg::resizeEvent(QResizeEvent* event)
 {
     FCPanelWindow::resizeEvent(event);
-    PlaceMiniPlayer();
+    PlacePlayer();
 }
 
 void COvrinDlg::ToggleOnTop()
@@ -87,12 +106,12 @@ void COvrinDlg::ToggleOnTop()
     ShowOnTopState();
 }
 
-// The pin buttons of whichever skin shows (20021 main, 20051 mini) show
+// The pin buttons of whichever skin shows (main or mini) show
 // whether the window stays on top.
 void COvrinDlg::ShowOnTopState()
 {
     const bool onTop = windowFlags() & Qt::WindowStaysOnTopHint;
-    for (const int button : {20021, 20051})
+    for (const int button : {command::kOnTop, command::kMiniOnTop})
         if (auto* check = Ctrl<ui::FCButtonBase>(button))
             check->SetCheck(onTop);
 }

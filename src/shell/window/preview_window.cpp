@@ -1,6 +1,7 @@
 #include "shell/window/preview_window.h"
 
 #include "common/app_folder.h"
+#include "common/ids/command_ids.h"
 #include "shell/window/main_messages.h"
 #include "ui/widgets/player_ctrl_factory.h"
 
@@ -55,9 +56,9 @@ LRESULT CPreviewWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_COMMAND) {
         const int id = static_cast<int>(wParam & 0xFFFF);
-        if (id == 20301)
+        if (id == command::kClosePreview)
             platform::PostMessage(mainWindow_, WM_PREVIEW_CLOSE, 0, 0);
-        else if (id == 20302)
+        else if (id == command::kPreviewToMain)
             platform::PostMessage(mainWindow_, WM_PREVIEW_TO_MAIN, 0, 0);
         return 0;
     }

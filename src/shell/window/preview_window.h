@@ -1,8 +1,8 @@
 #pragma once
 // The preview window: a small borderless window that stays on top, built
 // from "skin/preview/skin.xml", holding the preview player (601). Any point
-// that is not a control drags it (as in every skinned window); its close box (20301) and its "play in the
-// main window" button (20302) post 0x8207 and 0x8208 to the main window.
+// that is not a control drags it (as in every skinned window); its close box and its "play in the main
+// window" button post WM_PREVIEW_CLOSE and WM_PREVIEW_TO_MAIN to the main window.
 #include "shell/window/wnd_flash_play.h"
 #include "ui/widgets/panel_window.h"
 

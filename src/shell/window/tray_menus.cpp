@@ -1,6 +1,7 @@
 #include "shell/window/tray_menus.h"
 
 #include "common/app_folder.h"
+#include "common/ids/command_ids.h"
 
 #include <QIcon>
 #include <QMenu>
@@ -17,12 +18,18 @@ struct MenuEntry {
 };
 
 constexpr MenuEntry kMainMenu[] = {
-    {20030, "播放视频文件(&O)..."}, {20031, "播放视频网页(&U)..."}, {20033, "界面颜色(&C)..."},
-    {20020, "设置(&S)..."},         {0, nullptr},                   {20150, "访问Quelt网站"},
-    {20151, "意见与反馈"},          {20152, "关于(&A)..."},         {0, nullptr},
-    {20100, "退出(&X)"},
+    {command::kOpenFile, "播放视频文件(&O)..."},
+    {command::kOpenPages, "播放视频网页(&U)..."},
+    {command::kColourScheme, "界面颜色(&C)..."},
+    {command::kSettings, "设置(&S)..."},
+    {0, nullptr},
+    {command::kHomePage, "访问Quelt网站"},
+    {command::kFeedbackPage, "意见与反馈"},
+    {command::kAboutBox, "关于(&A)..."},
+    {0, nullptr},
+    {command::kExit, "退出(&X)"},
 };
-constexpr MenuEntry kPlayerMenu[] = {{20003, "截图(&C)..."}, {20006, "全屏播放(&F)"}};
+constexpr MenuEntry kPlayerMenu[] = {{command::kCapture, "截图(&C)..."}, {command::kFullScreen, "全屏播放(&F)"}};
 
 template <std::size_t N>
 void Fill(QMenu& menu, const MenuEntry (&entries)[N], const CTrayAndMenus::CommandSink& command)

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's tray icon and its pop-up menus: menu 150 (the menu
-// button and the tray icon's right click) and menu 153 (a right click on
+// The main window's tray icon and its pop-up menus: the main menu (the menu
+// button and the tray icon's right click) and the player menu (a right click on
 // the player while the player tab shows). A chosen entry comes back as its
 // command id.
 #include <functional>

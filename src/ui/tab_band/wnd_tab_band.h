@@ -3,6 +3,7 @@
 // stands for one view window (found among the main window's children by
 // its id); selecting a button shows that view and hides the others, and the
 // close box of a closable button asks the main window to close the tab.
+#include "common/ids/command_ids.h"
 #include "common/ids/message_ids.h"
 #include "platform/window_types.h"
 #include "ui/tab_band/tab_button_layout.h"
@@ -24,7 +25,7 @@ class CWndTabBand : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMenuId = 155;
-    static constexpr int kCloseAllCommand = 20400;
+    static constexpr int kCloseAllCommand = command::kCloseAllTabs;
     static constexpr int kCloseAllImage = 6007;
 
     // Reads "ctrl_id", "max_itemwidth", "min_itemwidth", "tab_button" and
