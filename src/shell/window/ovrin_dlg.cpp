@@ -179,7 +179,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     controls.timeLabel = Ctrl<QLabel>(control::kTimeLabel);
     controls.statusLabel = Ctrl<QLabel>(control::kStatusLabel);
     controls.seek = Ctrl<ui::CWndSliderPlay>(control::kSeekSlider);
-    controls.volume = Ctrl<ui::CWndSlider>(control::kVolumeSlider);
+    controls.volume = Ctrl<ui::CWndSliderVolume>(control::kVolumeSlider);
     controls.playButton = Ctrl<ui::FCButtonBase>(command::kPlayPause);
     bridge_ = std::make_unique<CPlayerBridge>(settings_, *control_, controls);
     bridge_->onCapture = [this] { CaptureScreen(); };
@@ -234,7 +234,7 @@ void COvrinDlg::ConnectControls()
 {
     if (auto* seek = Ctrl<ui::CWndSliderPlay>(control::kSeekSlider))
         seek->SetReleaseHandler([this](int percent) { OnSeekReleased(percent); });
-    if (auto* volume = Ctrl<ui::CWndSlider>(control::kVolumeSlider))
+    if (auto* volume = Ctrl<ui::CWndSliderVolume>(control::kVolumeSlider))
         volume->SetReleaseHandler([this](int percent) { OnVolumeReleased(percent); });
 }
 

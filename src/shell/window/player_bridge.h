@@ -13,15 +13,16 @@ class QLabel;
 namespace ui {
 class CWndSlider;
 class CWndSliderPlay;
+class CWndSliderVolume;
 class FCButtonBase;
 }  // namespace ui
 
 struct PlayerControls {
-    QLabel* timeLabel = nullptr;        // 270
-    QLabel* statusLabel = nullptr;      // 239
-    ui::CWndSliderPlay* seek = nullptr; // 201
-    ui::CWndSlider* volume = nullptr;   // 220
-    ui::FCButtonBase* playButton = nullptr;  // 20000
+    QLabel* timeLabel = nullptr;
+    QLabel* statusLabel = nullptr;
+    ui::CWndSliderPlay* seek = nullptr;
+    ui::CWndSliderVolume* volume = nullptr;
+    ui::FCButtonBase* playButton = nullptr;
 };
 
 class CPlayerBridge : public IPlayerEventSink {

@@ -136,7 +136,7 @@ void RegisterPlayerControls()
         return Place(new CWndSliderPlay(parent), rect);
     });
     factory.Register("slider_volume", [](const pugi::xml_node&, const QRect& rect, QWidget* parent) {
-        return Place(new CWndSlider(parent), rect);
+        return Place(new CWndSliderVolume(parent), rect);
     });
     const auto label = [](const QRect& rect, QWidget* parent, const QString& text) {
         auto* widget = new QLabel(text, parent);

@@ -45,6 +45,14 @@ public:
     int GetLoaded() const { return loaded_; }
 };
 
+// The volume slider (220): the plain slider; the window stores where the
+// user leaves it.
+class CWndSliderVolume : public CWndSlider {
+    Q_OBJECT
+public:
+    using CWndSlider::CWndSlider;
+};
+
 // Registers the controls above with the application's control factory.
 void RegisterPlayerControls();
 

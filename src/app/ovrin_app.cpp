@@ -1,0 +1,187 @@
+// The program's start-up and its orderly end.
+#include "app/ovrin_app.h"
+
+#include "app/command_line.h"
+#include "common/app_folder.h"
+#include "common/string_table.h"
+#include "app/app_skin_color_settings.h"
+#include "image/skin_color_tone.h"
+#include "detection/interception_proxy.h"
+#include "platform/desktop_integration.h"
+#include "platform/quit_signals.h"
+#include "platform/single_instance.h"
+#include "platform/web/media_request_header.h"
+#include "platform/web/player_page_view.h"
+#include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
+#include "shell/settings/service_hosts.h"
+#include "shell/settings/setting_autosave.h"
+#include "shell/stats/usage_reports.h"
+#include "app/program_parts.h"
+#include "shell/window/ovrin_dlg.h"
+#include "ui/widgets/player_controls.h"
+#include "ui/widgets/player_ctrl_factory.h"
+#include "ui/widgets/skin_paint.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+void CreateProgramFolders()
+{
+    std::error_code ec;
+    std::filesystem::create_directories(GetAppFolder() + "temp", ec);
+    std::filesystem::create_directories(GetAppFolder() + "favorite", ec);
+}
+
+// Without a display nobody could close a message box: the reason goes to
+// the terminal only.
+void ReportFatal(const std::string& text)
+{
+    std::fprintf(stderr, "quelt: %s\n", text.c_str());
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QString::fromStdString(LoadString(IDS_PRODUCT_NAME)),
+                              QString::fromStdString(text));
+}
+
+// "uninstall": the running instance is told to exit; waits at most 2 s,
+// and not at all when none runs.
+int Uninstall(const platform::SingleInstance& instance)
+{
+    if (instance.SendToRunning(platform::SingleInstance::kTagExit, {}))
+        instance.WaitUntilGone(2000);
+    return 0;
+}
+
+// A stream address from the command line becomes a play-list video whose
+// stream is already known, so it plays without detection.
+void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string& url)
+{
+    if (!FindVideo(settings, url)) {
+        auto* video = new InfoVideo;
+        video->a0 = kAddPlayNow;
+        video->a1 = StreamTitle(url);
+        video->a2 = url;
+        video->a4 = url;
+        settings.playList.PCL_PushObject(video);
+    }
+    control.AddVideo(StreamTitle(url), url, kAddPlayNow);
+}
+
+// The uninstall feedback page, in the user's browser.
+void SendUninstallReport(const CAppSetting& settings)
+{
+    const CStatQuerySource query(settings);
+    QDesktopServices::openUrl(
+        QUrl(QString::fromStdString(BuildUninstallReportUrl(settings, query, service_hosts::kStatsHost))));
+}
+
+}  // namespace
+
+// The browser views reach the web through the interception proxy, loopback
+// included (the detection skips the program's own play server by its
+// address); the flag must be set before the browser starts.
+static void RouteBrowserThroughProxy(const CHookInternetAPI& proxy)
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    flags += " --proxy-server=http://127.0.0.1:" + QByteArray::number(proxy.Port()) + " --proxy-bypass-list=<-loopback>";
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
+int COvrinApp::Run(int argc, char** argv)
+{
+    CHookInternetAPI proxy;
+    if (proxy.Start())
+        RouteBrowserThroughProxy(proxy);
+    platform::PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    platform::InstallMediaRequestHeader();
+    CreateProgramFolders();
+    const StartRequest request = ParseCommandLine(argc > 1 ? argv[1] : "");
+    const std::string productName = LoadString(IDS_PRODUCT_NAME);
+    QApplication::setApplicationName(QString::fromStdString(productName));
+
+    static CAppSetting& settings = AppSetting();
+    static CAppSkinColorSettings colourSettings(settings);
+    static CSkinColorTone colourScheme(colourSettings);
+    ui::FCSetSkinColorScheme(&colourScheme);
+    ui::RegisterPlayerControls();
+    ui::FCSetApplicationCtrlFactory(&ui::CPlayerCtrlFactory::Instance());
+    settings.Load(GetSettingFilePath());
+    // Menus and message boxes in the skin's colours (of the loaded scheme).
+    ui::FCApplySkinLook();
+    const platform::DesktopIntegration desktop(GetAppFolder() + "quelt");
+    if (settings.associateFlv && !request.uninstall)
+        desktop.AssociateFlv();
+
+    platform::SingleInstance instance(platform::SingleInstance::NameFor(GetAppFolder()));
+    if (request.uninstall) {
+        desktop.SetAutoStart(false);
+        desktop.DissociateFlv();
+        const int result = Uninstall(instance);
+        SendUninstallReport(settings);
+        return result;
+    }
+    COvrinDlg* window = nullptr;
+    const bool first = instance.BecomeInstance([&window](std::uint32_t tag, const std::string& text) {
+        if (!window)
+            return;
+        if (tag == platform::SingleInstance::kTagActivate)
+            window->ShowAndActivate();
+        else if (tag == platform::SingleInstance::kTagPlay && text.starts_with("http"))
+            window->Control().AddVideo("", text, kAddPlayNow);
+        else if (tag == platform::SingleInstance::kTagPlay && !text.empty())
+            window->Control().PlayItem(text);
+        else if (tag == platform::SingleInstance::kTagExit)
+            window->close();
+    });
+    if (!first) {
+        // The running instance comes to the front and plays what was given.
+        instance.SendToRunning(platform::SingleInstance::kTagActivate, {});
+        const std::string key = !request.pendingKey.empty() ? request.pendingKey : request.pageUrl;
+        if (!key.empty())
+            instance.SendToRunning(platform::SingleInstance::kTagPlay, key);
+        return 0;
+    }
+
+    // From here on every change reaches the disk within seconds.
+    CSettingAutoSave autoSave(settings, GetSettingFilePath());
+    CProgramParts parts(settings);
+    COvrinDlg dialog(settings, desktop, parts.WindowParts());
+    window = &dialog;
+    // The Exit command, the close button and the quit signals all end the
+    // program the same way: the window runs its exit sequence and closes,
+    // the event loop ends, and the settings are saved below.
+    platform::OnQuitSignals([&dialog] {
+        dialog.close();
+        QApplication::quit();
+    });
+    std::string error;
+    if (!dialog.Start(request.pendingKey, error)) {
+        ReportFatal(error);
+        return 1;
+    }
+    parts.ConnectWindow(dialog);
+    parts.StartServices();
+    if (!request.streamUrl.empty())
+        PlayStream(settings, dialog.Control(), request.streamUrl);
+    if (!request.pageUrl.empty())
+        dialog.Control().AddVideo("", request.pageUrl, kAddPlayNow);
+    // For the start-up benchmark: say when the player page is ready, and end.
+    if (qEnvironmentVariableIsSet("QUELT_EXIT_WHEN_READY"))
+        dialog.Player()->Page().SetReadyHandler([] {
+            std::printf("quelt: ready\n");
+            std::fflush(stdout);
+            QApplication::quit();
+        });
+
+    const int result = app.exec();
+    settings.Save(GetSettingFilePath());
+    return result;
+}
