@@ -70,11 +70,11 @@ TEST_F(MainWindowTest, ALocalFlvPlaysAndASeekContinuesFromThere)
     // Dropping the file that plays changes nothing: the controls are not
     // reset for a new start.
     const std::string url = window->Player()->GetLastUrl();
-    const std::string label = TimeLabel();
     auto* seekBar = dynamic_cast<ui::CWndSliderPlay*>(window->GetCtrl(201));
     ASSERT_NE(seekBar, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return seekBar->GetLoaded() > 0; }));
+    const std::string label = TimeLabel();
     const int loaded = seekBar->GetLoaded();
-    ASSERT_GT(loaded, 0);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(flv))});
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
