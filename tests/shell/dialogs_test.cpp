@@ -1,6 +1,8 @@
 // The settings and colour-scheme dialogs: what they show, what they store,
 // what they broadcast, and what cancelling puts back.
 #include "common/event_window.h"
+#include "common/ids/string_ids.h"
+#include "common/string_table.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
 #include "platform/desktop_integration.h"
@@ -9,6 +11,7 @@
 #include "shell/dialogs/dlg_setting.h"
 #include "shell/settings/app_setting_downloads.h"
 #include "shell/window/screen_place.h"
+#include "support/event_wait.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QTest>
 
 #include <cstdlib>
 #include <filesystem>
@@ -148,17 +152,57 @@ TEST(DlgColorScheme, PicksTheStripsColourBroadcastsEveryChangeAndCancelPutsItBac
     EXPECT_EQ(counter.count, 5);
 }
 
-TEST(DlgInputVideoHtml, KeepsAWebAddressFromTheClipboardAndReturnsTheLines)
+TEST(DlgInputVideoHtml, KeepsAWebAddressFromTheClipboardAndReturnsTheLinesAsTyped)
 {
     DlgInputVideoHtml offered(QStringLiteral("watch this: https://videos.test/a"));
     EXPECT_EQ(offered.Edit()->toPlainText(), QStringLiteral("watch this: https://videos.test/a"))
         << "https counts like http";
     DlgInputVideoHtml dropped(QStringLiteral("just words"));
     EXPECT_TRUE(dropped.Edit()->toPlainText().isEmpty());
-    dropped.Edit()->setPlainText(QStringLiteral("http://a.test/1\n\n  http://a.test/2  \n"));
+    // Only empty lines go; blanks around an address are the user's and stay.
+    dropped.Edit()->setPlainText(QStringLiteral("http://a.test/1\n\n  http://a.test/2  \n \n"));
     dropped.Choose(DlgInputVideoHtml::kAddToList);
     EXPECT_EQ(dropped.result(), DlgInputVideoHtml::kAddToList);
-    EXPECT_EQ(dropped.Lines(), (std::vector<std::string>{"http://a.test/1", "http://a.test/2"}));
+    EXPECT_EQ(dropped.Lines(), (std::vector<std::string>{"http://a.test/1", "  http://a.test/2  ", " "}));
+    // A line is read up to 8192 bytes.
+    DlgInputVideoHtml longLine(QString{});
+    longLine.Edit()->setPlainText(QStringLiteral("http://a.test/") + QString(9000, 'x'));
+    longLine.Choose(DlgInputVideoHtml::kPlayNow);
+    ASSERT_EQ(longLine.Lines().size(), 1u);
+    EXPECT_EQ(longLine.Lines()[0].size(), 8192u);
+}
+
+// Once the dialog is on screen, a balloon with the example addresses points
+// at the edit box; it comes by a message the dialog posts to itself, so it
+// is not there while the dialog is still being built.
+TEST(DlgInputVideoHtml, ShowsTheExampleBalloonAtTheEditBoxOnceOnScreen)
+{
+    DlgInputVideoHtml dialog(QString{});
+    dialog.show();
+    QWidget* balloon = dialog.Balloon();
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_FALSE(balloon->isVisible()) << "shown by the posted message, not during the set-up";
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return balloon->isVisible(); }));
+    EXPECT_TRUE(balloon->isWindow() && (balloon->windowFlags() & Qt::ToolTip) == Qt::ToolTip)
+        << "a tooltip-style window above the dialog";
+    auto* text = balloon->findChild<QLabel*>(QStringLiteral("text"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(), QString::fromStdString(LoadString(IDS_INPUT_PAGES_TIP)).remove('\r'));
+    const QRect edit(dialog.Edit()->mapToGlobal(QPoint(0, 0)), dialog.Edit()->size());
+    const QRect shown = balloon->geometry();
+    EXPECT_TRUE(edit.contains(QPoint(shown.left() + 20, shown.top())))
+        << "the balloon's tail sits in the edit box";
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        EXPECT_TRUE(label == text || label->text() != text->text()) << "no permanent label in the balloon's place";
+    SaveScreenshot(balloon, "page-address-balloon.png");
+    const QImage picture = balloon->grab().toImage();
+    EXPECT_NE(picture.pixelColor(picture.width() / 2, picture.height() / 2),
+              picture.pixelColor(picture.width() / 2, picture.height() - 3))
+        << "the balloon shows something";
+    // Typing closes it, as a balloon goes when the user works in the box.
+    QTest::keyClicks(dialog.Edit(), QStringLiteral("h"));
+    EXPECT_FALSE(balloon->isVisible());
+    dialog.reject();
 }
 
 // A place stored on a larger or another screen opens on this one, its

@@ -33,6 +33,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,21 @@ protected:
     {
         auto* label = dynamic_cast<QLabel*>(window->GetCtrl(270));
         return label ? label->text().toStdString() : std::string();
+    }
+
+    // The distinct colours on a 12 x 12 grid over the area: a frame of the
+    // test pattern shows many, a black or empty area one or two.
+    static int GridColours(const QImage& image, const QRect& area)
+    {
+        std::set<QRgb> colours;
+        for (int row = 0; row < 12; ++row)
+            for (int column = 0; column < 12; ++column) {
+                const QPoint point(area.left() + area.width() * (2 * column + 1) / 24,
+                                   area.top() + area.height() * (2 * row + 1) / 24);
+                if (image.rect().contains(point))
+                    colours.insert(image.pixel(point));
+            }
+        return static_cast<int>(colours.size());
     }
 
     inline static std::string folder;

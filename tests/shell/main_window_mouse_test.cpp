@@ -2,6 +2,8 @@
 // them: real mouse and key events on the real widgets, and what the player
 // page reports afterwards (its position, its volume).
 #include "main_window_fixture.h"
+#include "common/ids/string_ids.h"
+#include "common/string_table.h"
 
 #include <QEnterEvent>
 #include <QScreen>
@@ -38,6 +40,7 @@ TEST_F(MainWindowTest, ClickingAndDraggingTheSeekBarSeeksAndTheBarKeepsFollowing
     ASSERT_TRUE(WaitFor("OnStatus", "Our.Pause"));
     ASSERT_EQ(AskPlayer("IsPause"), "true");
     ASSERT_LT(LastPosition(), 3);
+    EXPECT_EQ(window->GetCtrl(20000)->toolTip().toStdString(), LoadString(IDS_PLAY_TIP)) << "paused, it offers to play";
 
     // A click at four fifths: 6.4 s of 8.
     QTest::mouseClick(seek, Qt::LeftButton, {}, TrackPoint(seek, 80));
@@ -58,8 +61,10 @@ TEST_F(MainWindowTest, ClickingAndDraggingTheSeekBarSeeksAndTheBarKeepsFollowing
     EXPECT_TRUE(RunEventsUntil([] { return LastPosition() == 4; }, 15s))
         << "the page is at " << LastPosition() << " s after the drag";
 
-    // Playing on, the bar follows the page again.
-    QTest::mouseClick(window->GetCtrl(20000), Qt::LeftButton);
+    // Playing on (by the key), the bar follows the page again.
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_TRUE(WaitFor("OnStatus", "Our.Pause", 2));
+    EXPECT_EQ(window->GetCtrl(20000)->toolTip().toStdString(), LoadString(IDS_PAUSE_TIP)) << "playing, it offers to pause";
     EXPECT_TRUE(RunEventsUntil([] { return LastPosition() >= 6; }, 15s));
     EXPECT_TRUE(RunEventsUntil([&] { return seek->value() == LastPosition() * 100 / 8; }, 5s))
         << "bar " << seek->value() << " at " << LastPosition() << " s of 8";
@@ -257,12 +262,17 @@ TEST_F(MainWindowTest, MutingShowsAMutedSpeakerAndSilencesThePage)
     EXPECT_EQ(icon(), "muted.png") << "the muted speaker";
     EXPECT_TRUE(fs::is_regular_file(mute->IconImage())) << mute->IconImage();
     EXPECT_TRUE(mute->GetCheck());
+    EXPECT_EQ(mute->toolTip().toStdString(), LoadString(IDS_SOUND_TIP));
     EXPECT_EQ(AskPlayer("GetVideoVolume"), "0");
 
     QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
     EXPECT_EQ(icon(), "volume.png");
     EXPECT_FALSE(mute->GetCheck());
+    EXPECT_EQ(mute->toolTip().toStdString(), LoadString(IDS_MUTE_TIP));
     EXPECT_EQ(AskPlayer("GetVideoVolume"), std::to_string(settings->volume));
+    // Ctrl+D stops the video.
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(settings->nowPlaying);
     window->Control().StopPlaying();
 }
 

@@ -6,12 +6,16 @@
 
 #include "common/ids/command_ids.h"
 #include "common/ids/control_ids.h"
+#include "common/ids/string_ids.h"
+#include "common/string_table.h"
 #include "ui/toolkit/panel_item.h"
 #include "ui/widgets/skin_paint.h"
 #include "shell/window/flv_transcoder.h"
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QMenu>
+#include <QTest>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QMimeData>
@@ -19,6 +23,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cstring>
 #include <fstream>
 
 #include <sys/wait.h>
@@ -46,6 +51,7 @@ TEST_F(MainWindowTest, AnMp4AndAnH264FlvPlayToTheEndOneAfterTheOther)
     const QImage shot = window->grab().toImage();
     QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
     shot.save(QUELT_BUILD_DIR "/screenshots/main-window-playing.png");
+    EXPECT_GE(GridColours(shot, window->Player()->Widget()->geometry()), 6) << "the picture shows in the player's place";
 
     ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
     EXPECT_GE(Count("VideoProcess", "2/2"), 1u);
@@ -66,14 +72,22 @@ TEST_F(MainWindowTest, ALocalFlvPlaysAndASeekContinuesFromThere)
     window->Control().PlayItem(flv);
     ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
     ASSERT_TRUE(WaitFor("VideoProcess", "/6"));
-    // Dropping the file that plays changes nothing.
+    // Dropping the file that plays changes nothing: the controls are not
+    // reset for a new start.
     const std::string url = window->Player()->GetLastUrl();
+    auto* seekBar = dynamic_cast<ui::CWndSliderPlay*>(window->GetCtrl(201));
+    ASSERT_NE(seekBar, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return seekBar->GetLoaded() > 0; }));
+    const std::string label = TimeLabel();
+    const int loaded = seekBar->GetLoaded();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(flv))});
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &drop);
     EXPECT_EQ(settings->nowPlaying->key, flv);
-    EXPECT_EQ(window->Player()->GetLastUrl(), url) << "the player was not started again";
+    EXPECT_EQ(window->Player()->GetLastUrl(), url);
+    EXPECT_EQ(TimeLabel(), label) << "the player was not started again";
+    EXPECT_EQ(seekBar->GetLoaded(), loaded);
     window->CallPlayer("SetVideoProcess", "75");
     ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
     // From about 4.5 s on: no second from 1 to 3 was reported after the seek.
@@ -166,6 +180,7 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     EXPECT_NE(window->GetCtrl(20050), nullptr);
     ASSERT_TRUE(WaitFor("VideoProcess", "2/"));
     SaveScreenshot(window.get(), "mini-mode.png");
+    EXPECT_GE(GridColours(window->grab().toImage(), player->geometry()), 6) << "the picture in the mini skin";
     window->DeliverCommand(20050);
     EXPECT_EQ(window->geometry(), mainPlace);
     EXPECT_EQ(player->geometry(), playerPlace);
@@ -177,6 +192,7 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     EXPECT_TRUE(player->isFullScreen());
     ASSERT_TRUE(WaitFor("VideoProcess", "3/"));
     SaveScreenshot(player, "full-screen.png");
+    EXPECT_GE(GridColours(player->grab().toImage(), player->rect()), 6) << "the picture fills the screen";
     window->DeliverCommand(20006);
     EXPECT_FALSE(player->isWindow());
     EXPECT_EQ(player->geometry(), playerPlace);
@@ -190,13 +206,13 @@ TEST_F(MainWindowTest, MiniModeAndFullScreenKeepThePlayerAndComeBack)
     EXPECT_EQ(smallArea.size(), QSize(299, 168));
     EXPECT_TRUE(window->GetCtrl(control::kTabBand)->isVisible());
     SaveScreenshot(window.get(), "browsing-tab.png");
+    EXPECT_LT(GridColours(window->grab().toImage(), playerPlace), 6) << "no picture where the band shows";
+    EXPECT_GE(GridColours(window->grab().toImage(), smallArea), 6) << "the picture in the small area";
     window->resize(window->width() + 40, window->height() + 30);
     EXPECT_EQ(player->geometry(),
               ui::FCToQRect(window->GetTopItem().FindByCommandId(control::kSmallPlayerArea)->GetAbsoluteRect()))
         << "it stays in the small area when the window is resized";
     window->setGeometry(mainPlace);
-    window->DeliverCommand(command::kBrowseTab);
-    EXPECT_TRUE(player->isVisible()) << "choosing the selected tab again changes nothing";
     window->DeliverCommand(command::kPlayerTab);
     EXPECT_TRUE(player->isVisible());
     EXPECT_EQ(player->geometry(), playerPlace) << "back in the large area";
@@ -222,6 +238,8 @@ TEST_F(MainWindowTest, APreviewPlaysBesideTheMainPlayerAndMovesIntoIt)
     ASSERT_TRUE(RunEventsUntil([&] { return started; }, std::chrono::seconds(60)));
     EXPECT_FALSE(settings->nowPlaying) << "the main player was not touched";
     SaveScreenshot(preview, "preview-window.png");
+    EXPECT_TRUE(RunEventsUntil([&] { return GridColours(preview->grab().toImage(), preview->Player()->Widget()->geometry()) >= 6; }))
+        << "the preview shows the picture";
 
     preview->DeliverCommand(20302);  // play it in the main window
     ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
@@ -326,6 +344,8 @@ TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrTheP
     EXPECT_FALSE(settings->nowPlaying);
     EXPECT_EQ(FindVideo(*settings, previewPage)->a1, "Previewed");
     preview->DeliverCommand(20301);  // close
+    EXPECT_TRUE(RunEventsUntil([] { return window->Preview() == nullptr; })) << "the preview closed";
+    EXPECT_FALSE(settings->nowPreviewing);
 }
 
 TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
@@ -362,13 +382,21 @@ TEST_F(MainWindowTest, AnMp4WithItsIndexAtTheEndStartsWhileItsDownloadGoesOn)
 
 TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)
 {
-    window->QueuePages({"http://pages.test/one", "http://pages.test/two"}, true);
+    // A page already listed, with a stream found before and its lookup not
+    // done: queued again, it is detected anew, straight from the page.
+    InfoVideo* known = AddRecord("http://pages.test/one", "/old.flv");
+    known->lookupDone = 0;
+    window->QueuePages({"http://pages.test/one", "http://pages.test/new"}, false);
     ASSERT_EQ(settings->playList.PCL_GetObjectCount(), 2u);
+    EXPECT_FALSE(settings->nowPlaying) << "only queued";
     for (const InfoVideo* video : settings->playList) {
-        EXPECT_EQ(video->a4, "");
-        EXPECT_EQ(video->lookupDone, 1) << "straight to the page";
+        EXPECT_EQ(video->a4, "") << video->a2;
+        EXPECT_EQ(video->lookupDone, 1) << video->a2 << ": straight to the page";
     }
-    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a0, "2");
+    EXPECT_EQ(settings->playList.PCL_GetObject(1)->a2, "http://pages.test/new");
+    EXPECT_EQ(settings->playList.PCL_GetObject(1)->a0, "2");
+    window->QueuePages({"http://pages.test/three", "http://pages.test/two"}, true);
+    ASSERT_EQ(settings->playList.PCL_GetObjectCount(), 4u);
     ASSERT_TRUE(settings->nowPlaying);
     EXPECT_EQ(settings->nowPlaying->key, "http://pages.test/two");
     window->Control().StopPlaying();
@@ -376,14 +404,125 @@ TEST_F(MainWindowTest, PageAddressesAreQueuedAndTheLastPlays)
 
 TEST_F(MainWindowTest, ClosingRemovesPreviewOnlyVideosAndKeepsThePlace)
 {
-    AddRecord("http://videos.test/kept", "/none.flv");
-    AddRecord("http://videos.test/preview", "/none.flv")->a0 = "3";
-    window->setGeometry(40, 50, 900, 620);
-    window->close();
-    ASSERT_EQ(settings->playList.PCL_GetObjectCount(), 1u);
-    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a2, "http://videos.test/kept");
-    EXPECT_EQ(settings->posRight - settings->posLeft, 900);
-    EXPECT_EQ(settings->posBottom - settings->posTop, 620);
+    // A window of its own: the shared one stays open for the other cases.
+    CAppSetting closing;
+    closing.configUrl = settings->configUrl;
+    auto* kept = new InfoVideo;
+    kept->a0 = "2";
+    kept->a2 = "http://videos.test/kept";
+    closing.playList.PCL_PushObject(kept);
+    auto* previewOnly = new InfoVideo;
+    previewOnly->a0 = "3";
+    previewOnly->a2 = "http://videos.test/preview";
+    closing.playList.PCL_PushObject(previewOnly);
+    {
+        CProgramParts otherParts(closing);
+        COvrinDlg other(closing, desktop, otherParts.WindowParts());
+        std::string error;
+        ASSERT_TRUE(other.Start("", error)) << error;
+        other.show();
+        other.setGeometry(40, 50, 900, 620);
+        const QRect place = other.geometry();
+        other.close();
+        EXPECT_EQ(closing.posLeft, place.left());
+        EXPECT_EQ(closing.posTop, place.top());
+        EXPECT_EQ(closing.posRight - closing.posLeft, 900);
+        EXPECT_EQ(closing.posBottom - closing.posTop, 620);
+    }
+    ASSERT_EQ(closing.playList.PCL_GetObjectCount(), 1u);
+    EXPECT_EQ(closing.playList.PCL_GetObject(0)->a2, "http://videos.test/kept");
+    EXPECT_TRUE(window->isVisible()) << "the shared window is untouched";
+}
+
+// A dropped file plays when it is a video; anything else is refused with
+// the reason, and the player is left alone.
+TEST_F(MainWindowTest, ADroppedVideoFilePlaysAndOtherFilesAreRefusedWithTheReason)
+{
+    const auto drop = [](const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &event);
+    };
+    // Each message box is read and closed as a user would.
+    std::vector<std::string> told;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            told.push_back(box->text().toStdString());
+            box->buttons().front()->click();
+        }
+    });
+    answer.start(20);
+    const std::string text = folder + "notes.txt";
+    std::ofstream(text) << "not a video at all, just some words";
+    drop(text);
+    const std::string missing = folder + "gone.flv";
+    drop(missing);
+    answer.stop();
+    EXPECT_EQ(told, (std::vector<std::string>{LoadString(IDS_NOT_A_VIDEO), std::strerror(ENOENT)}));
+    EXPECT_FALSE(settings->nowPlaying);
+
+    // From the browsing tab: the video plays, on the player tab.
+    window->DeliverCommand(20201);
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
+    ASSERT_FALSE(mp4.empty());
+    drop(mp4);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    ASSERT_TRUE(settings->nowPlaying);
+    EXPECT_EQ(settings->nowPlaying->key, mp4);
+    EXPECT_TRUE(window->Player()->Widget()->isVisible());
+    window->Control().StopPlaying();
+}
+
+// The main menu (150) by its button, the player's menu (153): their entries
+// in order, and an entry runs its command.
+TEST_F(MainWindowTest, TheMainAndPlayerMenusListTheirEntriesAndRunThem)
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler("http", &recorder, "Open");
+    settings->homeUrl = "http://home.test/";
+    std::vector<QString> entries;
+    QString chosen;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        entries.clear();
+        QAction* pick = nullptr;
+        for (QAction* action : menu->actions()) {
+            entries.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+            if (action->text() == chosen)
+                pick = action;
+        }
+        menu->close();
+        if (pick)
+            pick->trigger();
+    });
+    answer.start(20);
+    chosen = QStringLiteral("访问Quelt网站");
+    QTest::mouseClick(window->GetCtrl(20103), Qt::LeftButton);
+    EXPECT_EQ(entries, (std::vector<QString>{"播放视频文件(&O)...", "播放视频网页(&U)...", "界面颜色(&C)...", "设置(&S)...", "-",
+                                             "访问Quelt网站", "意见与反馈", "关于(&A)...", "-", "退出(&X)"}));
+    EXPECT_EQ(recorder.opened, (std::vector<std::string>{"http://home.test/"}));
+    QDesktopServices::unsetUrlHandler("http");
+
+    chosen = QStringLiteral("全屏播放(&F)");
+    // A right click on the picture.
+    QWidget* player = window->Player()->Widget();
+    entries.clear();
+    QWidget* picture = player->focusProxy() ? player->focusProxy() : player;
+    QTest::mouseClick(picture, Qt::RightButton, {}, QPoint(100, 100));
+    EXPECT_TRUE(RunEventsUntil([&] { return !entries.empty(); }, std::chrono::seconds(15))) << "the menu opened";
+    EXPECT_EQ(entries, (std::vector<QString>{"截图(&C)...", "全屏播放(&F)"}));
+    EXPECT_TRUE(player->isWindow() && player->isFullScreen());
+    window->DeliverCommand(20006);
+    answer.stop();
+    EXPECT_FALSE(player->isWindow());
 }
 
 }  // namespace
