@@ -21,12 +21,50 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
 
 using test_support::RunEventsUntil;
+
+const std::string kFlvBytes = std::string("FLV\x01\x05\0\0\0\x09", 9) + test_site::PatternBytes(9, 200000);
+
+// Holds the answers of a test-site path back until it is opened (or a
+// minute has passed, so a failed test never leaves the site stuck).
+class Gate {
+public:
+    void Open()
+    {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    void Wait()
+    {
+        std::unique_lock lock(mutex_);
+        opened_.wait_for(lock, std::chrono::minutes(1), [this] { return open_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
+// Serves the FLV at path only once the gate opens; the gate opens at the
+// latest when the returned holder goes.
+std::shared_ptr<Gate> HoldBack(test_site::TestSite& site, const std::string& path)
+{
+    auto gate = std::make_shared<Gate>();
+    site.SetHandler(path, [gate](const test_site::RecordedRequest&) {
+        gate->Wait();
+        return kFlvBytes;
+    }, "video/x-flv");
+    return std::shared_ptr<Gate>(gate.get(), [gate](Gate*) { gate->Open(); });
+}
 
 class RecordingHost : public IDetectViewHost {
 public:
@@ -147,6 +185,40 @@ TEST_F(DetectViewTest, AStreamOverHttpsIsConfirmedByItsFirstBytes)
     EXPECT_EQ(host.video.a3, PageUrl("/https.html"));
     EXPECT_EQ(host.video.a1, "Secure");
     EXPECT_EQ(host.reports.size(), 1u);
+}
+
+// A browsing view on the default profile plays another page's video (an MSE
+// player's fetch, marked as a player's request) while the detected page's
+// stream is still held back: only the detected page's own stream is taken.
+TEST_F(DetectViewTest, AnotherViewsVideoIsNeverTakenForTheDetectedPages)
+{
+    const auto held = HoldBack(*site, "/held.flv");
+    site->AddFile("/held.html", "<html><head><title>Held</title></head><body>"
+                                "<video src='/held.flv' preload='auto' width='480' height='360'></video></body></html>",
+                  "text/html");
+    site->AddFile("/other.flv", kFlvBytes, "video/x-flv");
+    site->AddFile("/other.html", "<html><head><title>Other</title></head><body><video width='480' height='360'></video>"
+                                 "<script>fetch('/other.flv').then(function (r) { return r.arrayBuffer(); })"
+                                 ".then(function () { document.title = 'played'; });</script></body></html>",
+                  "text/html");
+    Detect("/held.html");
+    ASSERT_TRUE(RunEventsUntil([&] { return !site->RequestsFor("/held.flv").empty(); }, std::chrono::seconds(30)));
+
+    platform::HtmlView other(nullptr, false);
+    std::string otherTitle;
+    platform::HtmlView::Events events;
+    events.titleChanged = [&](const std::string& title) { otherTitle = title; };
+    other.SetEvents(events);
+    other.SetOptions({});
+    other.Navigate(PageUrl("/other.html"));
+    ASSERT_TRUE(RunEventsUntil([&] { return otherTitle == "played" || view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_FALSE(view->IsFinished()) << "taken: " << host.video.a4;
+
+    held->Open();
+    ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(host.states, (std::vector<int>{5}));
+    EXPECT_EQ(host.video.a4, PageUrl("/held.flv"));
+    EXPECT_EQ(host.reports, (std::vector<std::string>{host.video.a2 + "|" + PageUrl("/held.flv") + "|" + host.video.a2}));
 }
 
 TEST_F(DetectViewTest, AnHlsManifestEndsTheDetectionWithItsOwnState)
