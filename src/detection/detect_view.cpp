@@ -59,7 +59,10 @@ CDetectView::CDetectView(IDetectViewHost& host, const std::string& agent, Limits
     view_->SetOptions(options);
     platform::HtmlView::Events events;
     // Pop-ups never open.
-    events.newWindow = [] { return static_cast<platform::HtmlView*>(nullptr); };
+    events.newWindow = [this] {
+        ++refusedWindows_;
+        return static_cast<platform::HtmlView*>(nullptr);
+    };
     events.documentComplete = [this](const std::string&) { documentMs_ = NowMs(); };
     events.navigationError = [this](const std::string&, int code) {
         if (IsServerUnreachable(code) && !finished_)

@@ -49,6 +49,8 @@ public:
     void Finish();
     bool IsFinished() const { return finished_; }
     const std::string& PageKey() const { return pageKey_; }
+    // How many new windows the page asked for (every one refused).
+    int RefusedWindows() const { return refusedWindows_; }
 
 
 protected:
@@ -81,6 +83,7 @@ private:
     std::int64_t documentMs_ = 0;
     bool finished_ = false;
     bool testing_ = false;
+    int refusedWindows_ = 0;
     std::map<std::uint64_t, std::string> connections_;
     std::map<std::uint64_t, Request> requests_;
 };

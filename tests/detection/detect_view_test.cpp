@@ -256,6 +256,11 @@ TEST_F(DetectViewTest, PagesThatMisbehaveEndByTheRules)
         EXPECT_NE(std::find(states.begin(), states.end(), host.states[0]), states.end()) << path;
         EXPECT_EQ(host.video.a4, "") << path;
         EXPECT_EQ(DetectTargetWindow.load(), 0u);
+        if (path == "/popups.html") {
+            EXPECT_GT(view->RefusedWindows(), 0) << "the page's pop-ups were asked for and refused";
+            for (const auto& request : site->Requests())
+                EXPECT_NE(request.target.rfind("/small.html?", 0), 0u) << "a pop-up opened: " << request.target;
+        }
         view.reset();
     }
     EXPECT_GT(SharedSite::tls->Requests() - probesBefore, 0);
@@ -377,15 +382,24 @@ TEST_F(DetectManagerTest, ALookupTooSlowOrOfAnotherShapeFallsBackToTheBrowser)
     EXPECT_TRUE(manager->IsDetectionIdle());
 }
 
+// The first page would yield a stream: its player asks for it, and the
+// site holds the answer back until the second detection has begun.
 TEST_F(DetectManagerTest, ASecondLocalDetectionEndsTheFirstWithoutAResult)
 {
-    InfoVideo& first = AddPage("/big.html", 1);
+    const auto held = HoldBack(*site, "/first.flv");
+    site->AddFile("/first.html", "<html><head><title>First</title></head><body>"
+                                 "<video src='/first.flv' preload='auto' width='480' height='360'></video></body></html>",
+                  "text/html");
+    InfoVideo& first = AddPage("/first.html", 1);
     InfoVideo& second = AddPage("/watch.html", 1);
     manager->StartDetection(first);
     EXPECT_EQ(manager->DetectingKey(), first.a2);
+    ASSERT_TRUE(RunEventsUntil([&] { return !site->RequestsFor("/first.flv").empty(); }, std::chrono::seconds(30)));
     manager->StartDetection(second);
+    held->Open();
     ASSERT_TRUE(RunEventsUntil([&] { return manager->IsDetectionIdle(); }, std::chrono::seconds(30)));
     EXPECT_EQ(states, (std::vector<std::string>{second.a2 + " 5"})) << "the first ended without a result";
+    EXPECT_EQ(first.a4, "");
     EXPECT_EQ(second.a4, PageUrl("/clip.flv"));
     EXPECT_TRUE(played.empty()) << "nothing was waiting for it";
 }
