@@ -51,6 +51,7 @@ public:
     const std::string& PageKey() const { return pageKey_; }
     // How many new windows the page asked for (every one refused).
     int RefusedWindows() const { return refusedWindows_; }
+    bool IsAudioMuted() const { return view_->IsAudioMuted(); }
 
 
 protected:
