@@ -34,6 +34,9 @@ public:
     virtual HWND ManagerWindow() const = 0;
 };
 
+// The hidden window of one local detection, which holds its browser view:
+// the manager's detection window (CDetectViewWindow) and the view that
+// watches the traffic are one object here.
 class CDetectView : public CWnd {
 public:
     struct Limits {
@@ -88,3 +91,5 @@ private:
     std::map<std::uint64_t, std::string> connections_;
     std::map<std::uint64_t, Request> requests_;
 };
+
+using CDetectViewWindow = CDetectView;
