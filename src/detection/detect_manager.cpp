@@ -21,7 +21,7 @@ CDetectManager::CDetectManager(PCL_Interface_Composite<InfoVideo>& playList, Ser
 // Members go first (segments, reports, the view), then the base stops the lookups.
 CDetectManager::~CDetectManager() = default;
 
-CDetectView* CDetectManager::StartDetection(InfoVideo& video)
+CDetectViewWindow* CDetectManager::StartDetection(InfoVideo& video)
 {
     video.a3.clear();
     video.a4.clear();
@@ -34,11 +34,11 @@ CDetectView* CDetectManager::StartDetection(InfoVideo& video)
     return nullptr;
 }
 
-CDetectView* CDetectManager::StartLocalDetection(const std::string& pageKey)
+CDetectViewWindow* CDetectManager::StartLocalDetection(const std::string& pageKey)
 {
     // The new view becomes the detection target as it starts, so the old
     // one hears nothing more and goes without a result.
-    auto view = std::make_unique<CDetectView>(static_cast<IDetectViewHost&>(*this), agent_, limits_.view);
+    auto view = std::make_unique<CDetectViewWindow>(static_cast<IDetectViewHost&>(*this), agent_, limits_.view);
     view->Start(pageKey);
     view_ = std::move(view);
     return view_.get();

@@ -45,10 +45,10 @@ public:
     ~CDetectManager() override;
 
     // Starts a lookup (or, when the service was asked before, a local
-    // detection) for a video without a stream. Returns the view of a local
-    // detection it started, else null.
-    CDetectView* StartDetection(InfoVideo& video);
-    CDetectView* StartLocalDetection(const std::string& pageKey);
+    // detection) for a video without a stream. Returns the detection window
+    // of a local detection it started, else null.
+    CDetectViewWindow* StartDetection(InfoVideo& video);
+    CDetectViewWindow* StartLocalDetection(const std::string& pageKey);
     void CancelDetection(const std::string& pageKey);
     void CancelAllDetection();
     bool IsDetectionIdle() const;
@@ -80,7 +80,7 @@ private:
     Hooks hooks_;
     std::string agent_;
     Limits limits_;
-    std::unique_ptr<CDetectView> view_;
+    std::unique_ptr<CDetectViewWindow> view_;
     CDetectCommit commit_;
     CDetectFLVList segments_;
 };

@@ -50,14 +50,19 @@ CDetectView::CDetectView(IDetectViewHost& host, const std::string& agent, Limits
     : host_(host), agent_(agent), limits_(limits)
 {
     Create();
-    view_ = std::make_unique<platform::HtmlView>(nullptr, false);
+    // A profile of its own: what other views fetch meanwhile passes the same
+    // proxy, and only what this view's page asked for can be its stream.
+    view_ = std::make_unique<platform::HtmlView>(nullptr, false, platform::HtmlView::Profile::Own);
     platform::HtmlView::Options options;
     options.loadImages = false;
     options.muted = true;
     view_->SetOptions(options);
     platform::HtmlView::Events events;
     // Pop-ups never open.
-    events.newWindow = [] { return static_cast<platform::HtmlView*>(nullptr); };
+    events.newWindow = [this] {
+        ++refusedWindows_;
+        return static_cast<platform::HtmlView*>(nullptr);
+    };
     events.documentComplete = [this](const std::string&) { documentMs_ = NowMs(); };
     events.navigationError = [this](const std::string&, int code) {
         if (IsServerUnreachable(code) && !finished_)
@@ -67,7 +72,7 @@ CDetectView::CDetectView(IDetectViewHost& host, const std::string& agent, Limits
     // What goes over HTTPS the proxy cannot read: it is fetched again.
     watch_ = platform::WatchPlayerRequests([this](const platform::PlayerRequest& request) {
         if (!finished_ && IsTarget() && probe_ && request.url.rfind("https://", 0) == 0
-            && (request.pageUrl == view_->Url() || request.pageUrl == pageKey_))
+            && (request.pageUrl == view_->Url() || request.pageUrl == pageKey_) && view_->Requested(request.url))
             probe_->Probe(request.url);
     });
 }
@@ -166,8 +171,10 @@ void CDetectView::OnRead(const HookReadInfo& info)
     // Only the start of a request's body is ever looked at.
     const Request request = std::move(it->second);
     requests_.erase(it);
+    // Not the local play server's traffic, nor the program's own downloads,
+    // nor another view's; and only a player's request.
     if (request.url.find("//127.0.0.1") != std::string::npos || request.agent == agent_
-        || request.rawHeaders.find("x-flash-version: ") == std::string::npos)
+        || !view_->Requested(request.url) || request.rawHeaders.find("x-flash-version: ") == std::string::npos)
         return;
     Take(request.url, request.referer, ClassifyStreamStart(info.buffer, *info.bytesRead));
 }

@@ -34,6 +34,9 @@ public:
     virtual HWND ManagerWindow() const = 0;
 };
 
+// The hidden window of one local detection, which holds its browser view:
+// the manager's detection window (CDetectViewWindow) and the view that
+// watches the traffic are one object here.
 class CDetectView : public CWnd {
 public:
     struct Limits {
@@ -49,6 +52,9 @@ public:
     void Finish();
     bool IsFinished() const { return finished_; }
     const std::string& PageKey() const { return pageKey_; }
+    // How many new windows the page asked for (every one refused).
+    int RefusedWindows() const { return refusedWindows_; }
+    bool IsAudioMuted() const { return view_->IsAudioMuted(); }
 
 
 protected:
@@ -81,6 +87,9 @@ private:
     std::int64_t documentMs_ = 0;
     bool finished_ = false;
     bool testing_ = false;
+    int refusedWindows_ = 0;
     std::map<std::uint64_t, std::string> connections_;
     std::map<std::uint64_t, Request> requests_;
 };
+
+using CDetectViewWindow = CDetectView;

@@ -21,12 +21,51 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <condition_variable>
+#include <tuple>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
 
 using test_support::RunEventsUntil;
+
+const std::string kFlvBytes = std::string("FLV\x01\x05\0\0\0\x09", 9) + test_site::PatternBytes(9, 200000);
+
+// Holds the answers of a test-site path back until it is opened (or a
+// minute has passed, so a failed test never leaves the site stuck).
+class Gate {
+public:
+    void Open()
+    {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    void Wait()
+    {
+        std::unique_lock lock(mutex_);
+        opened_.wait_for(lock, std::chrono::minutes(1), [this] { return open_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
+// Serves the FLV at path only once the gate opens; the gate opens at the
+// latest when the returned holder goes.
+std::shared_ptr<Gate> HoldBack(test_site::TestSite& site, const std::string& path)
+{
+    auto gate = std::make_shared<Gate>();
+    site.SetHandler(path, [gate](const test_site::RecordedRequest&) {
+        gate->Wait();
+        return kFlvBytes;
+    }, "video/x-flv");
+    return std::shared_ptr<Gate>(gate.get(), [gate](Gate*) { gate->Open(); });
+}
 
 class RecordingHost : public IDetectViewHost {
 public:
@@ -58,9 +97,11 @@ public:
         proxy = std::make_unique<CHookInternetAPI>();
         ASSERT_TRUE(proxy->Start());
         proxy->MapHost("demo.test", "127.0.0.1");
-        // Every view of this process goes through the proxy; loopback stays direct.
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-                QByteArray("--proxy-server=http://127.0.0.1:") + QByteArray::number(proxy->Port()));
+        // Every view of this process goes through the proxy, loopback
+        // included, as in the program.
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray("--proxy-server=http://127.0.0.1:")
+                                                  + QByteArray::number(proxy->Port())
+                                                  + " --proxy-bypass-list=<-loopback>");
         platform::PrepareWebEngineEnvironment();
         platform::InstallMediaRequestHeader();
         site = std::make_unique<test_site::TestSite>();
@@ -108,14 +149,14 @@ protected:
     {
         return "http://demo.test:" + std::to_string(site->Port()) + path;
     }
-    void Detect(const std::string& path)
+    void Detect(const std::string& path, const std::string& agent = "Quelt-Agent")
     {
         host.video.a2 = PageUrl(path);
         CDetectView::Limits limits;
         limits.totalMs = 3000;
         limits.playerTestMs = 300;
         limits.tickMs = 100;
-        view = std::make_unique<CDetectView>(host, "Quelt-Agent", limits);
+        view = std::make_unique<CDetectView>(host, agent, limits);
         view->Start(host.video.a2);
     }
 
@@ -147,6 +188,120 @@ TEST_F(DetectViewTest, AStreamOverHttpsIsConfirmedByItsFirstBytes)
     EXPECT_EQ(host.video.a3, PageUrl("/https.html"));
     EXPECT_EQ(host.video.a1, "Secure");
     EXPECT_EQ(host.reports.size(), 1u);
+}
+
+// A browsing view on the default profile plays another page's video (an MSE
+// player's fetch, marked as a player's request) while the detected page's
+// stream is still held back: only the detected page's own stream is taken.
+TEST_F(DetectViewTest, AnotherViewsVideoIsNeverTakenForTheDetectedPages)
+{
+    const auto held = HoldBack(*site, "/held.flv");
+    site->AddFile("/held.html", "<html><head><title>Held</title></head><body>"
+                                "<video src='/held.flv' preload='auto' width='480' height='360'></video></body></html>",
+                  "text/html");
+    site->AddFile("/other.flv", kFlvBytes, "video/x-flv");
+    site->AddFile("/other.html", "<html><head><title>Other</title></head><body><video width='480' height='360'></video>"
+                                 "<script>fetch('/other.flv').then(function (r) { return r.arrayBuffer(); })"
+                                 ".then(function () { document.title = 'played'; });</script></body></html>",
+                  "text/html");
+    Detect("/held.html");
+    ASSERT_TRUE(RunEventsUntil([&] { return !site->RequestsFor("/held.flv").empty(); }, std::chrono::seconds(30)));
+
+    platform::HtmlView other(nullptr, false);
+    std::string otherTitle;
+    platform::HtmlView::Events events;
+    events.titleChanged = [&](const std::string& title) { otherTitle = title; };
+    other.SetEvents(events);
+    other.SetOptions({});
+    other.Navigate(PageUrl("/other.html"));
+    ASSERT_TRUE(RunEventsUntil([&] { return otherTitle == "played" || view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_FALSE(view->IsFinished()) << "taken: " << host.video.a4;
+
+    held->Open();
+    ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(host.states, (std::vector<int>{5}));
+    EXPECT_EQ(host.video.a4, PageUrl("/held.flv"));
+    EXPECT_EQ(host.reports, (std::vector<std::string>{host.video.a2 + "|" + PageUrl("/held.flv") + "|" + host.video.a2}));
+}
+
+// Answers that start like an FLV but are not the page's player's stream are
+// passed over, and the player then waits for its stream to the limit: the
+// local play server's traffic, the program's own downloads (here the agent
+// is the browser's own) and a request that is no player's (a SCRIPT element).
+TEST_F(DetectViewTest, TrafficOtherThanThePagesPlayerIsPassedOver)
+{
+    site->AddFile("/raw.flv", kFlvBytes, "video/x-flv");
+    site->AddFile("/loopback.html", "<html><body><video src='" + site->Url("/raw.flv")
+                                        + "' preload='auto' width='480' height='360'></video></body></html>",
+                  "text/html");
+    site->AddFile("/script.html", "<html><body><video width='480' height='360'></video>"
+                                  "<script src='/raw.flv?script'></script></body></html>",
+                  "text/html");
+    const std::string browserAgent = platform::HtmlView(nullptr, false).UserAgent();
+    ASSERT_NE(site->Url("/").find("//127.0.0.1"), std::string::npos);
+    for (const auto& [path, agent, stream] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"/loopback.html", "Quelt-Agent", "/raw.flv"},
+             {"/watch.html", browserAgent, "/clip.flv"},
+             {"/script.html", "Quelt-Agent", "/raw.flv?script"}}) {
+        host.states.clear();
+        Detect(path, agent);
+        ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30))) << path;
+        EXPECT_FALSE(site->RequestsFor(stream).empty()) << path << ": the answer was fetched";
+        EXPECT_EQ(host.states, (std::vector<int>{11})) << path;
+        EXPECT_EQ(host.video.a4, "") << path;
+        view.reset();
+    }
+}
+
+// Flash players count like VIDEO elements: an OBJECT by its class id, an
+// EMBED by its type, in any case; of players of equal area the first
+// counts, and other OBJECTs do not.
+TEST_F(DetectViewTest, FlashPlayersAreKnownByClassIdOrTypeInAnyCase)
+{
+    const auto object = [](const std::string& classId, int width, int height) {
+        return "<object classid='" + classId + "' style='display:block;width:" + std::to_string(width)
+               + "px;height:" + std::to_string(height) + "px'></object>";
+    };
+    const std::string flash = "clsid:D27CDB6E-AE6D-11CF-96B8-444553540000";
+    site->AddFile("/upper.html", "<html><body>" + object(flash, 480, 360) + "</body></html>", "text/html");
+    site->AddFile("/embed.html", "<html><body><embed type='Application/X-Shockwave-Flash' "
+                                 "style='display:block;width:480px;height:360px'></body></html>", "text/html");
+    site->AddFile("/other.object.html", "<html><body>" + object("clsid:12345678-0000-0000-0000-000000000000", 480, 360)
+                                            + "</body></html>", "text/html");
+    site->AddFile("/tie.low.html", "<html><body>" + object(flash, 600, 200) + object(flash, 400, 300) + "</body></html>",
+                  "text/html");
+    site->AddFile("/tie.high.html", "<html><body>" + object(flash, 400, 300) + object(flash, 600, 200) + "</body></html>",
+                  "text/html");
+    for (const auto& [path, state] : std::vector<std::pair<std::string, int>>{
+             {"/upper.html", 11}, {"/embed.html", 11}, {"/other.object.html", 12}, {"/tie.low.html", 12},
+             {"/tie.high.html", 11}}) {
+        host.states.clear();
+        Detect(path);
+        ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30))) << path;
+        EXPECT_EQ(host.states, (std::vector<int>{state})) << path;
+        view.reset();
+    }
+}
+
+// The hidden view neither fetches images nor plays sound, and a record that
+// has a title keeps it.
+TEST_F(DetectViewTest, TheHiddenViewFetchesNoImagesIsMutedAndKeepsTheRecordsTitle)
+{
+    site->AddFile("/picture.png", "not really a picture", "image/png");
+    site->AddFile("/pictures.html", "<html><body><img src='/picture.png' width='10' height='10'></body></html>",
+                  "text/html");
+    Detect("/pictures.html");
+    EXPECT_TRUE(view->IsAudioMuted());
+    ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(host.states, (std::vector<int>{12})) << "the page completed";
+    EXPECT_TRUE(site->RequestsFor("/picture.png").empty());
+
+    host.states.clear();
+    host.video.a1 = "Named by the user";
+    Detect("/watch.html");
+    ASSERT_TRUE(RunEventsUntil([&] { return view->IsFinished(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(host.states, (std::vector<int>{5}));
+    EXPECT_EQ(host.video.a1, "Named by the user") << "not the page's title";
 }
 
 TEST_F(DetectViewTest, AnHlsManifestEndsTheDetectionWithItsOwnState)
@@ -184,6 +339,11 @@ TEST_F(DetectViewTest, PagesThatMisbehaveEndByTheRules)
         EXPECT_NE(std::find(states.begin(), states.end(), host.states[0]), states.end()) << path;
         EXPECT_EQ(host.video.a4, "") << path;
         EXPECT_EQ(DetectTargetWindow.load(), 0u);
+        if (path == "/popups.html") {
+            EXPECT_GT(view->RefusedWindows(), 0) << "the page's pop-ups were asked for and refused";
+            for (const auto& request : site->Requests())
+                EXPECT_NE(request.target.rfind("/small.html?", 0), 0u) << "a pop-up opened: " << request.target;
+        }
         view.reset();
     }
     EXPECT_GT(SharedSite::tls->Requests() - probesBefore, 0);
@@ -305,15 +465,40 @@ TEST_F(DetectManagerTest, ALookupTooSlowOrOfAnotherShapeFallsBackToTheBrowser)
     EXPECT_TRUE(manager->IsDetectionIdle());
 }
 
+TEST_F(DetectManagerTest, CancellingAPageStopsItsRunningLookup)
+{
+    InfoVideo& video = AddPage("/watch.html", 0);
+    test_site::Behaviour late;
+    late.trickleBytes = 1;
+    late.trickleDelayMs = 2000;
+    site->SetBehaviour("/c.quelt", late);
+    EXPECT_EQ(manager->StartDetection(video), nullptr);
+    EXPECT_FALSE(manager->IsDetectionIdle()) << "the lookup runs";
+    manager->CancelDetection(video.a2);
+    EXPECT_TRUE(manager->IsDetectionIdle());
+    // Past the lookup's time limit nothing falls back to the browser.
+    EXPECT_FALSE(RunEventsUntil([&] { return !manager->DetectingKey().empty() || !states.empty(); },
+                                std::chrono::milliseconds(1500)));
+}
+
+// The first page would yield a stream: its player asks for it, and the
+// site holds the answer back until the second detection has begun.
 TEST_F(DetectManagerTest, ASecondLocalDetectionEndsTheFirstWithoutAResult)
 {
-    InfoVideo& first = AddPage("/big.html", 1);
+    const auto held = HoldBack(*site, "/first.flv");
+    site->AddFile("/first.html", "<html><head><title>First</title></head><body>"
+                                 "<video src='/first.flv' preload='auto' width='480' height='360'></video></body></html>",
+                  "text/html");
+    InfoVideo& first = AddPage("/first.html", 1);
     InfoVideo& second = AddPage("/watch.html", 1);
     manager->StartDetection(first);
     EXPECT_EQ(manager->DetectingKey(), first.a2);
+    ASSERT_TRUE(RunEventsUntil([&] { return !site->RequestsFor("/first.flv").empty(); }, std::chrono::seconds(30)));
     manager->StartDetection(second);
+    held->Open();
     ASSERT_TRUE(RunEventsUntil([&] { return manager->IsDetectionIdle(); }, std::chrono::seconds(30)));
     EXPECT_EQ(states, (std::vector<std::string>{second.a2 + " 5"})) << "the first ended without a result";
+    EXPECT_EQ(first.a4, "");
     EXPECT_EQ(second.a4, PageUrl("/clip.flv"));
     EXPECT_TRUE(played.empty()) << "nothing was waiting for it";
 }

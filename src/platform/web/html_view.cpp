@@ -1,16 +1,21 @@
 #include "platform/web/html_view.h"
 
+#include "platform/web/media_request_header.h"
+
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <QPointer>
 
 #include <cstring>
+#include <mutex>
+#include <set>
 
 namespace platform {
 
@@ -48,6 +53,34 @@ QString InjectedScript()
         .arg(schemes.join('|'), QString::fromLatin1(kReportPrefix));
 }
 
+// Addresses as the network sees them: encoded, without a fragment.
+std::string RequestAddress(const QUrl& url)
+{
+    return url.toString(QUrl::FullyEncoded | QUrl::RemoveFragment).toStdString();
+}
+
+// The interceptor of a view's own profile: marks its players' requests and
+// keeps every address the view's pages ask for. It may be called off the
+// user-interface thread, hence the lock.
+class OwnRequests : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        MarkPlayerRequest(info);
+        std::lock_guard lock(mutex_);
+        addresses_.insert(RequestAddress(info.requestUrl()));
+    }
+    bool Contains(const std::string& address) const
+    {
+        std::lock_guard lock(mutex_);
+        return addresses_.count(address) != 0;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::set<std::string> addresses_;
+};
+
 }  // namespace
 
 class HtmlPage : public QWebEnginePage {
@@ -80,14 +113,25 @@ private:
 };
 
 struct HtmlView::Impl {
+    // Own profile only; they go after the page.
+    std::unique_ptr<OwnRequests> requests;
+    std::unique_ptr<QWebEngineProfile> profile;
     Events events;
     QPointer<QWebEngineView> view;
     HtmlPage* page = nullptr;
 };
 
-HtmlView::HtmlView(QWidget* parent, bool withWidget) : impl_(std::make_unique<Impl>())
+HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(std::make_unique<Impl>())
 {
-    impl_->page = new HtmlPage(QWebEngineProfile::defaultProfile(), &impl_->events);
+    QWebEngineProfile* pageProfile = QWebEngineProfile::defaultProfile();
+    if (profile == Profile::Own) {
+        impl_->requests = std::make_unique<OwnRequests>();
+        impl_->profile = std::make_unique<QWebEngineProfile>();  // off the record
+        impl_->profile->setHttpCacheType(QWebEngineProfile::NoCache);
+        impl_->profile->setUrlRequestInterceptor(impl_->requests.get());
+        pageProfile = impl_->profile.get();
+    }
+    impl_->page = new HtmlPage(pageProfile, &impl_->events);
     QWebEngineScript script;
     script.setName(QStringLiteral("quelt-schemes"));
     script.setSourceCode(InjectedScript());
@@ -173,6 +217,16 @@ std::string HtmlView::Url() const
 std::string HtmlView::UserAgent() const
 {
     return impl_->page->profile()->httpUserAgent().toStdString();
+}
+
+bool HtmlView::Requested(const std::string& url) const
+{
+    return impl_->requests && impl_->requests->Contains(RequestAddress(QUrl(QString::fromStdString(url))));
+}
+
+bool HtmlView::IsAudioMuted() const
+{
+    return impl_->page->isAudioMuted();
 }
 
 std::string HtmlView::Title() const

@@ -45,8 +45,20 @@ public:
         bool scripts = true;
     };
 
+    enum class Profile {
+        // The browser's default profile, with its cookies and cache, shared
+        // by every view that has it.
+        Shared,
+        // A profile of this view alone: off the record, no HTTP cache (every
+        // answer comes from the network), its players' requests marked with
+        // the media-request header, and every address its pages ask for
+        // known to the view (Requested). Detection views use it, so that
+        // what other views fetch is never taken for their page's traffic.
+        Own,
+    };
+
     // withWidget false: a page without a view (hidden detection views).
-    explicit HtmlView(QWidget* parent = nullptr, bool withWidget = true);
+    explicit HtmlView(QWidget* parent = nullptr, bool withWidget = true, Profile profile = Profile::Shared);
     ~HtmlView();
     HtmlView(const HtmlView&) = delete;
     HtmlView& operator=(const HtmlView&) = delete;
@@ -60,6 +72,10 @@ public:
     std::string Title() const;
     // The User-Agent the page's requests carry.
     std::string UserAgent() const;
+    // Whether this view's pages asked for the address (any kind of request,
+    // the fragment aside); a view on the shared profile knows of none.
+    bool Requested(const std::string& url) const;
+    bool IsAudioMuted() const;
     // Runs the script in the page; its value as text (empty for none)
     // reaches done later.
     void ExecScript(const std::string& code, std::function<void(const std::string& result)> done = {});

@@ -29,23 +29,25 @@ void Tell(const PlayerRequest& request)
 
 class MediaRequestInterceptor : public QWebEngineUrlRequestInterceptor {
 public:
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const auto type = info.resourceType();
-        if (type != QWebEngineUrlRequestInfo::ResourceTypeMedia && type != QWebEngineUrlRequestInfo::ResourceTypeXhr)
-            return;
-        info.setHttpHeader(kFlashVersionHeader, kFlashVersionValue);
-        QCoreApplication* application = QCoreApplication::instance();
-        if (g_watcherCount.load() == 0 || !application)
-            return;
-        PlayerRequest request{info.requestUrl().toString().toStdString(),
-                              info.firstPartyUrl().toString().toStdString()};
-        QMetaObject::invokeMethod(
-            application, [request] { Tell(request); }, Qt::QueuedConnection);
-    }
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override { MarkPlayerRequest(info); }
 };
 
 }  // namespace
+
+bool MarkPlayerRequest(QWebEngineUrlRequestInfo& info)
+{
+    const auto type = info.resourceType();
+    if (type != QWebEngineUrlRequestInfo::ResourceTypeMedia && type != QWebEngineUrlRequestInfo::ResourceTypeXhr)
+        return false;
+    info.setHttpHeader(kFlashVersionHeader, kFlashVersionValue);
+    QCoreApplication* application = QCoreApplication::instance();
+    if (g_watcherCount.load() == 0 || !application)
+        return true;
+    PlayerRequest request{info.requestUrl().toString().toStdString(), info.firstPartyUrl().toString().toStdString()};
+    QMetaObject::invokeMethod(
+        application, [request] { Tell(request); }, Qt::QueuedConnection);
+    return true;
+}
 
 void InstallMediaRequestHeader()
 {

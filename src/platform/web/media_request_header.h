@@ -8,14 +8,22 @@
 #include <functional>
 #include <string>
 
+class QWebEngineUrlRequestInfo;
+
 namespace platform {
 
 inline constexpr const char* kFlashVersionHeader = "x-flash-version";
 inline constexpr const char* kFlashVersionValue = "9,0,115,0";
 
 // Installs the header on the default browser profile; call once, before
-// the first view loads.
+// the first view loads. Views with a profile of their own
+// (HtmlView::Profile::Own) carry it whether or not this was called.
 void InstallMediaRequestHeader();
+
+// For the profiles' request interceptors: adds the header to a player's
+// request and tells the watchers of it; false (and nothing done) for any
+// other request.
+bool MarkPlayerRequest(QWebEngineUrlRequestInfo& info);
 
 // A request of a media player (media element or XHR/fetch) of some view,
 // and the address of the top-level page it belongs to.
