@@ -18,6 +18,7 @@
 #include "records/info_video.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "app/program_parts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
@@ -98,9 +99,10 @@ int AddToStart(test_site::TestSite& site)
     CAppSetting settings;
     settings.configUrl = "http://127.0.0.1:1/no-update";
     settings.idleDownEnable = false;
-    COvrinDlg window(settings, desktop);
+    CProgramParts parts(settings);
+    COvrinDlg window(settings, desktop, parts.WindowParts());
     bool started = false;
-    if (!bench::StartWindow(window, started))
+    if (!bench::StartWindow(parts, window, started))
         return 1;
     bench::BareView bareView;
     BarePage* bare = bareView.page;

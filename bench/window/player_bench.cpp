@@ -18,6 +18,7 @@
 #include "platform/desktop_integration.h"
 #include "platform/web/player_page_view.h"
 #include "shell/settings/app_setting.h"
+#include "app/program_parts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
@@ -97,9 +98,10 @@ int FirstPicture()
         settings.playList.PCL_PushObject(video);
         fs::copy_file(path, GetCachePath(*video));
     }
-    COvrinDlg window(settings, desktop);
+    CProgramParts parts(settings);
+    COvrinDlg window(settings, desktop, parts.WindowParts());
     bool started = false;
-    if (!bench::StartWindow(window, started))
+    if (!bench::StartWindow(parts, window, started))
         return 1;
     bench::BareView bareView;
     BarePage* bare = bareView.page;
@@ -162,9 +164,10 @@ int IndexAtEnd()
 
     CAppSetting settings;
     settings.configUrl = "http://127.0.0.1:1/no-update";
-    COvrinDlg window(settings, desktop);
+    CProgramParts parts(settings);
+    COvrinDlg window(settings, desktop, parts.WindowParts());
     bool started = false;
-    if (!bench::StartWindow(window, started))
+    if (!bench::StartWindow(parts, window, started))
         return 1;
     constexpr int kRounds = 5;
     int serial = 0;
@@ -257,10 +260,12 @@ int Rss(int minutes)
     const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, minutes * 60);
     CAppSetting settings;
     settings.configUrl = "http://127.0.0.1:1/no-update";
-    COvrinDlg window(settings, desktop);
+    CProgramParts parts(settings);
+    COvrinDlg window(settings, desktop, parts.WindowParts());
     std::string error;
     if (flv.empty() || !window.Start("", error))
         return 1;
+    parts.ConnectWindow(window);
     bool started = false;
     bool over = false;
     window.SetPlayerEventObserver([&](const std::string& command, const std::string& args) {

@@ -3,6 +3,7 @@
 // event loop, medians, a program folder with the build's skins, and the
 // bare QtWebEngine page that is their peer.
 #include "common/app_folder.h"
+#include "app/program_parts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
@@ -98,13 +99,14 @@ struct BareView {
 
 // Starts the main window and waits for its player page; `started` is set
 // at every "Play.Start". False (with the reason printed) when it cannot.
-inline bool StartWindow(COvrinDlg& window, bool& started)
+inline bool StartWindow(CProgramParts& parts, COvrinDlg& window, bool& started)
 {
     std::string error;
     if (!window.Start("", error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
+    parts.ConnectWindow(window);
     window.SetPlayerEventObserver([&started](const std::string& command, const std::string& args) {
         if (command == "OnStatus" && args.find("Play.Start") != std::string::npos)
             started = true;

@@ -22,6 +22,7 @@
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -46,7 +47,7 @@ void ReportFatal(const std::string& text)
 {
     std::fprintf(stderr, "quelt: %s\n", text.c_str());
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-        QMessageBox::critical(nullptr, QString::fromStdString(LoadString(IDS_PRODUCT_NAME)),
+        QMessageBox::critical(nullptr, ui::Text(IDS_PRODUCT_NAME),
                               QString::fromStdString(text));
 }
 

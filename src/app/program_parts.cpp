@@ -8,6 +8,7 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/service_hosts.h"
 #include "shell/window/ovrin_dlg.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QMessageBox>
 #include <QProcess>
@@ -86,15 +87,15 @@ void CProgramParts::OnNetworkReady()
 CUpdateManager::Hooks CProgramParts::UpdateHooks()
 {
     CUpdateManager::Hooks hooks;
-    const QString product = QString::fromStdString(LoadString(IDS_PRODUCT_NAME));
+    const QString product = ui::Text(IDS_PRODUCT_NAME);
     hooks.askToUpdate = [this, product] {
         return window_
-               && QMessageBox::warning(window_, product, QString::fromStdString(LoadString(IDS_UPDATE_QUESTION)),
+               && QMessageBox::warning(window_, product, ui::Text(IDS_UPDATE_QUESTION),
                                        QMessageBox::Yes | QMessageBox::No)
                       == QMessageBox::Yes;
     };
     hooks.showUpdaterNote = [this, product] {
-        QMessageBox::warning(window_, product, QString::fromStdString(LoadString(IDS_UPDATER_NOTE)));
+        QMessageBox::warning(window_, product, ui::Text(IDS_UPDATER_NOTE));
     };
     hooks.exitProgram = [this] {
         if (window_)

@@ -4,6 +4,7 @@
 #include "common/string_table.h"
 #include "shell/settings/app_setting.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,7 +56,7 @@ DlgColorScheme::DlgColorScheme(CAppSetting& settings, QWidget* parent)
     number_->setMinimumWidth(32);
     auto* restore = new QPushButton(QStringLiteral("恢复默认"));
     auto* ok = new QPushButton(QStringLiteral("确定"));
-    auto* tip = new QLabel(QString::fromStdString(LoadString(IDS_PICK_COLOUR)));
+    auto* tip = new QLabel(ui::Text(IDS_PICK_COLOUR));
 
     auto* vivid = new QHBoxLayout;
     vivid->addWidget(new QLabel(QStringLiteral("鲜艳：")));

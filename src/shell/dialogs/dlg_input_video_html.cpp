@@ -4,6 +4,7 @@
 #include "common/ids/string_ids.h"
 #include "common/string_table.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -61,7 +62,7 @@ DlgInputVideoHtml::DlgInputVideoHtml(const QString& clipboard, QWidget* parent) 
     auto* icon = new QLabel(balloon_);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(24, 24));
     icon->setAlignment(Qt::AlignTop);
-    auto* text = new QLabel(QString::fromStdString(LoadString(IDS_INPUT_PAGES_TIP)).remove('\r'), balloon_);
+    auto* text = new QLabel(ui::Text(IDS_INPUT_PAGES_TIP).remove('\r'), balloon_);
     text->setObjectName(QStringLiteral("text"));
     text->setForegroundRole(QPalette::ToolTipText);
     auto* balloonLayout = new QHBoxLayout(balloon_);

@@ -12,6 +12,7 @@
 #include "shell/lists/wnd_record_lists.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -130,7 +131,7 @@ void COvrinDlg::HideToTray()
 
 void COvrinDlg::ShowAboutBox()
 {
-    const QString product = QString::fromStdString(LoadString(IDS_PRODUCT_NAME));
+    const QString product = ui::Text(IDS_PRODUCT_NAME);
     QMessageBox::about(this, product, product + QStringLiteral(" — 在线视频播放器"));
 }
 

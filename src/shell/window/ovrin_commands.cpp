@@ -19,6 +19,7 @@
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/button.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -45,16 +46,10 @@
 
 namespace {
 
-
 // Controls shown only with the player tab.
 constexpr int kPlayerTabCtrls[] = {control::kRelatedView, control::kSeekSlider, command::kPlayPause, command::kStop,
                                    command::kSaveVideo,   control::kTimeLabel,  command::kCapture,   command::kBrightness,
                                    command::kFullScreen,  command::kWideScreen, command::kMute,      control::kVolumeSlider};
-
-QString Text(int id)
-{
-    return QString::fromStdString(LoadString(id));
-}
 
 }  // namespace
 
@@ -69,7 +64,7 @@ void COvrinDlg::SaveVideo()
     if (whole)
         PostKeysMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, {key});
     else
-        QToolTip::showText(QCursor::pos(), Text(IDS_SAVE_AFTER_DOWNLOAD), this);
+        QToolTip::showText(QCursor::pos(), ui::Text(IDS_SAVE_AFTER_DOWNLOAD), this);
 }
 
 void COvrinDlg::ShowLightPopup()
@@ -157,7 +152,7 @@ void COvrinDlg::CaptureScreen()
     const QImage image = player_->Widget()->grab().toImage();
     QString name = windowTitle().section(QStringLiteral(" - "), 0, 0);
     if (name.isEmpty())
-        name = Text(IDS_PRODUCT_NAME);
+        name = ui::Text(IDS_PRODUCT_NAME);
     // In the user's pictures folder, where there is one.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
@@ -165,7 +160,7 @@ void COvrinDlg::CaptureScreen()
     const QString path = QFileDialog::getSaveFileName(this, QString(), folder + '/' + name + QStringLiteral(".bmp"),
                                                       QStringLiteral("BMP files (*.bmp);;PNG files (*.png)"));
     if (!path.isEmpty() && !image.save(path))
-        QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), QStringLiteral("无法保存截图：") + path);
+        QMessageBox::warning(this, ui::Text(IDS_PRODUCT_NAME), QStringLiteral("无法保存截图：") + path);
     if (std::exchange(resumeAfterCapture_, false))
         CallPlayer("PauseVideo", "null");
 }
@@ -190,7 +185,7 @@ void COvrinDlg::SelectMainTab(int id)
 
 void COvrinDlg::ClearPlayList()
 {
-    if (QMessageBox::warning(this, Text(IDS_PRODUCT_NAME), Text(IDS_CLEAR_PLAY_LIST_CONFIRM), QMessageBox::Yes | QMessageBox::No)
+    if (QMessageBox::warning(this, ui::Text(IDS_PRODUCT_NAME), ui::Text(IDS_CLEAR_PLAY_LIST_CONFIRM), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
     control_->StopPlaying();
@@ -221,13 +216,13 @@ void COvrinDlg::PlayUserFile(const QString& path)
         return;
     std::ifstream in(key, std::ios::binary);
     if (!in) {
-        QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), QString::fromLocal8Bit(std::strerror(errno)));
+        QMessageBox::critical(this, ui::Text(IDS_PRODUCT_NAME), QString::fromLocal8Bit(std::strerror(errno)));
         return;
     }
     char head[kStreamStartBytes] = {};
     in.read(head, sizeof head);
     if (!IsVideoStart(head, static_cast<std::size_t>(in.gcount()))) {
-        QMessageBox::critical(this, Text(IDS_PRODUCT_NAME), Text(IDS_NOT_A_VIDEO));
+        QMessageBox::critical(this, ui::Text(IDS_PRODUCT_NAME), ui::Text(IDS_NOT_A_VIDEO));
         return;
     }
     control_->PlayItem(key);

@@ -22,6 +22,7 @@
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -199,7 +200,7 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     player_->Page().SetTranscodeHandler([this](const std::string& url) { return transcoder_.Start(url); });
     CreateFullScreenKeys();
     // The tray icon takes its tip from the title, so the title comes first.
-    setWindowTitle(QString::fromStdString(LoadString(IDS_PRODUCT_NAME)));
+    setWindowTitle(ui::Text(IDS_PRODUCT_NAME));
     menus_ = std::make_unique<CTrayAndMenus>(this, [this](int id) { OnCommand(id); }, [this] { ShowAndActivate(); });
     // Menu 153 on the player; files dropped on it go to the window.
     QWidget* view = player_->Widget();
@@ -351,7 +352,7 @@ void COvrinDlg::OnSeekReleased(int percent)
         return;
     if (playing->totalBytes == 0 || playing->totalTime == 0) {
         seek->SetPosition(0);
-        QToolTip::showText(seek->mapToGlobal(seek->rect().center()), QString::fromStdString(LoadString(IDS_SEEK_UNKNOWN)),
+        QToolTip::showText(seek->mapToGlobal(seek->rect().center()), ui::Text(IDS_SEEK_UNKNOWN),
                            seek);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "common/string_table.h"
 #include "image/skin_color_scheme.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -223,7 +224,7 @@ public:
             return {};
         for (const auto& [text, id] : kTexts)
             if (std::strcmp(source, text) == 0)
-                return QString::fromStdString(LoadString(id));
+                return ui::Text(id);
         return {};
     }
 };
