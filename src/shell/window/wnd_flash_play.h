@@ -3,6 +3,7 @@
 // player page in an embedded view. Calls go out as invoke XML; the page's
 // FSCommand events come back through the event handler. Before each
 // PlayVideo and StopVideo the play request of the URL played last is closed.
+#include "common/ids/control_ids.h"
 #include "platform/web/player_page_view.h"
 
 #include <functional>
@@ -14,8 +15,8 @@ class QWidget;
 
 class CWndFlashPlay {
 public:
-    static constexpr int kMainPlayerId = 600;
-    static constexpr int kPreviewPlayerId = 601;
+    static constexpr int kMainPlayerId = control::kPlayer;
+    static constexpr int kPreviewPlayerId = control::kPreviewPlayer;
 
     // Loads the page through the play server; IsLoaded() tells whether its
     // file was there.

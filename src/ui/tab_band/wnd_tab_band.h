@@ -4,6 +4,7 @@
 // its id); selecting a button shows that view and hides the others, and the
 // close box of a closable button asks the main window to close the tab.
 #include "common/ids/command_ids.h"
+#include "common/ids/control_ids.h"
 #include "common/ids/message_ids.h"
 #include "platform/window_types.h"
 #include "ui/tab_band/tab_button_layout.h"
@@ -24,7 +25,7 @@ namespace ui {
 class CWndTabBand : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMenuId = 155;
+    static constexpr int kMenuId = menu::kTabBand;
     static constexpr int kCloseAllCommand = command::kCloseAllTabs;
     static constexpr int kCloseAllImage = 6007;
 
