@@ -2,6 +2,7 @@
 #include "delivery/http_task_manager.h"
 #include "platform/http_client.h"
 #include "support/event_wait.h"
+#include "support/thread_probe.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <future>
 #include <thread>
 #include <limits>
@@ -385,32 +383,6 @@ TEST_F(HttpTaskTest, AManagerDeletedInsideItsOwnNotificationDoesNotWaitForThatWo
     }
 }
 
-// Whether a thread of this process is blocked reading the named pipe
-// through a descriptor other than `except`.
-bool SomeThreadReads(const std::string& path, int except)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    std::vector<std::string> reads;  // "0 0x<fd>": read(2) on that descriptor
-    for (const auto& fd : fs::directory_iterator("/proc/self/fd", error)) {
-        const std::string name = fd.path().filename().string();
-        if (name != std::to_string(except) && fs::read_symlink(fd.path(), error).string() == path) {
-            char hex[32];
-            std::snprintf(hex, sizeof hex, "0 0x%x ", std::stoi(name));
-            reads.emplace_back(hex);
-        }
-    }
-    for (const auto& task : fs::directory_iterator("/proc/self/task", error)) {
-        std::ifstream syscall(task.path() / "syscall");
-        std::string line;
-        std::getline(syscall, line);
-        for (const std::string& read : reads)
-            if (line.starts_with(read))
-                return true;
-    }
-    return false;
-}
-
 // A worker blocked in a call that never looks at its stop flag: curl
 // reading a named pipe whose writer sends nothing.
 TEST_F(HttpTaskTest, DestroyingTheManagerWaitsForAStuckWorkerOnlyForABound)
@@ -426,7 +398,7 @@ TEST_F(HttpTaskTest, DestroyingTheManagerWaitsForAStuckWorkerOnlyForABound)
         writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         return writer >= 0;
     }));
-    ASSERT_TRUE(test_support::RunEventsUntil([&] { return SomeThreadReads(fifo, writer); }));
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return test_support::SomeThreadReads(fifo, writer); }));
     // Without a bound the destructor would wait for ever; the pipe is closed
     // after a while so that such a failure ends.
     std::promise<void> destroyed;
