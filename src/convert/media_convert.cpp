@@ -80,6 +80,12 @@ struct CMediaConvert::State {
     std::atomic<int> accepting{1};
     std::atomic<int> cancel{0};
     std::atomic<bool> ownerGone{false};
+    // Held while a notification runs and while the owner lets go of its
+    // worker (recursive: a result may start the next conversion, whose
+    // unreadable source is reported at once on the same thread).
+    std::recursive_mutex notifying;
+    // The owner let go (ReleaseConvert): its destructor need not wait.
+    std::atomic<bool> released{false};
     std::mutex lock;  // guards running and the changes of finished and accepting
     std::condition_variable changed;
     int running = 0;
@@ -131,7 +137,7 @@ CMediaConvert::~CMediaConvert()
 {
     m_state->ownerGone = true;
     m_state->cancel = 1;
-    if (deliveringResultOf == this)
+    if (deliveringResultOf == this || m_state->released)
         return;
     std::unique_lock<std::mutex> hold(m_state->lock);
     if (!m_state->changed.wait_for(hold, kDestructionWait, [this] { return m_state->running == 0; }))
@@ -192,6 +198,15 @@ void CMediaConvert::EndAllConvert()
     TerminateProcessesRunning(EncoderPath());
 }
 
+void CMediaConvert::ReleaseConvert()
+{
+    m_state->cancel = 1;
+    // Waits for a notification that is running right now.
+    std::lock_guard<std::recursive_mutex> hold(m_state->notifying);
+    m_state->ownerGone = true;
+    m_state->released = true;
+}
+
 int CMediaConvert::IsFinishConvert() const
 {
     return m_state->finished.load();
@@ -210,10 +225,13 @@ void CMediaConvert::StartConvertThread(void* self, std::shared_ptr<State> state,
         std::lock_guard<std::mutex> hold(state->lock);
         state->accepting = 1;
     }
-    if (!state->ownerGone) {
-        deliveringResultOf = object;
-        object->OnFinishResult(result);
-        deliveringResultOf = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> hold(state->notifying);
+        if (!state->ownerGone) {
+            deliveringResultOf = object;
+            object->OnFinishResult(result);
+            deliveringResultOf = nullptr;
+        }
     }
     // From here on the object may be gone; only the shared state is used.
     std::lock_guard<std::mutex> hold(state->lock);
@@ -225,6 +243,7 @@ void CMediaConvert::StartConvertThread(void* self, std::shared_ptr<State> state,
 
 void CMediaConvert::NotifyRate(CMediaConvert* self, State& state, float rate)
 {
+    std::lock_guard<std::recursive_mutex> hold(state.notifying);
     if (!state.ownerGone && !state.cancel)
         self->OnFinishRate(rate);
 }

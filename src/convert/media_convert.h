@@ -40,6 +40,15 @@ public:
     // that cannot be read gives OnFinishResult(2) before this returns.
     int StartConvert(const FILEINFO& info);
     void EndConvert();
+    // Cancels a running conversion and stops its notifications: once it
+    // returns, none runs or will be called, and the worker needs nothing of
+    // this object any more (it still removes its partial files and ends on
+    // its own), so the destructor does not wait for it. A class whose
+    // notifications must not outlive its own parts calls it first thing in
+    // its destructor; the notifications must then never block on the
+    // calling thread (post, do not send), since this waits for one that
+    // runs right now.
+    void ReleaseConvert();
     // Stops every running encoder started from this library's folder.
     static void EndAllConvert();
     // 1 when no conversion of this object runs and its last result has been

@@ -48,11 +48,14 @@ struct HttpTask {
     // Set by the worker as its very last action; the record may be freed
     // only after this (and the thread joined).
     std::atomic<bool> workerEnded{false};
-    // Set on the window's thread when the manager is destroyed inside a
-    // notification of this task: its worker waits for that handler and so
-    // cannot be waited for. The thread is detached and the worker frees the
-    // record itself after its finish message.
-    std::atomic<bool> freedByWorker{false};
+    // Whichever side sets it first leaves the record to the other, always by
+    // atomic exchange. The worker sets it after its finish message: the
+    // window then frees the record once the worker ended. The window sets it
+    // when it gives up on a worker (its manager is destroyed inside a
+    // notification of this task, or the worker did not end in time): the
+    // thread is detached and the worker frees the record itself after its
+    // finish message.
+    std::atomic<bool> letGo{false};
 };
 
 // One block handed from the worker to the window. It lives in the worker's

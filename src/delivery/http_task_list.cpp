@@ -73,6 +73,20 @@ void HttpTaskList::Reap(HttpTask* task)
     tasks_.erase(it);
 }
 
+// Gives the record to its worker when the worker has not yet claimed it;
+// otherwise the worker is past its finish message and ends at once.
+void HttpTaskList::LetGo(std::unique_ptr<HttpTask>& task)
+{
+    if (!task->letGo.exchange(true)) {
+        task->thread.detach();
+        task.release();
+        return;
+    }
+    if (task->thread.joinable())
+        task->thread.join();
+    task.reset();
+}
+
 void HttpTaskList::StopAndFreeAll()
 {
     if (tasks_.empty())
@@ -82,23 +96,28 @@ void HttpTaskList::StopAndFreeAll()
     // A worker whose message is being handled further up this thread's
     // stack (the manager is destroyed from inside a notification) cannot end
     // before that handler returns; it is left to free its own record.
-    for (auto& task : tasks_) {
-        if (task->handling > 0) {
-            task->freedByWorker.store(true);
-            task->thread.detach();
-            task.release();
-        }
-    }
-    std::erase_if(tasks_, [](const auto& task) { return !task; });
     for (auto& task : tasks_)
-        platform::WaitWhileDispatching([&] { return task->workerEnded.load(); }, std::chrono::milliseconds(100));
-    // A thread cannot be ended safely from outside; a stopped worker gives
-    // up within one progress poll of its client, so it is waited for.
+        if (task->handling > 0)
+            LetGo(task);
+    std::erase_if(tasks_, [](const auto& task) { return !task; });
+    // A stopped worker gives up within one progress poll of its client, so
+    // all of them normally end well within the bound. One stuck in a call
+    // that does not look at its flag (a blocked read, a slow name lookup)
+    // would hold the window forever, so after the bound it is let go: it
+    // owns its record from then on, and it reaches the window only through
+    // the handle, whose sends give 0 once the window is destroyed, so it
+    // never touches freed memory.
+    platform::WaitWhileDispatching(
+        [&] { return std::all_of(tasks_.begin(), tasks_.end(), [](const auto& t) { return t->workerEnded.load(); }); },
+        kStopAllBound);
     for (auto& task : tasks_) {
-        while (!platform::WaitWhileDispatching([&] { return task->workerEnded.load(); }, std::chrono::seconds(1))) {
+        if (task->workerEnded.load()) {
+            if (task->thread.joinable())
+                task->thread.join();
+            task.reset();
+        } else {
+            LetGo(task);
         }
-        if (task->thread.joinable())
-            task->thread.join();
     }
     tasks_.clear();
 }

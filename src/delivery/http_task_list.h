@@ -3,6 +3,7 @@
 // or not, until its worker has announced its end; only then is it freed.
 #include "delivery/http_task.h"
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <string_view>
@@ -35,12 +36,16 @@ public:
     // The worker announced its end: wait for it, unlist and free the task.
     // Unknown tasks are ignored.
     void Reap(HttpTask* task);
-    // Stops every task, gives each worker a short grace period, waits for
-    // the rest (handling their sends meanwhile) and frees everything; a task
-    // whose message is being handled right now is left to its worker.
+    // Stops every task and waits for the workers, handling their sends
+    // meanwhile, kStopAllBound for all of them together; frees the records
+    // of those that ended. A task whose message is being handled right now,
+    // or whose worker did not end in time, is left to its worker.
     void StopAndFreeAll();
+    static constexpr std::chrono::milliseconds kStopAllBound{3000};
     std::size_t Size() const { return tasks_.size(); }
 
 private:
+    static void LetGo(std::unique_ptr<HttpTask>& task);
+
     std::deque<std::unique_ptr<HttpTask>> tasks_;
 };

@@ -118,8 +118,10 @@ void RunHttpTask(HttpTask* task)
     }
     const HWND owner = task->ownerWindow;
     platform::SendMessage(owner, messages.finish, reinterpret_cast<WPARAM>(task), success ? 1 : 0);
-    if (task->freedByWorker.load()) {
-        // The manager is gone and left the record to this thread.
+    if (task->letGo.exchange(true)) {
+        // The manager gave up on this thread and left the record to it. The
+        // window was reached only through its handle, which is never reused:
+        // a send to a destroyed window returns 0 without calling anything.
         delete task;
         return;
     }

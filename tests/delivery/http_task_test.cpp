@@ -2,11 +2,18 @@
 #include "delivery/http_task_manager.h"
 #include "platform/http_client.h"
 #include "support/event_wait.h"
+#include "support/thread_probe.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <future>
+#include <thread>
 #include <limits>
 #include <memory>
 #include <string>
@@ -374,6 +381,40 @@ TEST_F(HttpTaskTest, AManagerDeletedInsideItsOwnNotificationDoesNotWaitForThatWo
         // The worker ends on its own and closes its connection.
         EXPECT_TRUE(test_support::RunEventsUntil([&] { return site.OpenConnections() == 0; }));
     }
+}
+
+// A worker blocked in a call that never looks at its stop flag: curl
+// reading a named pipe whose writer sends nothing.
+TEST_F(HttpTaskTest, DestroyingTheManagerWaitsForAStuckWorkerOnlyForABound)
+{
+    const std::string fifo = ::testing::TempDir() + "quelt-stuck-task-" + std::to_string(::getpid());
+    ::unlink(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto manager = std::make_unique<RecordingManager>();
+    manager->AddTask("file://" + fifo, 0, -1, false);
+    // The writer's open succeeds once the worker has the pipe open for reading.
+    int writer = -1;
+    ASSERT_TRUE(test_support::RunEventsUntil([&] {
+        writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        return writer >= 0;
+    }));
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return test_support::SomeThreadReads(fifo, writer); }));
+    // Without a bound the destructor would wait for ever; the pipe is closed
+    // after a while so that such a failure ends.
+    std::promise<void> destroyed;
+    std::thread unblock([&writer, done = destroyed.get_future()] {
+        done.wait_for(std::chrono::seconds(8));
+        ::close(writer);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    manager.reset();
+    const auto took = std::chrono::steady_clock::now() - start;
+    destroyed.set_value();
+    unblock.join();
+    ::unlink(fifo.c_str());
+    EXPECT_LT(took, HttpTaskList::kStopAllBound + std::chrono::milliseconds(1500));
+    // The worker, let go, now reads the end of the pipe, finds its window
+    // gone and frees its own record (the sanitizer build watches that).
 }
 
 TEST(HttpHeaderListTest, AddIfNewKeepsThePresentHeaderAndReplaceOverwrites)

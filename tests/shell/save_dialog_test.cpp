@@ -2,6 +2,7 @@
 #include "shell/save/dlg_save_video.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
+#include "support/thread_probe.h"
 #include "test_site/test_videos.h"
 #include "temp_folder.h"
 
@@ -11,10 +12,17 @@
 #include <QComboBox>
 #include <QTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +96,42 @@ TEST_F(SaveDialogTest, ClosingDuringAConversionStopsItAndLeavesNoPartialFile)
     EXPECT_EQ(dialog->QueueSize(), 0u) << "the conversion started";
     dialog.reset();
     EXPECT_TRUE(fs::is_empty(folder / "out"));
+}
+
+// A copy whose worker is stuck reading a named pipe that never sends: the
+// dialog closes within a bound, and the window's thread keeps turning
+// meanwhile (a timer on it keeps ticking).
+TEST_F(SaveDialogTest, ClosingWhileTheWorkerIsStuckReturnsWithinABoundAndKeepsTheEventLoopTurning)
+{
+    const std::string fifo = folder / "stuck.flv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    settings.saveFlvFolder = folder / "out";
+    auto dialog = std::make_unique<DlgSaveVideo>(settings, folder.path());
+    dialog->AddItem(fifo, "stuck");
+    dialog->Save();
+    // The worker waits in open() for a writer that only comes at the end.
+    ASSERT_TRUE(test_support::RunEventsUntil([] { return test_support::SomeThreadOpens(); }));
+    // A destructor without a bound would wait until the pipe opens.
+    std::promise<void> closed;
+    std::thread unblock([&fifo, done = closed.get_future()] {
+        done.wait_for(std::chrono::seconds(15));
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    });
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    QElapsedTimer took;
+    took.start();
+    dialog.reset();
+    const qint64 elapsed = took.elapsed();
+    ticker.stop();
+    closed.set_value();
+    unblock.join();
+    EXPECT_LT(elapsed, 4500);
+    EXPECT_GE(ticks, 10);
+    // The worker, let go, now finds no file to copy and ends on its own
+    // without notifying anything (the sanitizer build watches that).
 }
 
 TEST_F(SaveDialogTest, AFolderThatCannotBeWrittenKeepsTheQueue)

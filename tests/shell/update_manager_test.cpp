@@ -9,8 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace {
@@ -147,6 +151,30 @@ TEST_F(UpdateTest, AWrongDigestIsDownloadedAgainAndNeverOffered)
     second->StartCheck(0);
     ASSERT_TRUE(RunEventsUntil([&] { return Requests("/setup") >= before + 2; }));
     EXPECT_EQ(questions, 0);
+}
+
+// A large setup file takes a while to hash; the window's thread keeps
+// turning meanwhile (a timer on it keeps ticking).
+TEST_F(UpdateTest, ALargeSetupIsHashedWithoutStoppingTheEventLoop)
+{
+    Installed("1.0");
+    // Sparse: 128 MiB of zeros that costs no disk.
+    { std::ofstream(folder / "update_setup"); }
+    fs::resize_file(folder / "update_setup", std::uintmax_t{128} << 20);
+    Config(Configured("2.0", Md5Hex(kSetup)));
+    auto manager = Manager();
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    ticker.start(10);
+    manager->StartCheck(0);
+    // The large file does not match: it goes, and the right one comes.
+    ASSERT_TRUE(RunEventsUntil([&] { return questions == 1; }, std::chrono::seconds(20)));
+    ticker.stop();
+    EXPECT_EQ(ReadWholeFile(folder / "update_setup"), kSetup);
+    EXPECT_LT(longestGap, 250);
 }
 
 }  // namespace

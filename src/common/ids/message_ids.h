@@ -35,3 +35,6 @@ inline constexpr UINT WM_SHOW_INPUT_TIP = 0x8223;
 // The conversion worker to the save dialog (wParam: the result).
 inline constexpr UINT WM_CONVERT_RESULT = 0x8234;
 inline constexpr UINT WM_CONVERT_RATE = WM_USER + 0x233;
+// The digest worker to the update manager (wParam: 1 when the file's digests
+// are the announced ones, lParam: the number of the check).
+inline constexpr UINT WM_UPDATE_DIGESTS_CHECKED = 0x8280;

@@ -8,6 +8,8 @@
 #include "ui/widgets/skin_paint.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,7 +29,10 @@
 
 namespace {
 
-constexpr int kFinishWaitMs = 7000;
+// A cancelled conversion normally ends (partial file removed) within a
+// second; one stuck longer is left to end on its own.
+constexpr int kCloseWaitMs = 3000;
+constexpr int kClosePollMs = 10;
 
 QString Text(int id)
 {
@@ -35,7 +41,7 @@ QString Text(int id)
 
 }  // namespace
 
-// The library's worker sends to this window; it runs on the dialog's thread.
+// The library's worker posts to this window; it runs on the dialog's thread.
 class DlgSaveVideo::Messages : public CWnd {
 public:
     explicit Messages(DlgSaveVideo& dialog) : dialog_(dialog) { Create(); }
@@ -43,6 +49,8 @@ public:
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
+        if ((msg == WM_CONVERT_RATE || msg == WM_CONVERT_RESULT) && dialog_.closing_)
+            return 0;
         if (msg == WM_CONVERT_RATE) {
             dialog_.progress_->setValue(static_cast<int>(wParam));
             return 0;
@@ -109,12 +117,26 @@ DlgSaveVideo::DlgSaveVideo(CAppSetting& settings, const std::string& documentsFo
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-// A running conversion stops; its result may still be on its way, so the
-// sends of the worker are handled while waiting for it.
+// A running conversion stops and notifies nothing any more. Its worker
+// removes the partial file within a second or so; that is waited for while
+// the event loop keeps running (user input aside), at most kCloseWaitMs.
 DlgSaveVideo::~DlgSaveVideo()
 {
-    EndConvert();
-    platform::WaitWhileDispatching([this] { return IsFinishConvert() != 0; }, std::chrono::milliseconds(kFinishWaitMs));
+    closing_ = true;
+    queue_.clear();
+    ReleaseConvert();
+    if (IsFinishConvert())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (IsFinishConvert() || waited.elapsed() >= kCloseWaitMs)
+            loop.quit();
+    });
+    poll.start(kClosePollMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void DlgSaveVideo::AddItem(const std::string& source, const std::string& name)
@@ -184,15 +206,17 @@ bool DlgSaveVideo::ProcessNext()
     return true;
 }
 
+// Posted, never sent: the destructor waits for a notification that runs
+// (ReleaseConvert) and must not wait for this thread in turn.
 void DlgSaveVideo::OnFinishRate(float rate)
 {
-    platform::SendMessage(messages_->GetSafeHwnd(), WM_CONVERT_RATE,
+    platform::PostMessage(messages_->GetSafeHwnd(), WM_CONVERT_RATE,
                           static_cast<WPARAM>(std::clamp(rate, 0.0f, 1.0f) * 100.0f), 0);
 }
 
 void DlgSaveVideo::OnFinishResult(MEDIA_CONVERT_RESULT result)
 {
-    platform::SendMessage(messages_->GetSafeHwnd(), WM_CONVERT_RESULT, static_cast<WPARAM>(result), 0);
+    platform::PostMessage(messages_->GetSafeHwnd(), WM_CONVERT_RESULT, static_cast<WPARAM>(result), 0);
 }
 
 void DlgSaveVideo::OnResult(int result)

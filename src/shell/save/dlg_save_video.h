@@ -3,8 +3,9 @@
 // as copies or converted to a chosen format, one after the other from the
 // end of the queue, with a progress bar and a log of results. The
 // conversions run on the library's worker thread, whose notifications
-// reach the dialog as sent messages. Closing it stops a running conversion
-// (the library removes the partial file).
+// reach the dialog as posted messages. Closing it stops a running
+// conversion (the library removes the partial file) without freezing the
+// window.
 #include "convert/media_convert.h"
 
 #include <QDialog>
@@ -63,6 +64,7 @@ private:
     int format_ = -1;
     std::string currentName_;
     bool done_ = false;
+    bool closing_ = false;
     QLineEdit* folderBox_;
     QComboBox* formats_;
     QLabel* status_;

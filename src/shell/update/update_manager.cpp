@@ -1,6 +1,7 @@
 #include "shell/update/update_manager.h"
 
 #include "common/ascii_text.h"
+#include "common/ids/message_ids.h"
 #include "shell/stats/ini_file.h"
 
 #include <QCryptographicHash>
@@ -11,6 +12,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -25,6 +28,15 @@ std::string FileDigest(const std::string& path, QCryptographicHash::Algorithm al
     if (!hash.addData(&file))
         return {};
     return hash.result().toHex().toStdString();
+}
+
+// Whether the file's digests are the announced ones; hex digits of either
+// case name the same digest. Runs on the digest worker.
+bool DigestsMatch(const std::string& path, const std::string& md5, const std::string& sha256)
+{
+    if (!EqualsIgnoringCase(FileDigest(path, QCryptographicHash::Md5), md5))
+        return false;
+    return sha256.empty() || EqualsIgnoringCase(FileDigest(path, QCryptographicHash::Sha256), sha256);
 }
 
 std::string PartPath(const std::string& setup)
@@ -78,12 +90,56 @@ void CUpdateManager::OnTaskFinish(HttpTask* task, bool success)
         OnSetupLoaded(task, success);
 }
 
-// Hex digits of either case name the same digest.
-bool CUpdateManager::DigestsMatch(const std::string& path) const
+// A setup file may be large: hashing it on this thread would freeze the
+// window. The worker uses only its own copies and reaches the manager by
+// its handle, so a manager destroyed meanwhile just never gets the verdict.
+void CUpdateManager::CheckDigests(const std::string& path, DigestsOf what, const std::string& setupUrl)
 {
-    if (!EqualsIgnoringCase(FileDigest(path, QCryptographicHash::Md5), md5_))
-        return false;
-    return sha256_.empty() || EqualsIgnoringCase(FileDigest(path, QCryptographicHash::Sha256), sha256_);
+    const auto check = ++digestCheck_;
+    digestsOf_ = what;
+    setupUrl_ = setupUrl;
+    const HWND window = GetSafeHwnd();
+    try {
+        std::thread([window, check, path, md5 = md5_, sha256 = sha256_] {
+            platform::PostMessage(window, WM_UPDATE_DIGESTS_CHECKED, DigestsMatch(path, md5, sha256) ? 1 : 0,
+                                  static_cast<LPARAM>(check));
+        }).detach();
+    } catch (const std::system_error&) {
+        platform::PostMessage(window, WM_UPDATE_DIGESTS_CHECKED, 0, static_cast<LPARAM>(check));
+    }
+}
+
+LRESULT CUpdateManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_UPDATE_DIGESTS_CHECKED) {
+        if (static_cast<std::uint64_t>(lParam) == digestCheck_)
+            OnDigestsChecked(wParam != 0);
+        return 0;
+    }
+    return FCHttpTaskManager<CWnd>::WindowProc(msg, wParam, lParam);
+}
+
+void CUpdateManager::OnDigestsChecked(bool match)
+{
+    std::error_code error;
+    if (digestsOf_ == DigestsOf::ExistingSetup) {
+        const std::string setup = GetSetupPath();
+        if (!match)
+            std::remove(setup.c_str());
+        if (std::filesystem::exists(setup, error))
+            AskAndRunUpdater();
+        else
+            DownloadSetup(setupUrl_, 0);
+        return;
+    }
+    if (match) {
+        std::filesystem::rename(PartPath(GetSetupPath()), GetSetupPath(), error);
+        if (!error) {
+            AskAndRunUpdater();
+            return;
+        }
+    }
+    DownloadSetup(setupUrl_, retryMs_);
 }
 
 void CUpdateManager::OnConfigLoaded(HttpTask* task, bool success)
@@ -109,10 +165,8 @@ void CUpdateManager::OnConfigLoaded(HttpTask* task, bool success)
         return;
     }
     std::error_code error;
-    if (std::filesystem::exists(setup, error) && !DigestsMatch(setup))
-        std::remove(setup.c_str());
     if (std::filesystem::exists(setup, error))
-        AskAndRunUpdater();
+        CheckDigests(setup, DigestsOf::ExistingSetup, setupUrl);
     else
         DownloadSetup(setupUrl, 0);
 }
@@ -122,14 +176,10 @@ void CUpdateManager::OnSetupLoaded(HttpTask* task, bool success)
     const std::string part = PartPath(GetSetupPath());
     std::error_code error;
     const bool whole = success && std::filesystem::file_size(part, error) > 0 && !error;
-    if (whole && DigestsMatch(part)) {
-        std::filesystem::rename(part, GetSetupPath(), error);
-        if (!error) {
-            AskAndRunUpdater();
-            return;
-        }
-    }
-    DownloadSetup(task->url, retryMs_);
+    if (whole)
+        CheckDigests(part, DigestsOf::DownloadedPart, task->url);
+    else
+        DownloadSetup(task->url, retryMs_);
 }
 
 void CUpdateManager::AskAndRunUpdater()

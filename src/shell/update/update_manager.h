@@ -6,9 +6,12 @@
 // ".part" and a rename, never run by Quelt itself) until its digests match,
 // and then asks once whether to update: Yes ends the program and starts the
 // external updater "AutoUpdate" with the process id. Failures are retried
-// after 60 s without a message. User-interface thread only.
+// after 60 s without a message. User-interface thread only; the digests are
+// computed on a worker thread of their own, whose verdict comes back as a
+// posted WM_UPDATE_DIGESTS_CHECKED.
 #include "delivery/http_task_manager.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -47,13 +50,18 @@ public:
 protected:
     void OnTaskReceive(HttpTask* task, const char* data, int count, int elapsedMs) override;
     void OnTaskFinish(HttpTask* task, bool success) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void OnConfigLoaded(HttpTask* task, bool success);
     void OnSetupLoaded(HttpTask* task, bool success);
     void DownloadSetup(const std::string& url, int delayMs);
-    // Whether the file's digests are the announced ones.
-    bool DigestsMatch(const std::string& path) const;
+    // What the digest verdict decides: keep the setup already there, or
+    // take the downloaded part.
+    enum class DigestsOf { ExistingSetup, DownloadedPart };
+    // Hashes the file on a worker thread; OnDigestsChecked takes the verdict.
+    void CheckDigests(const std::string& path, DigestsOf what, const std::string& setupUrl);
+    void OnDigestsChecked(bool match);
 
     std::string configUrl_;
     std::string folder_;
@@ -63,4 +71,9 @@ private:
     bool asked_ = false;
     std::string md5_;
     std::string sha256_;
+    // The check whose verdict is awaited (an older one is ignored), what it
+    // is about and the setup's address for the download that may follow.
+    std::uint64_t digestCheck_ = 0;
+    DigestsOf digestsOf_ = DigestsOf::ExistingSetup;
+    std::string setupUrl_;
 };

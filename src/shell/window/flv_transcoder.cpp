@@ -81,21 +81,32 @@ std::string CFlvTranscoder::Start(const std::string& sourceUrl)
     process_->setStandardErrorFile(QProcess::nullDevice());
     QObject::connect(process_.get(), &QProcess::readyReadStandardOutput, process_.get(), [this] { OnOutput(); });
     QObject::connect(process_.get(), &QProcess::finished, process_.get(), [this] { OnFinished(); });
+    // Nothing waits for the start: a start that fails ends the stream empty.
+    QObject::connect(process_.get(), &QProcess::errorOccurred, process_.get(), [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            OnFinished();
+    });
     process_->start(ffmpeg, arguments);
-    if (!process_->waitForStarted(5000)) {
-        process_.reset();
-        return {};
-    }
     return server_.BuildPlayUrl(key_);
 }
 
 void CFlvTranscoder::Stop()
 {
     if (process_) {
-        process_->disconnect();
-        process_->kill();
-        process_->waitForFinished(2000);
-        process_.reset();
+        // Killed, not waited for: the process object reaps ffmpeg when the
+        // event loop reports its end, and then deletes itself.
+        QProcess* process = process_.release();
+        process->disconnect();
+        if (process->state() == QProcess::NotRunning) {
+            delete process;
+        } else {
+            QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+            QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+                if (error == QProcess::FailedToStart)
+                    process->deleteLater();
+            });
+            process->kill();
+        }
     }
     if (!key_.empty()) {
         for (CPlayRequest* request : server_.FindRequestsByKey(key_))

@@ -19,10 +19,12 @@ public:
     explicit CFlvTranscoder(CPlayRequestManager& server);
     ~CFlvTranscoder() override;
 
-    // Starts converting the source; the play URL of the result, or empty
-    // when ffmpeg cannot be started.
+    // Starts converting the source without waiting for ffmpeg; the play URL
+    // of the result, or empty when there is no ffmpeg. A start that fails
+    // later ends the result empty.
     std::string Start(const std::string& sourceUrl);
-    // Ends the conversion and removes its file.
+    // Ends the conversion and removes its file; ffmpeg is killed and reaped
+    // through the event loop, never waited for.
     void Stop();
     bool IsRunning() const;
 
