@@ -1,6 +1,7 @@
 #include "shell/player/play_control.h"
 
 #include "common/event_window.h"
+#include "common/local_file.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "delivery/flv_download_manager.h"
@@ -56,12 +57,6 @@ const std::string& CPlayControl::PreviewingKey() const
 {
     static const std::string none;
     return settings_.nowPreviewing ? settings_.nowPreviewing->key : none;
-}
-
-bool CPlayControl::IsLocalFile(const std::string& key) const
-{
-    std::error_code error;
-    return !key.empty() && key.front() == '/' && std::filesystem::is_regular_file(key, error);
 }
 
 std::string CPlayControl::SiteNameOf(const InfoVideo& video) const

@@ -67,7 +67,6 @@ private:
     // a preview the user opened stays, with its download.
     void PlayItem(const std::string& key, bool keepPreview);
     void StartSource(const std::string& key, InfoVideo* video, Target target, bool keepPreview = false);
-    bool IsLocalFile(const std::string& key) const;
     // What the window's title names: a favorite's title for its file, a
     // file's name, a video's title or, until that is known, its address.
     std::string TitleOf(const std::string& key, const InfoVideo* video, bool local) const;

@@ -1,5 +1,6 @@
 #include "shell/player/play_source_router.h"
 
+#include "common/local_file.h"
 #include "delivery/cache_file_reader.h"
 #include "shell/settings/app_setting.h"
 
@@ -19,7 +20,7 @@ void CPlaySourceRouter::ServeRequest(CPlayRequest& request)
     }
     const bool shown = (settings_.nowPlaying && settings_.nowPlaying->key == key)
                        || (settings_.nowPreviewing && settings_.nowPreviewing->key == key);
-    const std::int64_t size = shown && key.starts_with('/') ? GetFileSize64(key) : -1;
+    const std::int64_t size = shown && IsLocalPathKey(key) ? GetFileSize64(key) : -1;
     if (size <= 0) {
         downloads_.ServeRequest(request);
         return;

@@ -2,6 +2,7 @@
 
 #include "common/app_folder.h"
 #include "common/event_window.h"
+#include "common/local_file.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "shell/player/flash_call.h"
@@ -480,7 +481,7 @@ void COvrinDlg::OnSeekReleased(int percent)
         return;
     }
     // A video that is not a local file can only seek within what is cached.
-    if (!playing->key.starts_with('/') && percent > seek->GetLoaded()) {
+    if (!IsLocalPathKey(playing->key) && percent > seek->GetLoaded()) {
         percent = seek->GetLoaded();
         seek->SetPosition(percent);
     }
