@@ -61,14 +61,8 @@ int Uninstall(const platform::SingleInstance& instance)
 // stream is already known, so it plays without detection.
 void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string& url)
 {
-    if (!FindVideo(settings, url)) {
-        auto* video = new InfoVideo;
-        video->a0 = kAddPlayNow;
-        video->a1 = StreamTitle(url);
-        video->a2 = url;
-        video->a4 = url;
-        settings.playList.PCL_PushObject(video);
-    }
+    if (!FindVideo(settings, url))
+        settings.playList.PCL_PushObject(MakeVideoRecord(url, StreamTitle(url), kAddPlayNow, url).release());
     control.AddVideo(StreamTitle(url), url, kAddPlayNow);
 }
 

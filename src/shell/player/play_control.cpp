@@ -235,10 +235,7 @@ void CPlayControl::AddVideo(const std::string& title, const std::string& key, co
     const bool listWasEmpty = settings_.playList.PCL_GetObjectCount() == 0;
     InfoVideo* video = FindVideo(settings_, key);
     if (!video) {
-        video = new InfoVideo;
-        video->a0 = mode;
-        video->a1 = title;
-        video->a2 = key;
+        video = MakeVideoRecord(key, title, mode).release();
         settings_.playList.PCL_PushObject(video);
     }
     if (mode == kAddPreview) {

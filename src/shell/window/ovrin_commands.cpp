@@ -222,9 +222,7 @@ void COvrinDlg::QueuePages(const std::vector<std::string>& lines, bool playLast)
     for (std::size_t i = 0; i < lines.size(); ++i) {
         InfoVideo* video = FindVideo(settings_, lines[i]);
         if (!video) {
-            video = new InfoVideo;
-            video->a0 = kAddQueue;
-            video->a2 = lines[i];
+            video = MakeVideoRecord(lines[i], "", kAddQueue).release();
             settings_.playList.PCL_PushObject(video);
         }
         video->a4.clear();
