@@ -7,6 +7,7 @@
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "shell/player/flash_call.h"
+#include "shell/player/video_source.h"
 #include "shell/settings/app_setting.h"
 #include "shell/dialogs/dlg_color_scheme.h"
 #include "shell/dialogs/dlg_input_video_html.h"
@@ -174,10 +175,7 @@ void COvrinDlg::keyPressEvent(QKeyEvent* event)
 void COvrinDlg::SaveVideo()
 {
     const std::string key = control_->PlayingKey();
-    const InfoVideo* video = FindVideo(settings_, key);
-    const bool whole = (!key.empty() && key.front() == '/' && QFileInfo(QString::fromStdString(key)).isFile())
-                       || (video && IsComplete(*video));
-    if (whole)
+    if (DecideVideoSource(key, FindVideo(settings_, key)).IsWhole())
         PostKeysMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, {key});
     else
         QToolTip::showText(QCursor::pos(), Text(IDS_SAVE_AFTER_DOWNLOAD), this);
