@@ -1,23 +1,24 @@
 // The program's start-up and its orderly end.
 #include "app/ovrin_app.h"
 
+#include "app/app_skin_color_settings.h"
 #include "app/command_line.h"
+#include "app/program_parts.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
-#include "app/app_skin_color_settings.h"
-#include "image/skin_color_tone.h"
 #include "detection/interception_proxy.h"
+#include "image/skin_color_tone.h"
 #include "platform/desktop_integration.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
+#include "records/info_video.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/settings/service_hosts.h"
 #include "shell/settings/setting_autosave.h"
 #include "shell/stats/usage_reports.h"
-#include "app/program_parts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "ui/widgets/player_controls.h"
 #include "ui/widgets/player_ctrl_factory.h"
@@ -64,14 +65,8 @@ int Uninstall(const platform::SingleInstance& instance)
 // stream is already known, so it plays without detection.
 void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string& url)
 {
-    if (!FindVideo(settings, url)) {
-        auto* video = new InfoVideo;
-        video->a0 = kAddPlayNow;
-        video->a1 = StreamTitle(url);
-        video->a2 = url;
-        video->a4 = url;
-        settings.playList.PCL_PushObject(video);
-    }
+    if (!FindVideo(settings, url))
+        settings.playList.PCL_PushObject(MakeVideoRecord(url, StreamTitle(url), kAddPlayNow, url).release());
     control.AddVideo(StreamTitle(url), url, kAddPlayNow);
 }
 

@@ -45,7 +45,11 @@ CacheSizes GetCacheSizes(const InfoVideo& video)
 
 bool IsComplete(const InfoVideo& video)
 {
-    const CacheSizes sizes = GetCacheSizes(video);
+    return IsComplete(GetCacheSizes(video));
+}
+
+bool IsComplete(const CacheSizes& sizes)
+{
     return sizes.total > 0 && sizes.cached >= sizes.total;
 }
 

@@ -16,6 +16,7 @@ std::string GetCacheFolder();                       // GetAppFolder() + "temp/"
 std::string GetCachePath(const InfoVideo& video);   // empty without a stream URL
 CacheSizes GetCacheSizes(const InfoVideo& video);
 bool IsComplete(const InfoVideo& video);            // total > 0 and cached >= total
+bool IsComplete(const CacheSizes& sizes);           // the same, of sizes already read
 // Deletes every file (not folders) of the cache folder.
 void ClearCache();
 

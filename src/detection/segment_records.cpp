@@ -51,11 +51,7 @@ InfoVideo* AddSegmentRecord(PCL_Interface_Composite<InfoVideo>& playList, const 
     // Right after the nearest lower segment, else right before the nearest
     // higher one, else right after the page.
     const std::size_t position = lowerAt ? *lowerAt + 1 : higherAt ? *higherAt : pageAt + 1;
-    auto* segment = new InfoVideo;
-    segment->a2 = key;
-    segment->a1 = page->a1 + " " + std::to_string(number);
-    segment->a0 = "2";
-    segment->a4 = url;
+    InfoVideo* segment = MakeVideoRecord(key, page->a1 + " " + std::to_string(number), "2", url).release();
     playList.PCL_InsertObject(position, segment);
     return segment;
 }

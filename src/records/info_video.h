@@ -2,6 +2,9 @@
 // One video of the play list.
 #include "records/xml_member.h"
 
+#include <memory>
+#include <string>
+
 // Download state codes of a video.
 enum VideoState : int {
     VIDEO_STATE_NEW = 0,
@@ -35,3 +38,9 @@ public:
     int lookupDone = 0;
     int state = VIDEO_STATE_NEW;
 };
+
+// A new play-list record: list mode (a0), title (a1), key (a2) and, when it
+// is known already, the stream URL (a4); everything else as a new record
+// has it (no referer, size "0", state new).
+std::unique_ptr<InfoVideo> MakeVideoRecord(const std::string& key, const std::string& title, const std::string& mode,
+                                           const std::string& streamUrl = {});

@@ -113,3 +113,22 @@ TEST(XmlMember, ElementWithAnotherNameIsRefusedAndLeavesTheRecordAlone)
     EXPECT_EQ(favorite.title, "kept");
     EXPECT_FALSE(LoadElement(favorite, pugi::xml_node()));
 }
+
+// Every new play-list record comes from MakeVideoRecord: it writes exactly
+// the mode, title, key, stream and the unknown size, nothing else.
+TEST(XmlMember, AMadeVideoRecordHoldsOnlyWhatItWasGiven)
+{
+    const auto video = MakeVideoRecord("http://videos.example/watch/1", "A title", "2", "http://cdn.example/v.flv");
+    std::string xml;
+    RoundTrip(*video, &xml);
+    EXPECT_NE(xml.find("<InfoVideo a0=\"2\" a1=\"A title\" a2=\"http://videos.example/watch/1\" "
+                       "a4=\"http://cdn.example/v.flv\" a5=\"0\" />"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(video->state, VIDEO_STATE_NEW);
+    EXPECT_EQ(video->lookupDone, 0);
+
+    const auto queued = MakeVideoRecord("http://videos.example/watch/2", "", "2");
+    EXPECT_TRUE(queued->a1.empty());
+    EXPECT_TRUE(queued->a4.empty()) << "without a stream URL the video is detected first";
+}

@@ -7,11 +7,11 @@
 #include "delivery/flv_probe.h"
 #include "delivery/play_request_manager.h"
 #include "shell/player/flash_call.h"
+#include "shell/player/video_source.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 
 #include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -23,19 +23,6 @@ std::string FormatWithSite(int id, const std::string& site)
     if (at != std::string::npos)
         text.replace(at, 2, site);
     return text;
-}
-
-// "#type=mp4", "#type=flv-h264", "#type=flv-other", or nothing when the
-// start of the file does not tell.
-std::string KindFragment(const std::string& path)
-{
-    switch (DescribeVideoStart(path)) {
-    case VideoStartKind::Mp4: return "#type=mp4";
-    case VideoStartKind::FlvH264: return "#type=flv-h264";
-    case VideoStartKind::FlvOther: return "#type=flv-other";
-    case VideoStartKind::Unknown: break;
-    }
-    return {};
 }
 
 }  // namespace
@@ -56,12 +43,6 @@ const std::string& CPlayControl::PreviewingKey() const
 {
     static const std::string none;
     return settings_.nowPreviewing ? settings_.nowPreviewing->key : none;
-}
-
-bool CPlayControl::IsLocalFile(const std::string& key) const
-{
-    std::error_code error;
-    return !key.empty() && key.front() == '/' && std::filesystem::is_regular_file(key, error);
 }
 
 std::string CPlayControl::SiteNameOf(const InfoVideo& video) const
@@ -95,7 +76,8 @@ void CPlayControl::PlayItem(const std::string& key, bool keepPreview)
         surface_.ClosePreview();
     const std::string product = LoadString(IDS_PRODUCT_NAME);
     InfoVideo* video = FindVideo(settings_, key);
-    const bool local = IsLocalFile(key);
+    const VideoSource source = DecideVideoSource(key, video);
+    const bool local = source.kind == VideoSource::LocalFile;
     if (local || video)
         surface_.SetTitle(TitleOf(key, video, local) + " - " + product);
     // A history entry made without a title (a page handed over by a second
@@ -115,7 +97,7 @@ void CPlayControl::PlayItem(const std::string& key, bool keepPreview)
         surface_.CallPlayer("SetConnectStatus", FormatWithSite(IDS_CONNECTING, site));
     }
     surface_.ResetControls();
-    StartSource(key, video, Target::Player, keepPreview);
+    StartSource(source, video, Target::Player, keepPreview);
 }
 
 std::string CPlayControl::TitleOf(const std::string& key, const InfoVideo* video, bool local) const
@@ -133,19 +115,20 @@ std::string CPlayControl::TitleOf(const std::string& key, const InfoVideo* video
 // What is on disk plays at once. Otherwise the other downloads give way
 // (all but this video's, or for a preview all but the two shown) and the
 // stream plays as it downloads, or is looked for first.
-void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target target, bool keepPreview)
+void CPlayControl::StartSource(const VideoSource& source, InfoVideo* video, Target target, bool keepPreview)
 {
-    const auto play = [&](const std::string& url) {
+    const auto play = [&] {
+        const std::string url = BuildSourcePlayUrl(playServer_, source);
         if (target == Target::Player)
             surface_.PlayInPlayer(url);
         else
             surface_.PlayInPreview(url);
     };
-    if (IsLocalFile(key) || (video && IsComplete(*video))) {
-        play(PlayUrlFor(key, video));
+    if (source.IsWhole()) {
+        play();
         return;
     }
-    if (!video)
+    if (source.kind == VideoSource::Unknown || !video)
         return;
     detection_.StopDetection();
     if (target == Target::Player && !keepPreview)
@@ -158,27 +141,12 @@ void CPlayControl::StartSource(const std::string& key, InfoVideo* video, Target 
         else
             surface_.ShowTip(text);
     };
-    if (video->state == VIDEO_STATE_MANIFEST)
+    if (source.kind == VideoSource::Manifest)
         tell(kManifestNotPlayable);
-    else if (!video->a4.empty())
-        play(PlayUrlFor(key, video));
+    else if (source.kind == VideoSource::KnownStream)
+        play();
     else if (!detection_.StartDetection(*video))
         tell(kNoDetectionYet);
-}
-
-// Every source reaches the page through the play server: a local file and a
-// complete cache are served from disk, anything else as it downloads. For a
-// file that is there, the address's fragment tells the page what it holds,
-// which spares the page a look of its own.
-std::string CPlayControl::PlayUrlFor(const std::string& key, const InfoVideo* video) const
-{
-    if (IsLocalFile(key))
-        return playServer_.BuildPlayUrl(key) + KindFragment(key);
-    if (!video || video->a4.empty())
-        return {};
-    if (IsComplete(*video))
-        return playServer_.BuildPlayUrl(key) + KindFragment(GetCachePath(*video));
-    return playServer_.BuildPlayUrl(key);
 }
 
 void CPlayControl::PreviewItem(const std::string& key)
@@ -194,13 +162,16 @@ void CPlayControl::PreviewItem(const std::string& key)
     if (!surface_.OpenPreview())
         return;
     settings_.nowPreviewing = std::make_unique<PlayingInfo>(PlayingInfo{key});
-    StartSource(key, FindVideo(settings_, key), Target::Preview);
+    InfoVideo* video = FindVideo(settings_, key);
+    StartSource(DecideVideoSource(key, video), video, Target::Preview);
 }
 
 void CPlayControl::ContinuePreview(const std::string& key)
 {
-    if (!key.empty() && key == PreviewingKey())
-        StartSource(key, FindVideo(settings_, key), Target::Preview);
+    if (key.empty() || key != PreviewingKey())
+        return;
+    InfoVideo* video = FindVideo(settings_, key);
+    StartSource(DecideVideoSource(key, video), video, Target::Preview);
 }
 
 std::string CPlayControl::MessageForSite(int stringId, const InfoVideo& video) const
@@ -240,10 +211,7 @@ void CPlayControl::AddVideo(const std::string& title, const std::string& key, co
     const bool listWasEmpty = settings_.playList.PCL_GetObjectCount() == 0;
     InfoVideo* video = FindVideo(settings_, key);
     if (!video) {
-        video = new InfoVideo;
-        video->a0 = mode;
-        video->a1 = title;
-        video->a2 = key;
+        video = MakeVideoRecord(key, title, mode).release();
         settings_.playList.PCL_PushObject(video);
     }
     if (mode == kAddPreview) {
@@ -287,17 +255,9 @@ void CPlayControl::SendSizeAndDuration()
     if (!settings_.nowPlaying)
         return;
     const std::string& key = settings_.nowPlaying->key;
-    std::int64_t bytes = 0;
-    int durationMs = 0;
-    if (IsLocalFile(key)) {
-        std::error_code error;
-        bytes = static_cast<std::int64_t>(std::filesystem::file_size(key, error));
-        durationMs = GetFlvDuration(key);
-    } else if (const InfoVideo* video = FindVideo(settings_, key)) {
-        bytes = GetCacheSizes(*video).total;
-        if (IsComplete(*video))
-            durationMs = GetFlvDuration(GetCachePath(*video));
-    }
+    const VideoSource source = DecideVideoSource(key, FindVideo(settings_, key));
+    const int durationMs = source.IsWhole() ? GetFlvDuration(source.file) : 0;
+    const std::int64_t bytes = source.totalBytes;
     surface_.CallPlayer("SetVideoBytes", FormatFlashNumber(static_cast<double>(bytes)));
     surface_.CallPlayer("SetVideoDuration", FormatFlashNumber(durationMs / 1000));
 }

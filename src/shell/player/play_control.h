@@ -13,6 +13,7 @@ class CAppSetting;
 class CFLVDownloadManager;
 class CPlayRequestManager;
 class InfoVideo;
+struct VideoSource;
 
 // AddVideo modes, as the list records keep them in a0.
 inline constexpr const char* kAddPlayNow = "1";
@@ -66,14 +67,10 @@ private:
     // keepPreview: the main player moves on by itself (the next video), and
     // a preview the user opened stays, with its download.
     void PlayItem(const std::string& key, bool keepPreview);
-    void StartSource(const std::string& key, InfoVideo* video, Target target, bool keepPreview = false);
-    bool IsLocalFile(const std::string& key) const;
+    void StartSource(const VideoSource& source, InfoVideo* video, Target target, bool keepPreview = false);
     // What the window's title names: a favorite's title for its file, a
     // file's name, a video's title or, until that is known, its address.
     std::string TitleOf(const std::string& key, const InfoVideo* video, bool local) const;
-    // The play URL of a video or local file, with what it holds when that
-    // is known; empty when it cannot be played yet.
-    std::string PlayUrlFor(const std::string& key, const InfoVideo* video) const;
 
     CAppSetting& settings_;
     CFLVDownloadManager& downloads_;

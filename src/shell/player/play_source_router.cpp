@@ -1,6 +1,6 @@
 #include "shell/player/play_source_router.h"
 
-#include "delivery/cache_file_reader.h"
+#include "shell/player/video_source.h"
 #include "shell/settings/app_setting.h"
 
 CPlaySourceRouter::CPlaySourceRouter(const CAppSetting& settings, IPlayRequestServer& downloads)
@@ -19,13 +19,14 @@ void CPlaySourceRouter::ServeRequest(CPlayRequest& request)
     }
     const bool shown = (settings_.nowPlaying && settings_.nowPlaying->key == key)
                        || (settings_.nowPreviewing && settings_.nowPreviewing->key == key);
-    const std::int64_t size = shown && key.starts_with('/') ? GetFileSize64(key) : -1;
-    if (size <= 0) {
+    // A shown key that is a file of this machine is that file, listed or not.
+    const VideoSource source = shown ? DecideVideoSource(key, nullptr) : VideoSource{};
+    if (source.kind != VideoSource::LocalFile || source.totalBytes <= 0) {
         downloads_.ServeRequest(request);
         return;
     }
-    request.SetCacheFilePath(key);
-    request.SetContentLength(size);
-    request.AttachCacheFile(key);
+    request.SetCacheFilePath(source.file);
+    request.SetContentLength(source.totalBytes);
+    request.AttachCacheFile(source.file);
     request.SetComplete(true);
 }

@@ -1,6 +1,8 @@
 #include "shell/save/save_plan.h"
 
 #include "convert/convert_formats.h"
+#include "records/info_video.h"
+#include "shell/player/video_source.h"
 
 #include <filesystem>
 #include <system_error>
@@ -67,4 +69,13 @@ std::string ExtensionOfFormat(int format)
         return ".mp4";
     const convert::FormatPreset* preset = convert::FindPreset(format);
     return preset ? preset->extension : "";
+}
+
+std::optional<std::pair<std::string, std::string>> SaveItemOf(const VideoSource& source, const InfoVideo* video)
+{
+    if (source.kind == VideoSource::LocalFile)
+        return std::pair{source.file, std::filesystem::path(source.file).stem().string()};
+    if (source.kind == VideoSource::CompleteCache && video)
+        return std::pair{source.file, MakeSafeFileName(video->a1)};
+    return std::nullopt;
 }

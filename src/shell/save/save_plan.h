@@ -2,8 +2,13 @@
 // The save-video dialog's rules without a display: the offered formats in
 // the order the list shows them, titles made safe as file names, the
 // default save folder, and a destination that never overwrites a file.
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+class InfoVideo;
+struct VideoSource;
 
 struct OfferedFormat {
     int format;    // the conversion library's format number
@@ -29,3 +34,9 @@ std::string UniqueDestination(const std::string& folder, const std::string& name
 
 // The extension the library gives a format's result (".flv" for the copy).
 std::string ExtensionOfFormat(int format);
+
+// What a save request takes of a video: the file that holds it whole and
+// the name to save it under (a local file's own name without extension, a
+// complete cache's title made safe). Nothing for a video that is not whole
+// yet. video is the source's play-list record (null when not listed).
+std::optional<std::pair<std::string, std::string>> SaveItemOf(const VideoSource& source, const InfoVideo* video);

@@ -9,6 +9,7 @@
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "shell/player/flash_call.h"
+#include "shell/player/video_source.h"
 #include "shell/settings/app_setting.h"
 #include "shell/dialogs/dlg_color_scheme.h"
 #include "shell/dialogs/dlg_input_video_html.h"
@@ -58,10 +59,7 @@ constexpr int kPlayerTabCtrls[] = {control::kRelatedView, control::kSeekSlider, 
 void COvrinDlg::SaveVideo()
 {
     const std::string key = control_->PlayingKey();
-    const InfoVideo* video = FindVideo(settings_, key);
-    const bool whole = (!key.empty() && key.front() == '/' && QFileInfo(QString::fromStdString(key)).isFile())
-                       || (video && IsComplete(*video));
-    if (whole)
+    if (DecideVideoSource(key, FindVideo(settings_, key)).IsWhole())
         PostKeysMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, {key});
     else
         QToolTip::showText(QCursor::pos(), ui::Text(IDS_SAVE_AFTER_DOWNLOAD), this);
@@ -108,9 +106,7 @@ void COvrinDlg::QueuePages(const std::vector<std::string>& lines, bool playLast)
     for (std::size_t i = 0; i < lines.size(); ++i) {
         InfoVideo* video = FindVideo(settings_, lines[i]);
         if (!video) {
-            video = new InfoVideo;
-            video->a0 = kAddQueue;
-            video->a2 = lines[i];
+            video = MakeVideoRecord(lines[i], "", kAddQueue).release();
             settings_.playList.PCL_PushObject(video);
         }
         video->a4.clear();

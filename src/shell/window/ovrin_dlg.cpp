@@ -4,9 +4,11 @@
 #include "common/ids/control_ids.h"
 #include "common/app_folder.h"
 #include "common/event_window.h"
+#include "common/local_file.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "shell/player/flash_call.h"
+#include "shell/player/video_source.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/settings/service_hosts.h"
@@ -357,7 +359,7 @@ void COvrinDlg::OnSeekReleased(int percent)
         return;
     }
     // A video that is not a local file can only seek within what is cached.
-    if (!playing->key.starts_with('/') && percent > seek->GetLoaded()) {
+    if (!IsLocalPathKey(playing->key) && percent > seek->GetLoaded()) {
         percent = seek->GetLoaded();
         seek->SetPosition(percent);
     }
@@ -433,12 +435,9 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         std::vector<std::pair<std::string, std::string>> items;
         for (const std::string& key : keys ? *keys : std::vector<std::string>{}) {
             // Only what is there whole: a local file or a complete cache.
-            std::error_code error;
             const InfoVideo* video = FindVideo(settings_, key);
-            if (key.starts_with('/') && std::filesystem::is_regular_file(key, error))
-                items.emplace_back(key, std::filesystem::path(key).stem().string());
-            else if (video && IsComplete(*video))
-                items.emplace_back(GetCachePath(*video), MakeSafeFileName(video->a1));
+            if (auto item = SaveItemOf(DecideVideoSource(key, video), video))
+                items.push_back(std::move(*item));
         }
         if (items.empty())
             ShowTip(LoadString(IDS_SAVE_AFTER_DOWNLOAD));
