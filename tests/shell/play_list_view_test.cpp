@@ -5,7 +5,7 @@
 #include "delivery/flv_cache.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/settings/app_setting.h"
-#include "shell/window/main_messages.h"
+#include "recording_list_host.h"
 #include "support/event_wait.h"
 #include "temp_folder.h"
 #include "ui/widgets/skin_paint.h"
@@ -26,29 +26,6 @@
 
 namespace {
 
-// Stands in for the main window: records what the view posts to it.
-class RecordingMainWindow : public CWnd {
-public:
-    RecordingMainWindow() { Create(); }
-    std::vector<std::pair<UINT, std::vector<std::string>>> received;
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        if (msg == WM_SAVE_VIDEO_KEY) {
-            const std::unique_ptr<std::vector<std::string>> keys(reinterpret_cast<std::vector<std::string>*>(wParam));
-            received.push_back({msg, *keys});
-            return 0;
-        }
-        if (msg >= WM_PLAY_VIDEO_KEY && msg <= WM_PREVIEW_VIDEO_KEY) {
-            const std::unique_ptr<std::string> key(reinterpret_cast<std::string*>(wParam));
-            received.push_back({msg, {*key}});
-            return 0;
-        }
-        return CWnd::WindowProc(msg, wParam, lParam);
-    }
-};
-
 class PlayListViewTest : public ::testing::Test {
 protected:
     PlayListViewTest()
@@ -68,7 +45,7 @@ protected:
             std::ofstream(GetCachePath(*video), std::ios::binary) << std::string(std::atoi(percent) * 10, 'x');
             settings.playList.PCL_PushObject(video);
         }
-        view = std::make_unique<CWndPlayList>(settings, main.GetSafeHwnd(), nullptr);
+        view = std::make_unique<CWndPlayList>(settings, host, nullptr);
         view->resize(299, 352);
         view->show();
     }
@@ -90,7 +67,7 @@ protected:
 
     TempFolder folder;
     CAppSetting settings;
-    RecordingMainWindow main;
+    RecordingListHost host;
     std::unique_ptr<CWndPlayList> view;
 };
 
@@ -105,12 +82,12 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     Mouse(QEvent::MouseButtonDblClick, At(0, width - 12));
     Mouse(QEvent::MouseButtonDblClick, At(2, 40));
     Deliver();
-    ASSERT_EQ(main.received.size(), 3u);
-    EXPECT_EQ(main.received[0], (std::pair<UINT, std::vector<std::string>>{WM_PREVIEW_VIDEO_KEY, {"key1"}}));
-    EXPECT_EQ(main.received[1], (std::pair<UINT, std::vector<std::string>>{WM_SAVE_VIDEO_KEY, {"key0"}}));
-    EXPECT_EQ(main.received[2], (std::pair<UINT, std::vector<std::string>>{WM_PLAY_VIDEO_KEY, {"key2"}}));
+    ASSERT_EQ(host.received.size(), 3u);
+    EXPECT_EQ(host.received[0], (std::pair<UINT, std::vector<std::string>>{WM_PREVIEW_VIDEO_KEY, {"key1"}}));
+    EXPECT_EQ(host.received[1], (std::pair<UINT, std::vector<std::string>>{WM_SAVE_VIDEO_KEY, {"key0"}}));
+    EXPECT_EQ(host.received[2], (std::pair<UINT, std::vector<std::string>>{WM_PLAY_VIDEO_KEY, {"key2"}}));
 
-    main.received.clear();
+    host.received.clear();
     Mouse(QEvent::MouseButtonPress, At(0, 40));
     Mouse(QEvent::MouseButtonPress, At(2, 40), Qt::LeftButton, Qt::ShiftModifier);
     QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
@@ -118,9 +95,9 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &del);
     Deliver();
-    ASSERT_EQ(main.received.size(), 3u) << "one remove for each selected item";
+    ASSERT_EQ(host.received.size(), 3u) << "one remove for each selected item";
     for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(main.received[i], (std::pair<UINT, std::vector<std::string>>{WM_REMOVE_VIDEO_KEY, {"key" + std::to_string(i)}}));
+        EXPECT_EQ(host.received[i], (std::pair<UINT, std::vector<std::string>>{WM_REMOVE_VIDEO_KEY, {"key" + std::to_string(i)}}));
 
     // With three selected, menu 151 offers neither play nor preview.
     QMenu menu;
@@ -134,11 +111,11 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     menu.close();
 
     // Menu 151's save takes every selected key at once.
-    main.received.clear();
+    host.received.clear();
     view->RunMenuCommand(20502);
     Deliver();
-    ASSERT_EQ(main.received.size(), 1u);
-    EXPECT_EQ(main.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
+    ASSERT_EQ(host.received.size(), 1u);
+    EXPECT_EQ(host.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
 }
 
 TEST_F(PlayListViewTest, TheBroadcastRebuildsAndKeepsTheSelectionWithoutSelectingTheNamedVideo)
@@ -152,13 +129,13 @@ TEST_F(PlayListViewTest, TheBroadcastRebuildsAndKeepsTheSelectionWithoutSelectin
     settings.playList.PCL_PushObject(added);
     const std::string key = "added";
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
-    ASSERT_EQ(view->Model().Count(), 5u);
-    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"key1"})) << "only a click selects";
+    ASSERT_EQ(view->Layout().Count(), 5u);
+    EXPECT_EQ(view->Layout().SelectedKeys(), (std::vector<std::string>{"key1"})) << "only a click selects";
 }
 
 TEST_F(PlayListViewTest, TheSelectionStandsOutAndThePlayingVideoIsMarked)
 {
-    EXPECT_TRUE(view->Model().SelectedKeys().empty()) << "nothing selected before a click";
+    EXPECT_TRUE(view->Layout().SelectedKeys().empty()) << "nothing selected before a click";
     settings.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{"key2"});
     Mouse(QEvent::MouseButtonPress, At(1, 40));
     Mouse(QEvent::MouseButtonRelease, At(1, 40));
@@ -202,8 +179,7 @@ TEST_F(PlayListViewTest, TheSourcesFileIsATextFileAndADesktopWithoutAViewerIsTol
     std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
     const QByteArray path0 = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path0);
-    std::string status;
-    view->showStatus = [&status](const std::string& text) { status = text; };
+    const std::string& status = host.status;
     Mouse(QEvent::MouseButtonPress, At(1, 40));
     view->RunMenuCommand(20505);
     EXPECT_TRUE(test_support::RunEventsUntil([&] { return !status.empty(); }));

@@ -4,6 +4,7 @@
 #include "shell/lists/wnd_record_lists.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "recording_list_host.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -29,13 +30,6 @@ protected:
     {
         SetAppFolderForTesting(folder.path());
         fs::create_directories(folder / "favorite");
-        handlers.play = [this](const std::string& title, const std::string& key) { played.push_back(title + "|" + key); };
-        handlers.playFile = [this](const std::string& path) { played.push_back(path); };
-        handlers.save = [this](const std::string& path, const std::string& title) { saved.push_back(path + "|" + title); };
-        handlers.confirm = [this](const std::string& question) {
-            questions.push_back(question);
-            return answer;
-        };
         for (int i = 0; i < 3; ++i) {
             auto* entry = new InfoHistory;
             entry->view_time = "12-0" + std::to_string(i + 1);
@@ -64,14 +58,16 @@ protected:
 
     TempFolder folder;
     CAppSetting settings;
-    RecordListHandlers handlers;
-    std::vector<std::string> played, saved, questions;
-    bool answer = false;
+    RecordingListHost host;
+    std::vector<std::string>& played = host.played;
+    std::vector<std::string>& saved = host.saved;
+    std::vector<std::string>& questions = host.questions;
+    bool& answer = host.answer;
 };
 
 TEST_F(RecordListsTest, HistoryDeletesTheSelectionAndSelectsTheNewLastItem)
 {
-    CWndHistoryList view(settings, handlers, nullptr);
+    CWndHistoryList view(settings, host, nullptr);
     view.resize(299, 352);
     view.show();
     EXPECT_FALSE(view.IsEnabled(20600));
@@ -118,7 +114,7 @@ TEST_F(RecordListsTest, HistoryDeletesTheSelectionAndSelectsTheNewLastItem)
 
 TEST_F(RecordListsTest, FavoritesPlayAndSaveOnlyWhatIsThereAndDeleteTheirFiles)
 {
-    CWndFavoriteList view(settings, handlers, nullptr);
+    CWndFavoriteList view(settings, host, nullptr);
     view.resize(299, 352);
     view.show();
     fs::remove(GetFavoritePath("http://videos.test/kept/1"));  // gone outside the program

@@ -128,7 +128,7 @@ void COvrinDlg::OnCommand(int id)
         break;
     case 20035:
         if (auto* list = Ctrl<CWndPlayList>(209)) {
-            list->Model().SelectAll();
+            list->Layout().SelectAll();
             list->update();
         }
         break;

@@ -13,6 +13,7 @@
 // (main.cpp), since the browser is told its address before it starts.
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
+#include "shell/lists/list_host.h"
 #include "shell/player/play_control.h"
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
@@ -43,7 +44,7 @@ namespace platform {
 class DesktopIntegration;
 }
 
-class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface {
+class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface, public IListHost {
     Q_OBJECT
 public:
     // desktop: the autostart and .flv association of this program.
@@ -79,6 +80,20 @@ public:
     void PlayInPreview(const std::string& url) override;
     void ClosePreview() override;
     CPreviewWindow* Preview() { return preview_.get(); }
+
+    // IListHost, for the side-panel lists (ovrin_list_host.cpp). The key
+    // requests are posted to this window, as other windows post them.
+    void PlayKey(const std::string& key) override;
+    void PreviewKey(const std::string& key) override;
+    void SaveKeys(const std::vector<std::string>& keys) override;
+    void RemoveKey(const std::string& key) override;
+    void SearchText(const std::string& text) override;
+    void PlayVideo(const std::string& title, const std::string& key) override;
+    void PlayFile(const std::string& path) override;
+    void SaveFile(const std::string& path, const std::string& title) override;
+    bool Confirm(const std::string& question) override;
+    int DownloadSpeed(const InfoVideo& video) override;
+    int RunningDownloads() override;
     const CTrayAndMenus& Menus() const { return *menus_; }
 
 protected:
