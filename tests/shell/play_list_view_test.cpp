@@ -5,7 +5,9 @@
 #include "delivery/flv_cache.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/settings/app_setting.h"
+#include "list_menu.h"
 #include "recording_list_host.h"
+#include "shell/settings/records_ops.h"
 #include "support/event_wait.h"
 #include "temp_folder.h"
 #include "ui/widgets/skin_paint.h"
@@ -186,6 +188,61 @@ TEST_F(PlayListViewTest, TheSourcesFileIsATextFileAndADesktopWithoutAViewerIsTol
     qputenv("PATH", path0);
     EXPECT_NE(status.find(path), std::string::npos) << status;
     EXPECT_TRUE(std::filesystem::is_regular_file(path));
+}
+
+// Menu 151 through the right button: what its entries ask of the main
+// window, and which entries a selection offers.
+TEST_F(PlayListViewTest, MenuPlayPreviewAndDeleteAskTheMainWindowByKey)
+{
+    using Request = RecordingListHost::Request;
+    ChooseFromMenu(view.get(), At(1, 40), "播放(&P)");
+    ChooseFromMenu(view.get(), At(2, 40), "预览(&V)");
+    EXPECT_EQ(host.received, (std::vector<Request>{{WM_PLAY_VIDEO_KEY, {"key1"}}, {WM_PREVIEW_VIDEO_KEY, {"key2"}}}))
+        << "a right click moves a single selection to the item under the pointer";
+
+    host.received.clear();
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::NoModifier, At(0, 40));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ShiftModifier, At(2, 40));
+    const std::vector<std::string> entries = ChooseFromMenu(view.get(), At(1, 40), "删除视频(&D)");
+    EXPECT_EQ(entries, (std::vector<std::string>{"保存视频文件(&S)...", "删除视频(&D)", "查看视频来源", "加到我的收藏",
+                                                 "搜索本视频(&S) (off)"}))
+        << "three selected: no play, no preview, no search";
+    EXPECT_EQ(host.received, (std::vector<Request>{{WM_REMOVE_VIDEO_KEY, {"key0"}},
+                                                   {WM_REMOVE_VIDEO_KEY, {"key1"}},
+                                                   {WM_REMOVE_VIDEO_KEY, {"key2"}}}));
+}
+
+TEST_F(PlayListViewTest, AVideoStillDownloadingCanBeNeitherSavedNorKept)
+{
+    const std::vector<std::string> half = ChooseFromMenu(view.get(), At(1, 40), "加到我的收藏");
+    EXPECT_EQ(half, (std::vector<std::string>{"播放(&P)", "预览(&V)", "保存视频文件(&S)... (off)", "删除视频(&D)",
+                                              "查看视频来源", "加到我的收藏 (off)", "搜索本视频(&S)"}));
+    EXPECT_EQ(settings.favorites.PCL_GetObjectCount(), 0u);
+
+    const std::vector<std::string> whole = ChooseFromMenu(view.get(), At(0, 40), "加到我的收藏");
+    EXPECT_EQ(whole, (std::vector<std::string>{"播放(&P)", "预览(&V)", "保存视频文件(&S)...", "删除视频(&D)", "查看视频来源",
+                                               "加到我的收藏", "搜索本视频(&S)"}));
+    ASSERT_EQ(settings.favorites.PCL_GetObjectCount(), 1u);
+    EXPECT_NE(FindFavorite(settings, "key0"), nullptr);
+    EXPECT_TRUE(std::filesystem::is_regular_file(GetFavoritePath("key0"))) << "kept as a copy of the cache";
+
+    // The first selected video (in list order) decides, whatever follows it.
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::NoModifier, At(1, 40));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, At(0, 40));
+    const std::vector<std::string> wholeFirst = ChooseFromMenu(view.get(), At(0, 40));
+    EXPECT_EQ(wholeFirst, (std::vector<std::string>{"保存视频文件(&S)...", "删除视频(&D)", "查看视频来源", "加到我的收藏",
+                                                    "搜索本视频(&S) (off)"}));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::NoModifier, At(2, 40));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, At(1, 40));
+    const std::vector<std::string> partFirst = ChooseFromMenu(view.get(), At(2, 40));
+    EXPECT_EQ(partFirst, (std::vector<std::string>{"保存视频文件(&S)... (off)", "删除视频(&D)", "查看视频来源",
+                                                   "加到我的收藏 (off)", "搜索本视频(&S) (off)"}));
+}
+
+TEST_F(PlayListViewTest, MenuSearchPutsTheTitleIntoTheSearch)
+{
+    ChooseFromMenu(view.get(), At(1, 40), "搜索本视频(&S)");
+    EXPECT_EQ(host.searched, (std::vector<std::string>{"Half cached"}));
 }
 
 }  // namespace
