@@ -34,6 +34,10 @@ protected:
     {
         SetAppFolderForTesting(folder.path());
         std::filesystem::create_directories(folder / "temp");
+        // A temporary folder of this test's own: the sources file is one
+        // per user, and other tests write and remove it meanwhile.
+        std::filesystem::create_directories(folder / "tmp");
+        qputenv("TMPDIR", QByteArray::fromStdString(folder / "tmp"));
         const char* states[][2] = {{"Complete video", "100"}, {"Half cached", "50"}, {"Just started", "3"},
                                    {"A long title that does not fit the width of the side panel at all", "0"}};
         int n = 0;
@@ -54,6 +58,7 @@ protected:
     ~PlayListViewTest() override
     {
         view.reset();
+        RestoreEnv("TMPDIR", tmpdir0);
         SetAppFolderForTesting("");
     }
     void Mouse(QEvent::Type type, const QPoint& at, Qt::MouseButton button = Qt::LeftButton,
@@ -67,6 +72,15 @@ protected:
     // A point of item `index`, x from its left.
     QPoint At(int index, int x) const { return QPoint(x, index * CRecordListView::kItemHeight + 20); }
 
+    static void RestoreEnv(const char* name, const QByteArray& value)
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+
+    const QByteArray tmpdir0 = qgetenv("TMPDIR");
     TempFolder folder;
     CAppSetting settings;
     RecordingListHost host;

@@ -31,6 +31,10 @@ protected:
     {
         SetAppFolderForTesting(folder.path());
         fs::create_directories(folder / "favorite");
+        // A temporary folder of this test's own for the sources file, which
+        // other tests write and remove meanwhile.
+        fs::create_directories(folder / "tmp");
+        qputenv("TMPDIR", QByteArray::fromStdString(folder / "tmp"));
         for (int i = 0; i < 3; ++i) {
             auto* entry = new InfoHistory;
             entry->view_time = "12-0" + std::to_string(i + 1);
@@ -47,6 +51,10 @@ protected:
     ~RecordListsTest() override
     {
         qputenv("PATH", path0);
+        if (tmpdir0.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", tmpdir0);
         SetAppFolderForTesting("");
     }
     // The desktop's opener of the sources file: one that opens nothing.
@@ -77,6 +85,7 @@ protected:
     }
 
     const QByteArray path0 = qgetenv("PATH");
+    const QByteArray tmpdir0 = qgetenv("TMPDIR");
     TempFolder folder;
     CAppSetting settings;
     RecordingListHost host;
