@@ -5,7 +5,9 @@
 #include "delivery/flv_cache.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/settings/app_setting.h"
-#include "shell/window/main_messages.h"
+#include "list_menu.h"
+#include "recording_list_host.h"
+#include "shell/settings/records_ops.h"
 #include "support/event_wait.h"
 #include "temp_folder.h"
 #include "ui/widgets/skin_paint.h"
@@ -26,35 +28,16 @@
 
 namespace {
 
-// Stands in for the main window: records what the view posts to it.
-class RecordingMainWindow : public CWnd {
-public:
-    RecordingMainWindow() { Create(); }
-    std::vector<std::pair<UINT, std::vector<std::string>>> received;
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        if (msg == WM_SAVE_VIDEO_KEY) {
-            const std::unique_ptr<std::vector<std::string>> keys(reinterpret_cast<std::vector<std::string>*>(wParam));
-            received.push_back({msg, *keys});
-            return 0;
-        }
-        if (msg >= WM_PLAY_VIDEO_KEY && msg <= WM_PREVIEW_VIDEO_KEY) {
-            const std::unique_ptr<std::string> key(reinterpret_cast<std::string*>(wParam));
-            received.push_back({msg, {*key}});
-            return 0;
-        }
-        return CWnd::WindowProc(msg, wParam, lParam);
-    }
-};
-
 class PlayListViewTest : public ::testing::Test {
 protected:
     PlayListViewTest()
     {
         SetAppFolderForTesting(folder.path());
         std::filesystem::create_directories(folder / "temp");
+        // A temporary folder of this test's own: the sources file is one
+        // per user, and other tests write and remove it meanwhile.
+        std::filesystem::create_directories(folder / "tmp");
+        qputenv("TMPDIR", QByteArray::fromStdString(folder / "tmp"));
         const char* states[][2] = {{"Complete video", "100"}, {"Half cached", "50"}, {"Just started", "3"},
                                    {"A long title that does not fit the width of the side panel at all", "0"}};
         int n = 0;
@@ -68,13 +51,14 @@ protected:
             std::ofstream(GetCachePath(*video), std::ios::binary) << std::string(std::atoi(percent) * 10, 'x');
             settings.playList.PCL_PushObject(video);
         }
-        view = std::make_unique<CWndPlayList>(settings, main.GetSafeHwnd(), nullptr);
+        view = std::make_unique<CWndPlayList>(settings, host, nullptr);
         view->resize(299, 352);
         view->show();
     }
     ~PlayListViewTest() override
     {
         view.reset();
+        RestoreEnv("TMPDIR", tmpdir0);
         SetAppFolderForTesting("");
     }
     void Mouse(QEvent::Type type, const QPoint& at, Qt::MouseButton button = Qt::LeftButton,
@@ -88,9 +72,18 @@ protected:
     // A point of item `index`, x from its left.
     QPoint At(int index, int x) const { return QPoint(x, index * CRecordListView::kItemHeight + 20); }
 
+    static void RestoreEnv(const char* name, const QByteArray& value)
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+
+    const QByteArray tmpdir0 = qgetenv("TMPDIR");
     TempFolder folder;
     CAppSetting settings;
-    RecordingMainWindow main;
+    RecordingListHost host;
     std::unique_ptr<CWndPlayList> view;
 };
 
@@ -105,12 +98,12 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     Mouse(QEvent::MouseButtonDblClick, At(0, width - 12));
     Mouse(QEvent::MouseButtonDblClick, At(2, 40));
     Deliver();
-    ASSERT_EQ(main.received.size(), 3u);
-    EXPECT_EQ(main.received[0], (std::pair<UINT, std::vector<std::string>>{WM_PREVIEW_VIDEO_KEY, {"key1"}}));
-    EXPECT_EQ(main.received[1], (std::pair<UINT, std::vector<std::string>>{WM_SAVE_VIDEO_KEY, {"key0"}}));
-    EXPECT_EQ(main.received[2], (std::pair<UINT, std::vector<std::string>>{WM_PLAY_VIDEO_KEY, {"key2"}}));
+    ASSERT_EQ(host.received.size(), 3u);
+    EXPECT_EQ(host.received[0], (std::pair<UINT, std::vector<std::string>>{WM_PREVIEW_VIDEO_KEY, {"key1"}}));
+    EXPECT_EQ(host.received[1], (std::pair<UINT, std::vector<std::string>>{WM_SAVE_VIDEO_KEY, {"key0"}}));
+    EXPECT_EQ(host.received[2], (std::pair<UINT, std::vector<std::string>>{WM_PLAY_VIDEO_KEY, {"key2"}}));
 
-    main.received.clear();
+    host.received.clear();
     Mouse(QEvent::MouseButtonPress, At(0, 40));
     Mouse(QEvent::MouseButtonPress, At(2, 40), Qt::LeftButton, Qt::ShiftModifier);
     QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
@@ -118,9 +111,9 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &del);
     Deliver();
-    ASSERT_EQ(main.received.size(), 3u) << "one remove for each selected item";
+    ASSERT_EQ(host.received.size(), 3u) << "one remove for each selected item";
     for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(main.received[i], (std::pair<UINT, std::vector<std::string>>{WM_REMOVE_VIDEO_KEY, {"key" + std::to_string(i)}}));
+        EXPECT_EQ(host.received[i], (std::pair<UINT, std::vector<std::string>>{WM_REMOVE_VIDEO_KEY, {"key" + std::to_string(i)}}));
 
     // With three selected, menu 151 offers neither play nor preview.
     QMenu menu;
@@ -134,11 +127,11 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     menu.close();
 
     // Menu 151's save takes every selected key at once.
-    main.received.clear();
+    host.received.clear();
     view->RunMenuCommand(20502);
     Deliver();
-    ASSERT_EQ(main.received.size(), 1u);
-    EXPECT_EQ(main.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
+    ASSERT_EQ(host.received.size(), 1u);
+    EXPECT_EQ(host.received[0].second, (std::vector<std::string>{"key0", "key1", "key2"}));
 }
 
 TEST_F(PlayListViewTest, TheBroadcastRebuildsAndKeepsTheSelectionWithoutSelectingTheNamedVideo)
@@ -152,13 +145,13 @@ TEST_F(PlayListViewTest, TheBroadcastRebuildsAndKeepsTheSelectionWithoutSelectin
     settings.playList.PCL_PushObject(added);
     const std::string key = "added";
     BroadcastEvent(WM_EVENT_VIDEO_UPDATED, reinterpret_cast<WPARAM>(&key));
-    ASSERT_EQ(view->Model().Count(), 5u);
-    EXPECT_EQ(view->Model().SelectedKeys(), (std::vector<std::string>{"key1"})) << "only a click selects";
+    ASSERT_EQ(view->Layout().Count(), 5u);
+    EXPECT_EQ(view->Layout().SelectedKeys(), (std::vector<std::string>{"key1"})) << "only a click selects";
 }
 
 TEST_F(PlayListViewTest, TheSelectionStandsOutAndThePlayingVideoIsMarked)
 {
-    EXPECT_TRUE(view->Model().SelectedKeys().empty()) << "nothing selected before a click";
+    EXPECT_TRUE(view->Layout().SelectedKeys().empty()) << "nothing selected before a click";
     settings.nowPlaying = std::make_unique<PlayingInfo>(PlayingInfo{"key2"});
     Mouse(QEvent::MouseButtonPress, At(1, 40));
     Mouse(QEvent::MouseButtonRelease, At(1, 40));
@@ -202,14 +195,68 @@ TEST_F(PlayListViewTest, TheSourcesFileIsATextFileAndADesktopWithoutAViewerIsTol
     std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
     const QByteArray path0 = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path0);
-    std::string status;
-    view->showStatus = [&status](const std::string& text) { status = text; };
+    const std::string& status = host.status;
     Mouse(QEvent::MouseButtonPress, At(1, 40));
     view->RunMenuCommand(20505);
     EXPECT_TRUE(test_support::RunEventsUntil([&] { return !status.empty(); }));
     qputenv("PATH", path0);
     EXPECT_NE(status.find(path), std::string::npos) << status;
     EXPECT_TRUE(std::filesystem::is_regular_file(path));
+}
+
+// Menu 151 through the right button: what its entries ask of the main
+// window, and which entries a selection offers.
+TEST_F(PlayListViewTest, MenuPlayPreviewAndDeleteAskTheMainWindowByKey)
+{
+    using Request = RecordingListHost::Request;
+    ChooseFromMenu(view.get(), At(1, 40), "播放(&P)");
+    ChooseFromMenu(view.get(), At(2, 40), "预览(&V)");
+    EXPECT_EQ(host.received, (std::vector<Request>{{WM_PLAY_VIDEO_KEY, {"key1"}}, {WM_PREVIEW_VIDEO_KEY, {"key2"}}}))
+        << "a right click moves a single selection to the item under the pointer";
+
+    host.received.clear();
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::NoModifier, At(0, 40));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ShiftModifier, At(2, 40));
+    const std::vector<std::string> entries = ChooseFromMenu(view.get(), At(1, 40), "删除视频(&D)");
+    EXPECT_EQ(entries, (std::vector<std::string>{"保存视频文件(&S)...", "删除视频(&D)", "查看视频来源", "加到我的收藏",
+                                                 "搜索本视频(&S) (off)"}))
+        << "three selected: no play, no preview, no search";
+    EXPECT_EQ(host.received, (std::vector<Request>{{WM_REMOVE_VIDEO_KEY, {"key0"}},
+                                                   {WM_REMOVE_VIDEO_KEY, {"key1"}},
+                                                   {WM_REMOVE_VIDEO_KEY, {"key2"}}}));
+}
+
+TEST_F(PlayListViewTest, AVideoStillDownloadingCanBeNeitherSavedNorKept)
+{
+    const std::vector<std::string> half = ChooseFromMenu(view.get(), At(1, 40), "加到我的收藏");
+    EXPECT_EQ(half, (std::vector<std::string>{"播放(&P)", "预览(&V)", "保存视频文件(&S)... (off)", "删除视频(&D)",
+                                              "查看视频来源", "加到我的收藏 (off)", "搜索本视频(&S)"}));
+    EXPECT_EQ(settings.favorites.PCL_GetObjectCount(), 0u);
+
+    const std::vector<std::string> whole = ChooseFromMenu(view.get(), At(0, 40), "加到我的收藏");
+    EXPECT_EQ(whole, (std::vector<std::string>{"播放(&P)", "预览(&V)", "保存视频文件(&S)...", "删除视频(&D)", "查看视频来源",
+                                               "加到我的收藏", "搜索本视频(&S)"}));
+    ASSERT_EQ(settings.favorites.PCL_GetObjectCount(), 1u);
+    EXPECT_NE(FindFavorite(settings, "key0"), nullptr);
+    EXPECT_TRUE(std::filesystem::is_regular_file(GetFavoritePath("key0"))) << "kept as a copy of the cache";
+
+    // The first selected video (in list order) decides, whatever follows it.
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::NoModifier, At(1, 40));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, At(0, 40));
+    const std::vector<std::string> wholeFirst = ChooseFromMenu(view.get(), At(0, 40));
+    EXPECT_EQ(wholeFirst, (std::vector<std::string>{"保存视频文件(&S)...", "删除视频(&D)", "查看视频来源", "加到我的收藏",
+                                                    "搜索本视频(&S) (off)"}));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::NoModifier, At(2, 40));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, At(1, 40));
+    const std::vector<std::string> partFirst = ChooseFromMenu(view.get(), At(2, 40));
+    EXPECT_EQ(partFirst, (std::vector<std::string>{"保存视频文件(&S)... (off)", "删除视频(&D)", "查看视频来源",
+                                                   "加到我的收藏 (off)", "搜索本视频(&S) (off)"}));
+}
+
+TEST_F(PlayListViewTest, MenuSearchPutsTheTitleIntoTheSearch)
+{
+    ChooseFromMenu(view.get(), At(1, 40), "搜索本视频(&S)");
+    EXPECT_EQ(host.searched, (std::vector<std::string>{"Half cached"}));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "shell/lists/wnd_record_lists.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "list_menu.h"
+#include "recording_list_host.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -29,13 +31,10 @@ protected:
     {
         SetAppFolderForTesting(folder.path());
         fs::create_directories(folder / "favorite");
-        handlers.play = [this](const std::string& title, const std::string& key) { played.push_back(title + "|" + key); };
-        handlers.playFile = [this](const std::string& path) { played.push_back(path); };
-        handlers.save = [this](const std::string& path, const std::string& title) { saved.push_back(path + "|" + title); };
-        handlers.confirm = [this](const std::string& question) {
-            questions.push_back(question);
-            return answer;
-        };
+        // A temporary folder of this test's own for the sources file, which
+        // other tests write and remove meanwhile.
+        fs::create_directories(folder / "tmp");
+        qputenv("TMPDIR", QByteArray::fromStdString(folder / "tmp"));
         for (int i = 0; i < 3; ++i) {
             auto* entry = new InfoHistory;
             entry->view_time = "12-0" + std::to_string(i + 1);
@@ -49,7 +48,30 @@ protected:
             std::ofstream(GetFavoritePath(favorite->url), std::ios::binary) << "FLV";
         }
     }
-    ~RecordListsTest() override { SetAppFolderForTesting(""); }
+    ~RecordListsTest() override
+    {
+        qputenv("PATH", path0);
+        if (tmpdir0.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", tmpdir0);
+        SetAppFolderForTesting("");
+    }
+    // The desktop's opener of the sources file: one that opens nothing.
+    void QuietOpener()
+    {
+        const std::string bin = folder / "bin";
+        fs::create_directories(bin);
+        std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nexit 0\n";
+        fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+        qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path0);
+    }
+    static QPoint At(int index) { return QPoint(40, index * CRecordListView::kItemHeight + 20); }
+    static std::string ReadFile(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
     static void Press(QWidget* view, int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         const QPoint at(40, index * CRecordListView::kItemHeight + 20);
@@ -62,16 +84,20 @@ protected:
         view->grab().toImage().save(QUELT_BUILD_DIR "/screenshots/" + name);
     }
 
+    const QByteArray path0 = qgetenv("PATH");
+    const QByteArray tmpdir0 = qgetenv("TMPDIR");
     TempFolder folder;
     CAppSetting settings;
-    RecordListHandlers handlers;
-    std::vector<std::string> played, saved, questions;
-    bool answer = false;
+    RecordingListHost host;
+    std::vector<std::string>& played = host.played;
+    std::vector<std::string>& saved = host.saved;
+    std::vector<std::string>& questions = host.questions;
+    bool& answer = host.answer;
 };
 
 TEST_F(RecordListsTest, HistoryDeletesTheSelectionAndSelectsTheNewLastItem)
 {
-    CWndHistoryList view(settings, handlers, nullptr);
+    CWndHistoryList view(settings, host, nullptr);
     view.resize(299, 352);
     view.show();
     EXPECT_FALSE(view.IsEnabled(20600));
@@ -118,7 +144,7 @@ TEST_F(RecordListsTest, HistoryDeletesTheSelectionAndSelectsTheNewLastItem)
 
 TEST_F(RecordListsTest, FavoritesPlayAndSaveOnlyWhatIsThereAndDeleteTheirFiles)
 {
-    CWndFavoriteList view(settings, handlers, nullptr);
+    CWndFavoriteList view(settings, host, nullptr);
     view.resize(299, 352);
     view.show();
     fs::remove(GetFavoritePath("http://videos.test/kept/1"));  // gone outside the program
@@ -149,6 +175,98 @@ TEST_F(RecordListsTest, FavoritesPlayAndSaveOnlyWhatIsThereAndDeleteTheirFiles)
     view.RunCommand(20613);
     EXPECT_EQ(settings.favorites.PCL_GetObjectCount(), 0u);
     EXPECT_TRUE(fs::is_empty(folder / "favorite"));
+}
+
+// The side panels hide the views: their rows go, and come back from the
+// records as they are when the view shows again.
+template <typename View>
+std::vector<std::string> KeysOf(const View& view)
+{
+    std::vector<std::string> keys;
+    for (const auto& item : view.Items())
+        keys.push_back(item.url);
+    return keys;
+}
+
+TEST_F(RecordListsTest, HiddenViewsHaveNoRowsAndShowTheCurrentRecordsAgain)
+{
+    CWndHistoryList history(settings, host, nullptr);
+    CWndFavoriteList favorites(settings, host, nullptr);
+    for (CRecordListView* view : {static_cast<CRecordListView*>(&history), static_cast<CRecordListView*>(&favorites)}) {
+        view->resize(299, 352);
+        view->show();
+        EXPECT_EQ(view->Selection().Count(), 3u);
+        view->hide();
+        EXPECT_EQ(view->Selection().Count(), 0u) << "no rows while hidden";
+    }
+    EXPECT_TRUE(history.Items().empty());
+    EXPECT_TRUE(favorites.Items().empty());
+
+    // The records change while the views are hidden.
+    RemoveHistory(settings, "http://videos.test/seen/0");
+    auto* entry = new InfoHistory;
+    entry->title = "Seen later";
+    entry->url = "http://videos.test/seen/later";
+    settings.history.PCL_PushObject(entry);
+    RemoveFavorite(settings, "http://videos.test/kept/1");
+
+    history.show();
+    favorites.show();
+    EXPECT_EQ(KeysOf(history), (std::vector<std::string>{"http://videos.test/seen/1", "http://videos.test/seen/2",
+                                                          "http://videos.test/seen/later"}));
+    EXPECT_EQ(history.Selection().Count(), 3u);
+    EXPECT_EQ(KeysOf(favorites), (std::vector<std::string>{"http://videos.test/kept/0", "http://videos.test/kept/2"}));
+    EXPECT_EQ(favorites.Selection().Count(), 2u);
+}
+
+TEST_F(RecordListsTest, TheSourcesOfTheSelectedHistoryAndFavoritesFromTheirMenus)
+{
+    QuietOpener();
+    const std::string path = SourcesFilePath("查看视频来源");
+    CWndHistoryList history(settings, host, nullptr);
+    history.resize(299, 352);
+    history.show();
+    QTest::mouseClick(&history, Qt::LeftButton, Qt::NoModifier, At(0));
+    QTest::mouseClick(&history, Qt::LeftButton, Qt::ControlModifier, At(2));
+    ChooseFromMenu(&history, At(2), "查看视频来源");
+    EXPECT_EQ(ReadFile(path), "Seen 0\r\nhttp://videos.test/seen/0\r\n\r\n\r\n"
+                              "Seen 2\r\nhttp://videos.test/seen/2\r\n\r\n\r\n");
+
+    CWndFavoriteList favorites(settings, host, nullptr);
+    favorites.resize(299, 352);
+    favorites.show();
+    QTest::mouseClick(&favorites, Qt::LeftButton, Qt::NoModifier, At(1));
+    ChooseFromMenu(&favorites, At(1), "查看视频来源");
+    EXPECT_EQ(ReadFile(path), "Kept 1\r\nhttp://videos.test/kept/1\r\n\r\n\r\n");
+
+    // Nothing selected: no sources to show.
+    fs::remove(path);
+    QTest::mouseClick(&favorites, Qt::LeftButton, Qt::ControlModifier, At(1));
+    const std::vector<std::string> entries = ChooseFromMenu(&favorites, QPoint(40, 340), "查看视频来源");
+    EXPECT_EQ(entries, (std::vector<std::string>{"播放 (off)", "保存视频文件... (off)", "删除选中收藏 (off)", "清空所有收藏",
+                                                 "查看视频来源 (off)"}));
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(RecordListsTest, DeletingSelectedFavoritesSelectsTheNextAndNoToClearingKeepsThemAll)
+{
+    CWndFavoriteList view(settings, host, nullptr);
+    view.resize(299, 352);
+    view.show();
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, At(1));
+    ChooseFromMenu(&view, At(1), "删除选中收藏");
+    EXPECT_EQ(KeysOf(view), (std::vector<std::string>{"http://videos.test/kept/0", "http://videos.test/kept/2"}));
+    EXPECT_FALSE(fs::exists(GetFavoritePath("http://videos.test/kept/1")));
+    EXPECT_EQ(view.Selection().SelectedKeys(), (std::vector<std::string>{"http://videos.test/kept/2"}))
+        << "the item now at the place of the deleted one";
+
+    answer = false;
+    ChooseFromMenu(&view, At(0), "清空所有收藏");
+    ASSERT_EQ(questions, (std::vector<std::string>{"此操作会删除所有收藏的视频\r\n\r\n您继续吗？"}));
+    EXPECT_EQ(settings.favorites.PCL_GetObjectCount(), 2u) << "No keeps them";
+    EXPECT_EQ(view.Selection().Count(), 2u);
+    EXPECT_TRUE(fs::exists(GetFavoritePath("http://videos.test/kept/0")));
+    EXPECT_TRUE(fs::exists(GetFavoritePath("http://videos.test/kept/2")));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QScrollBar>
 #include <QToolTip>
@@ -27,7 +28,7 @@ constexpr std::uint32_t kBackground = 2169883;
 
 }  // namespace
 
-CRecordListView::CRecordListView(QWidget* parent) : QWidget(parent)
+CRecordListView::CRecordListView(IListHost& host, QWidget* parent) : QWidget(parent), host_(host)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
@@ -68,6 +69,14 @@ void CRecordListView::UpdateKey(const std::string& key)
     for (std::size_t i = 0; i < Selection().Count(); ++i)
         if (Selection().KeyAt(i) == key)
             update(ItemRect(i));
+}
+
+void CRecordListView::ShowSources(const std::string& menuText, const std::string& text)
+{
+    ShowSourcesFile(SourcesFilePath(menuText), text, [view = QPointer<CRecordListView>(this)](const std::string& line) {
+        if (view)
+            view->Host().ShowStatus(line);
+    });
 }
 
 QRect CRecordListView::ItemRect(std::size_t index) const

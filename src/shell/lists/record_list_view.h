@@ -3,7 +3,9 @@
 // of items with a title, a line below it and an optional share bar, up to
 // two small buttons at an item's right end that light up under the mouse,
 // the selection gestures, scrolling, Delete and a context menu. Each list
-// says what its items show and what its clicks do.
+// says what its items show and what its clicks do; all of them reach the
+// window that holds them through its IListHost.
+#include "shell/lists/list_host.h"
 #include "shell/lists/list_selection.h"
 
 #include <QWidget>
@@ -19,7 +21,7 @@ class CRecordListView : public QWidget {
 public:
     static constexpr int kItemHeight = 46;
 
-    explicit CRecordListView(QWidget* parent);
+    CRecordListView(IListHost& host, QWidget* parent);
     ~CRecordListView() override;
 
     virtual CListSelection& Selection() = 0;
@@ -30,8 +32,6 @@ public:
     void SelectAndReveal(std::size_t index);
     // Fills the context menu for the selection; an empty menu is not shown.
     virtual void FillMenu(QMenu& /*menu*/) {}
-    // Shows a line in the main window's status line (set by the window).
-    std::function<void(const std::string& text)> showStatus;
 
 protected:
     struct ItemLook {
@@ -52,6 +52,11 @@ protected:
     virtual void OnDeleteKey() {}
     // Repaints the items of a key.
     void UpdateKey(const std::string& key);
+    IListHost& Host() const { return host_; }
+    // Writes the text into the sources file of this menu entry and opens it;
+    // a failure to open it is told in the host's status line while this
+    // view lives.
+    void ShowSources(const std::string& menuText, const std::string& text);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -71,6 +76,7 @@ private:
     void UpdateScrollRange();
     void DrawButton(QPainter& painter, const QRect& item, int button, bool lit) const;
 
+    IListHost& host_;
     QScrollBar* scroll_;
     QPoint lastMouse_{-1, -1};
 };

@@ -1,11 +1,11 @@
 #include "shell/lists/wnd_play_list.h"
 
 #include "common/event_window.h"
+#include "common/ids/command_ids.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
-#include "shell/window/main_messages.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -22,8 +22,13 @@ struct MenuEntry {
     const char* text;
 };
 constexpr MenuEntry kMenu[] = {
-    {20500, "播放(&P)"},     {20501, "预览(&V)"},   {20502, "保存视频文件(&S)..."}, {20503, "删除视频(&D)"},
-    {20505, kSourcesEntry}, {20506, "加到我的收藏"}, {20507, "搜索本视频(&S)"},
+    {command::kListPlay, "播放(&P)"},
+    {command::kListPreview, "预览(&V)"},
+    {command::kListSave, "保存视频文件(&S)..."},
+    {command::kListDelete, "删除视频(&D)"},
+    {command::kListSources, kSourcesEntry},
+    {command::kListAddFavorite, "加到我的收藏"},
+    {command::kListSearchThis, "搜索本视频(&S)"},
 };
 
 }  // namespace
@@ -45,8 +50,8 @@ private:
     CWndPlayList& view_;
 };
 
-CWndPlayList::CWndPlayList(CAppSetting& settings, HWND mainWindow, QWidget* parent)
-    : CRecordListView(parent), settings_(settings), mainWindow_(mainWindow), model_(settings)
+CWndPlayList::CWndPlayList(CAppSetting& settings, IListHost& host, QWidget* parent)
+    : CRecordListView(host, parent), settings_(settings), layout_(settings)
 {
     events_ = std::make_unique<Events>(*this);
     Rebuild({});
@@ -70,7 +75,7 @@ void CWndPlayList::Progress(const InfoVideo& video)
 
 std::optional<std::size_t> CWndPlayList::RebuildItems(const std::string& revealKey)
 {
-    return model_.Rebuild(revealKey);
+    return layout_.Rebuild(revealKey);
 }
 
 void CWndPlayList::showEvent(QShowEvent*)
@@ -81,14 +86,13 @@ void CWndPlayList::showEvent(QShowEvent*)
 CRecordListView::ItemLook CWndPlayList::Look(std::size_t index) const
 {
     ItemLook look;
-    const InfoVideo* video = FindVideo(settings_, model_.KeyAt(index));
-    if (!video)
+    const std::optional<CPlayListItem> item = layout_.Item(index);
+    if (!item)
         return look;
-    look.title = QString::fromStdString(video->a1.empty() ? video->a2 : video->a1);
-    const CacheSizes sizes = GetCacheSizes(*video);
-    look.share = sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
-    look.detail = QString::fromStdString(BufferedLine(*video));
-    look.playing = settings_.nowPlaying && settings_.nowPlaying->key == video->a2;
+    look.title = QString::fromStdString(item->title);
+    look.detail = QString::fromStdString(item->detail);
+    look.share = item->share;
+    look.playing = item->playing;
     return look;
 }
 
@@ -100,15 +104,13 @@ QString CWndPlayList::ButtonTip(int button) const
 // 30070 and 30071: the buffered share, the length and the download speed.
 QString CWndPlayList::ItemTip(std::size_t index) const
 {
-    const InfoVideo* video = FindVideo(settings_, model_.KeyAt(index));
+    const InfoVideo* video = FindVideo(settings_, layout_.KeyAt(index));
     if (!video)
         return {};
     std::string tip = BufferedText(*video);
     char text[128];
-    if (speedOf) {
-        std::snprintf(text, sizeof text, LoadString(IDS_DOWNLOAD_SPEED).c_str(), speedOf(*video) / 1024);
-        tip += std::string("\r\n") + text;
-    }
+    std::snprintf(text, sizeof text, LoadString(IDS_DOWNLOAD_SPEED).c_str(), Host().DownloadSpeed(*video) / 1024);
+    tip += std::string("\r\n") + text;
     return QString::fromStdString(tip).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
@@ -117,66 +119,66 @@ QString CWndPlayList::ListTip() const
 {
     char text[256];
     std::snprintf(text, sizeof text, LoadString(IDS_QUEUE_SUMMARY).c_str(), static_cast<int>(settings_.playList.PCL_GetObjectCount()),
-                  static_cast<int>(GetCacheFolderSize() / 1048576), runningDownloads ? runningDownloads() : 0);
+                  static_cast<int>(GetCacheFolderSize() / 1048576), Host().RunningDownloads());
     return QString::fromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 void CWndPlayList::OnButton(std::size_t index, int button)
 {
     if (button == kSaveButton)
-        PostKeysMessage(mainWindow_, WM_SAVE_VIDEO_KEY, {model_.KeyAt(index)});
+        Host().SaveKeys({layout_.KeyAt(index)});
     else
-        PostKeyMessage(mainWindow_, WM_PREVIEW_VIDEO_KEY, model_.KeyAt(index));
+        Host().PreviewKey(layout_.KeyAt(index));
 }
 
 void CWndPlayList::OnDoubleClick(std::size_t index)
 {
-    PostKeyMessage(mainWindow_, WM_PLAY_VIDEO_KEY, model_.KeyAt(index));
+    Host().PlayKey(layout_.KeyAt(index));
 }
 
 void CWndPlayList::OnDeleteKey()
 {
-    for (const std::string& key : model_.SelectedKeys())
-        PostKeyMessage(mainWindow_, WM_REMOVE_VIDEO_KEY, key);
+    for (const std::string& key : layout_.SelectedKeys())
+        Host().RemoveKey(key);
 }
 
 void CWndPlayList::FillMenu(QMenu& menu)
 {
-    if (model_.SelectedCount() == 0)
+    if (layout_.SelectedCount() == 0)
         return;
-    const CPlayListModel::MenuState state = model_.Menu();
+    const CPlayListLayout::MenuState state = layout_.Menu();
     for (const MenuEntry& entry : kMenu) {
-        if ((entry.command == 20500 || entry.command == 20501) && !state.playAndPreview)
+        if ((entry.command == command::kListPlay || entry.command == command::kListPreview) && !state.playAndPreview)
             continue;
         QAction* action = menu.addAction(QString::fromUtf8(entry.text));
-        if (entry.command == 20502 || entry.command == 20506)
+        if (entry.command == command::kListSave || entry.command == command::kListAddFavorite)
             action->setEnabled(state.saveAndFavorite);
-        if (entry.command == 20507)
+        if (entry.command == command::kListSearchThis)
             action->setEnabled(state.search);
-        connect(action, &QAction::triggered, this, [this, command = entry.command] { RunMenuCommand(command); });
+        connect(action, &QAction::triggered, this, [this, id = entry.command] { RunMenuCommand(id); });
     }
 }
 
-void CWndPlayList::RunMenuCommand(int command)
+void CWndPlayList::RunMenuCommand(int id)
 {
-    const std::vector<std::string> keys = model_.SelectedKeys();
+    const std::vector<std::string> keys = layout_.SelectedKeys();
     if (keys.empty())
         return;
-    switch (command) {
-    case 20500: PostKeyMessage(mainWindow_, WM_PLAY_VIDEO_KEY, keys.front()); break;
-    case 20501: PostKeyMessage(mainWindow_, WM_PREVIEW_VIDEO_KEY, keys.front()); break;
-    case 20502: PostKeysMessage(mainWindow_, WM_SAVE_VIDEO_KEY, keys); break;
-    case 20503: OnDeleteKey(); break;
-    case 20505: ShowSourcesFile(SourcesFilePath(), model_.SourcesText(), showStatus); break;
-    case 20506:
+    switch (id) {
+    case command::kListPlay: Host().PlayKey(keys.front()); break;
+    case command::kListPreview: Host().PreviewKey(keys.front()); break;
+    case command::kListSave: Host().SaveKeys(keys); break;
+    case command::kListDelete: OnDeleteKey(); break;
+    case command::kListSources: ShowSources(kSourcesEntry, layout_.SourcesText()); break;
+    case command::kListAddFavorite:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         for (const std::string& key : keys)
             AddFavorite(settings_, key);
         QApplication::restoreOverrideCursor();
         break;
-    case 20507:
-        if (const InfoVideo* video = FindVideo(settings_, keys.front()); video && keys.size() == 1 && onSearch)
-            onSearch(video->a1);
+    case command::kListSearchThis:
+        if (const InfoVideo* video = FindVideo(settings_, keys.front()); video && keys.size() == 1)
+            Host().SearchText(video->a1);
         break;
     default: break;
     }

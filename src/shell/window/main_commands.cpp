@@ -138,7 +138,7 @@ void COvrinDlg::ShowAboutBox()
 void COvrinDlg::SelectAllOfPlayList()
 {
     if (auto* list = Ctrl<CWndPlayList>(control::kPlayList)) {
-        list->Model().SelectAll();
+        list->Layout().SelectAll();
         list->update();
     }
 }

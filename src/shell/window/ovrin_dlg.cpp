@@ -12,7 +12,7 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/settings/service_hosts.h"
-#include "shell/lists/play_list_model.h"
+#include "shell/lists/play_list_layout.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/lists/wnd_record_lists.h"
 #include "shell/save/dlg_save_video.h"
@@ -106,50 +106,20 @@ COvrinDlg::~COvrinDlg()
 // "favorite_list".
 void COvrinDlg::RegisterPlayerWindow()
 {
-    RecordListHandlers handlers;
-    handlers.play = [this](const std::string& title, const std::string& key) {
-        if (control_)
-            control_->AddVideo(title, key, kAddPlayNow);
-    };
-    handlers.playFile = [this](const std::string& path) {
-        if (control_)
-            control_->PlayItem(path);
-    };
-    handlers.save = [this](const std::string& path, const std::string& title) {
-        RunSaveDialog({{path, MakeSafeFileName(title)}});
-    };
-    handlers.confirm = [this](const std::string& question) {
-        return QMessageBox::warning(this, windowTitle(), QString::fromStdString(question),
-                                    QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::Yes;
-    };
     auto& factory = ui::CPlayerCtrlFactory::Instance();
-    factory.Register("history_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
-        auto* list = new CWndHistoryList(settings_, handlers, parent);
-        list->showStatus = [this](const std::string& text) { ShowStatus(text); };
+    factory.Register("history_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+        auto* list = new CWndHistoryList(settings_, *this, parent);
         list->setGeometry(rect);
         return list;
     });
-    factory.Register("favorite_list", [this, handlers](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
-        auto* list = new CWndFavoriteList(settings_, handlers, parent);
-        list->showStatus = [this](const std::string& text) { ShowStatus(text); };
+    factory.Register("favorite_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
+        auto* list = new CWndFavoriteList(settings_, *this, parent);
         list->setGeometry(rect);
         return list;
     });
     factory.Register(
         "play_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
-            auto* list = new CWndPlayList(settings_, GetSafeHwnd(), parent);
-            list->showStatus = [this](const std::string& text) { ShowStatus(text); };
-            list->speedOf = [this](const InfoVideo& video) {
-                const std::vector<HttpTask*> tasks = parts_.downloads.GetRunningTasksForUrl(video.a4);
-                return tasks.empty() ? 0 : tasks.front()->bytesPerSecond;
-            };
-            list->runningDownloads = [this] { return static_cast<int>(parts_.downloads.GetRunningTasks().size()); };
-            list->onSearch = [this](const std::string& title) {
-                if (auto* box = Ctrl<QLineEdit>(control::kSearchBox))
-                    box->setText(QString::fromStdString(title));
-                platform::PostMessage(GetSafeHwnd(), WM_COMMAND, command::kStartSearch, 0);
-            };
+            auto* list = new CWndPlayList(settings_, *this, parent);
             list->setGeometry(rect);
             list->show();
             return list;

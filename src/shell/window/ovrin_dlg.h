@@ -5,6 +5,7 @@
 // (ovrin_modes.cpp), tray and menus, the preview, and the exit sequence.
 // The managers it works with are built by the program (MainWindowParts);
 // the window builds none. User-interface thread only.
+#include "shell/lists/list_host.h"
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
 #include "shell/window/command_table.h"
@@ -28,7 +29,7 @@ namespace platform {
 class DesktopIntegration;
 }
 
-class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface {
+class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface, public IListHost {
     Q_OBJECT
 public:
     // desktop: the autostart and .flv association of this program; parts:
@@ -65,6 +66,20 @@ public:
     void PlayInPreview(const std::string& url) override;
     void ClosePreview() override;
     CPreviewWindow* Preview() { return preview_.get(); }
+
+    // IListHost, for the side-panel lists (ovrin_list_host.cpp). The key
+    // requests are posted to this window, as other windows post them.
+    void PlayKey(const std::string& key) override;
+    void PreviewKey(const std::string& key) override;
+    void SaveKeys(const std::vector<std::string>& keys) override;
+    void RemoveKey(const std::string& key) override;
+    void SearchText(const std::string& text) override;
+    void PlayVideo(const std::string& title, const std::string& key) override;
+    void PlayFile(const std::string& path) override;
+    void SaveFile(const std::string& path, const std::string& title) override;
+    bool Confirm(const std::string& question) override;
+    int DownloadSpeed(const InfoVideo& video) override;
+    int RunningDownloads() override;
     const CTrayAndMenus& Menus() const { return *menus_; }
 
 protected:

@@ -1,4 +1,4 @@
-#include "shell/lists/play_list_model.h"
+#include "shell/lists/play_list_layout.h"
 
 #include "delivery/flv_cache.h"
 #include "shell/settings/app_setting.h"
@@ -27,9 +27,9 @@ std::string BufferedLine(const InfoVideo& video)
     return line;
 }
 
-CPlayListModel::CPlayListModel(const CAppSetting& settings) : settings_(settings) {}
+CPlayListLayout::CPlayListLayout(const CAppSetting& settings) : settings_(settings) {}
 
-std::optional<std::size_t> CPlayListModel::Rebuild(const std::string& revealKey)
+std::optional<std::size_t> CPlayListLayout::Rebuild(const std::string& revealKey)
 {
     std::vector<std::string> keys;
     for (const InfoVideo* video : settings_.playList)
@@ -38,7 +38,7 @@ std::optional<std::size_t> CPlayListModel::Rebuild(const std::string& revealKey)
     return Reset(std::move(keys), revealKey);
 }
 
-CPlayListModel::Button CPlayListModel::ButtonAt(int x, int itemWidth)
+CPlayListLayout::Button CPlayListLayout::ButtonAt(int x, int itemWidth)
 {
     switch (ItemButtonAt(x, itemWidth, 2)) {
     case 0: return Button::Save;
@@ -47,7 +47,7 @@ CPlayListModel::Button CPlayListModel::ButtonAt(int x, int itemWidth)
     }
 }
 
-CPlayListModel::MenuState CPlayListModel::Menu() const
+CPlayListLayout::MenuState CPlayListLayout::Menu() const
 {
     MenuState state;
     const std::vector<std::string> keys = SelectedKeys();
@@ -61,7 +61,22 @@ CPlayListModel::MenuState CPlayListModel::Menu() const
     return state;
 }
 
-std::string CPlayListModel::SourcesText() const
+std::optional<CPlayListItem> CPlayListLayout::Item(std::size_t index) const
+{
+    const InfoVideo* video = FindVideo(settings_, KeyAt(index));
+    if (!video)
+        return std::nullopt;
+    CPlayListItem item;
+    item.key = video->a2;
+    item.title = video->a1.empty() ? video->a2 : video->a1;
+    const CacheSizes sizes = GetCacheSizes(*video);
+    item.share = sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
+    item.detail = BufferedLine(*video);
+    item.playing = settings_.nowPlaying && settings_.nowPlaying->key == video->a2;
+    return item;
+}
+
+std::string CPlayListLayout::SourcesText() const
 {
     std::string text;
     for (const std::string& key : SelectedKeys())

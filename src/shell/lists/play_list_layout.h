@@ -1,7 +1,8 @@
 #pragma once
-// What the play-list view shows, without a display: one item per
-// play-list video except the preview-only ones, the two buttons at an item's right end, the entries of menu 151 for a
-// selection, and the text of "查看视频来源".
+// The play list's layout, without a display: one item per play-list video
+// except the preview-only ones, in one column, with the selection gestures;
+// what a row shows, the two buttons at an item's right end, the entries of
+// menu 151 for a selection, and the text of "查看视频来源".
 #include "shell/lists/list_selection.h"
 
 #include <cstddef>
@@ -18,7 +19,17 @@ std::string BufferedText(const InfoVideo& video);
 // The same with the line break replaced by two blanks, for one line.
 std::string BufferedLine(const InfoVideo& video);
 
-class CPlayListModel : public CListSelection {
+// One row of the play list as it is drawn. It is read from the video's
+// record at each paint, since the cached share grows while it shows.
+struct CPlayListItem {
+    std::string key;
+    std::string title;   // the video's title, or its key without one
+    std::string detail;  // BufferedLine
+    double share = 0;    // cached ÷ total, 0 without a total
+    bool playing = false; // the main player's video
+};
+
+class CPlayListLayout : public CListSelection {
 public:
     enum class Button { None, Preview, Save };
     struct MenuState {
@@ -27,7 +38,7 @@ public:
         bool search = false;          // 20507: exactly one item, and its video exists
     };
 
-    explicit CPlayListModel(const CAppSetting& settings);
+    explicit CPlayListLayout(const CAppSetting& settings);
 
     // Items from the play list in order, the user's selection kept. Returns
     // the index of revealKey's item, to bring into view.
@@ -36,6 +47,8 @@ public:
     // Which button of an item of this width lies at x (item coordinates).
     static Button ButtonAt(int x, int itemWidth);
     MenuState Menu() const;
+    // The row at index; none when its video has gone since the rebuild.
+    std::optional<CPlayListItem> Item(std::size_t index) const;
     // Title, page key and stream URL of each selected video, each block
     // followed by two empty lines, as bytes.
     std::string SourcesText() const;
