@@ -3,7 +3,8 @@
 # header of a folder above it. Prints one line per offending file and
 # include, and exits 1 when there is any. The order, lowest first, is the
 # one docs/architecture.md draws; folders on one line may not include each
-# other.
+# other. The build runs it (target layer_check), so an include that runs up
+# fails the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 declare -A allowed=(
@@ -30,6 +31,35 @@ for folder in "${!allowed[@]}"; do
       status=1
     fi
   done < <(grep -rnE '^#include "[a-z_]+/' "src/$folder" || true)
+done
+# Inside the shell: the store lowest, then play control, the reports and
+# the connectivity watch, then the lists, dialogs, save dialog and update
+# check (which do not include each other), and the main window on top.
+declare -A shell_allowed=(
+  [settings]="settings"
+  [stats]="stats settings"
+  [net]="net"
+  [player]="player settings"
+  [lists]="lists player settings"
+  [dialogs]="dialogs player settings"
+  [save]="save player settings"
+  [update]="update stats settings"
+  [window]="window lists dialogs save update player stats net settings"
+)
+for part in "${!shell_allowed[@]}"; do
+  [[ -d "src/shell/$part" ]] || continue
+  while IFS= read -r line; do
+    file="${line%%:*}"
+    target="$(sed -E 's/.*#include "shell\/([a-z_]+)\/.*/\1/' <<<"$line")"
+    if [[ " ${shell_allowed[$part]} " != *" $target "* ]]; then
+      echo "$file includes shell/$target/ (above shell/$part)"
+      status=1
+    fi
+  done < <(grep -rnE '^#include "shell/[a-z_]+/' "src/shell/$part" || true)
+done
+for part in src/shell/*/; do
+  part="$(basename "$part")"
+  [[ -n "${shell_allowed[$part]:-}" ]] || { echo "src/shell/$part has no place in the layers (scripts/check-layers.sh)"; status=1; }
 done
 [[ $status == 0 ]] && echo "every include runs down the layers"
 exit $status
