@@ -6,6 +6,7 @@
 #include "delivery/flv_cache.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -98,7 +99,7 @@ CRecordListView::ItemLook CWndPlayList::Look(std::size_t index) const
 
 QString CWndPlayList::ButtonTip(int button) const
 {
-    return QString::fromStdString(LoadString(button == kSaveButton ? IDS_SAVE_TIP : IDS_PREVIEW_TIP));
+    return ui::Text(button == kSaveButton ? IDS_SAVE_TIP : IDS_PREVIEW_TIP);
 }
 
 // 30070 and 30071: the buffered share, the length and the download speed.

@@ -9,6 +9,7 @@
 #include "shell/lists/list_selection.h"
 #include "shell/lists/record_kinds.h"
 #include "shell/lists/record_list_view.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QHideEvent>
 #include <QMenu>
@@ -112,7 +113,7 @@ protected:
     }
 
     int ButtonCount() const override { return kCommands.save != 0 ? 1 : 0; }
-    QString ButtonTip(int) const override { return QString::fromStdString(LoadString(IDS_SAVE_TIP)); }
+    QString ButtonTip(int) const override { return ui::Text(IDS_SAVE_TIP); }
     void OnButton(std::size_t index, int) override { Kind::Save(Host(), items_[index]); }
     void OnDoubleClick(std::size_t) override { RunCommand(kCommands.play); }
     void OnDeleteKey() override { RunCommand(kCommands.removeSelected); }

@@ -6,6 +6,7 @@
 #include "shell/save/save_plan.h"
 #include "shell/settings/app_setting.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -33,11 +34,6 @@ namespace {
 // second; one stuck longer is left to end on its own.
 constexpr int kCloseWaitMs = 3000;
 constexpr int kClosePollMs = 10;
-
-QString Text(int id)
-{
-    return QString::fromStdString(LoadString(id));
-}
 
 }  // namespace
 
@@ -77,7 +73,7 @@ DlgSaveVideo::DlgSaveVideo(CAppSetting& settings, const std::string& documentsFo
     browse->setFixedWidth(32);
     formats_ = new QComboBox;
     for (const OfferedFormat& format : OfferedFormats())
-        formats_->addItem(Text(format.stringId), format.format);
+        formats_->addItem(ui::Text(format.stringId), format.format);
     status_ = new QLabel(QStringLiteral("正在处理：..."));
     progress_ = new QProgressBar;
     progress_->setRange(0, 100);
@@ -152,7 +148,7 @@ void DlgSaveVideo::SetSaveFolder(const std::string& folder)
 
 void DlgSaveVideo::ChooseFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, Text(IDS_CHOOSE_SAVE_FOLDER), QString::fromStdString(folder_));
+    const QString folder = QFileDialog::getExistingDirectory(this, ui::Text(IDS_CHOOSE_SAVE_FOLDER), QString::fromStdString(folder_));
     if (folder.isEmpty())
         return;
     SetSaveFolder(folder.toStdString());
@@ -198,7 +194,7 @@ bool DlgSaveVideo::ProcessNext()
     info.format = format_;
     info.source = source;
     info.destination = UniqueDestination(folder_, name, ExtensionOfFormat(format_));
-    const QString status = Text(IDS_FILES_WAITING).replace(QStringLiteral("%d"), QString::number(queue_.size()));
+    const QString status = ui::Text(IDS_FILES_WAITING).replace(QStringLiteral("%d"), QString::number(queue_.size()));
     status_->setText(status);
     Q_EMIT statusChanged(status);
     progress_->setValue(0);
@@ -228,7 +224,7 @@ void DlgSaveVideo::OnResult(int result)
     log_->moveCursor(QTextCursor::End);
     log_->insertPlainText(Text(line).replace(QStringLiteral("%s"), QString::fromStdString(currentName_)).remove('\r'));
     if (!ProcessNext()) {
-        cancel_->setText(Text(IDS_CLOSE_BUTTON));
+        cancel_->setText(ui::Text(IDS_CLOSE_BUTTON));
         done_ = true;
         Q_EMIT finishedAll();
     }

@@ -26,7 +26,7 @@ public:
         std::function<bool()> askToUpdate;
         // Shows string 30100.
         std::function<void()> showUpdaterNote;
-        // Posts the Exit command (20100) to the main window.
+        // Posts the Exit command to the main window.
         std::function<void()> exitProgram;
         // Starts the updater with the process id.
         std::function<void(const std::string& updater, const std::string& pid)> startUpdater;

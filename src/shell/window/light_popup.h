@@ -1,5 +1,5 @@
 #pragma once
-// The brightness pop-up (20005): a small vertical slider that fades in
+// The brightness pop-up (command::kBrightness): a small vertical slider that fades in
 // above its button; moving it dims the picture through the player page.
 #include <QFrame>
 

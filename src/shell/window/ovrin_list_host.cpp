@@ -5,6 +5,7 @@
 
 #include "common/ids/command_ids.h"
 #include "common/ids/control_ids.h"
+#include "records/info_video.h"
 #include "shell/save/save_plan.h"
 #include "shell/window/main_messages.h"
 
