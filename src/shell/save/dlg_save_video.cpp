@@ -222,7 +222,7 @@ void DlgSaveVideo::OnResult(int result)
                      : result == MEDIA_CONVERT_LIBRARY_ADD_FAILED ? IDS_CONVERT_NOT_IN_LIBRARY
                                                                   : IDS_CONVERT_FAILED;
     log_->moveCursor(QTextCursor::End);
-    log_->insertPlainText(Text(line).replace(QStringLiteral("%s"), QString::fromStdString(currentName_)).remove('\r'));
+    log_->insertPlainText(ui::Text(line).replace(QStringLiteral("%s"), QString::fromStdString(currentName_)).remove('\r'));
     if (!ProcessNext()) {
         cancel_->setText(ui::Text(IDS_CLOSE_BUTTON));
         done_ = true;
