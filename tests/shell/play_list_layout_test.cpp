@@ -15,12 +15,6 @@ namespace {
 
 class PlayListLayoutTest : public ::testing::Test {
 protected:
-    PlayListLayoutTest()
-    {
-        SetAppFolderForTesting(folder.path());
-        std::filesystem::create_directories(folder / "temp");
-    }
-    ~PlayListLayoutTest() override { SetAppFolderForTesting(""); }
     InfoVideo* Add(const std::string& key, const std::string& mode = "2")
     {
         auto* video = new InfoVideo;
@@ -39,7 +33,7 @@ protected:
         return keys;
     }
 
-    TempFolder folder;
+    TempAppFolder folder;
     CAppSetting settings;
     CPlayListLayout layout{settings};
 };

@@ -1,6 +1,8 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the test ends.
+#include "common/app_folder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +32,18 @@ public:
 
 private:
     std::string path_;
+};
+
+// A temporary folder that is the program folder while it lives, with the
+// cache folder "temp/" in it.
+class TempAppFolder : public TempFolder {
+public:
+    TempAppFolder()
+    {
+        SetAppFolderForTesting(path());
+        std::filesystem::create_directories(*this / "temp");
+    }
+    ~TempAppFolder() { SetAppFolderForTesting(""); }
 };
 
 inline std::string ReadWholeFile(const std::string& path)

@@ -19,13 +19,6 @@ namespace {
 
 class VideoSourceTest : public ::testing::Test {
 protected:
-    VideoSourceTest()
-    {
-        SetAppFolderForTesting(folder.path());
-        std::filesystem::create_directories(folder / "temp");
-    }
-    ~VideoSourceTest() override { SetAppFolderForTesting(""); }
-
     // A listed video whose cache file holds `cached` of its `total` bytes.
     std::unique_ptr<InfoVideo> CachedVideo(std::size_t cached, std::size_t total)
     {
@@ -35,7 +28,7 @@ protected:
         return video;
     }
 
-    TempFolder folder;
+    TempAppFolder folder;
 };
 
 TEST_F(VideoSourceTest, AnExistingFileIsALocalFileEvenWhenTheKeyIsListed)
