@@ -88,6 +88,23 @@ protected:
         EXPECT_TRUE(window.grab().save(folder + "/" + name));
     }
 
+    // What a machine can see of a screenshot: each of these controls draws
+    // its image where the window has it (its rectangle differs from what
+    // shows there without it).
+    static void ExpectButtonsDrawn(FCPanelWindow& window, std::initializer_list<int> ids)
+    {
+        for (const int id : ids) {
+            QWidget* ctrl = window.GetCtrl(id);
+            ASSERT_NE(ctrl, nullptr) << id;
+            const QRect place = ctrl->geometry();
+            const QImage with = window.grab(place).toImage();
+            ctrl->hide();
+            const QImage without = window.grab(place).toImage();
+            ctrl->show();
+            EXPECT_NE(with, without) << "control " << id << " shows nothing";
+        }
+    }
+
     static void ExpectInsideAndApart(const std::map<int, FCRect>& rects, QSize size)
     {
         for (const auto& [id, r] : rects) {
@@ -126,12 +143,14 @@ TEST_F(Skins, MainSkinKeepsEveryControlAtItsAnchor)
     const auto before = ControlRects(window);
     ExpectInsideAndApart(before, designSize);
     SaveScreenshot(window, "main-960x640.png");
+    ExpectButtonsDrawn(window, {20000, 20001, 20002, 20003, 20004, 20006, 20100, 20103, 20701});
 
     const QSize largeSize(1280, 800);
     window.resize(largeSize);
     const auto after = ControlRects(window);
     ExpectInsideAndApart(after, largeSize);
     SaveScreenshot(window, "main-1280x800.png");
+    ExpectButtonsDrawn(window, {20000, 20002, 20100, 20701});
 
     const int dx = largeSize.width() - designSize.width();
     const int dy = largeSize.height() - designSize.height();
@@ -206,6 +225,8 @@ TEST_F(Skins, MiniAndPreviewSkinsHoldTheirControls)
     preview.SetDrawPlaceholders(true);
     SaveScreenshot(mini, "mini.png");
     SaveScreenshot(preview, "preview.png");
+    ExpectButtonsDrawn(mini, {20050, 20051, 20000});
+    ExpectButtonsDrawn(preview, {20301, 20302});
 }
 
 TEST_F(Skins, EveryImageTheSkinsNameExists)
