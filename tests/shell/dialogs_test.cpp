@@ -19,6 +19,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+
+#include <set>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
@@ -63,6 +65,7 @@ TEST(DlgSetting, ShowsTheSettingsAndStoresAndAppliesThemOnOk)
     const platform::DesktopIntegration desktop("/opt/quelt/quelt");
     DlgSetting dialog(settings, desktop, downloads);
     dialog.show();
+    const QImage untouched = dialog.grab().toImage();
 
     const auto boxes = dialog.findChildren<QCheckBox*>();
     ASSERT_EQ(boxes.size(), 5);
@@ -81,6 +84,7 @@ TEST(DlgSetting, ShowsTheSettingsAndStoresAndAppliesThemOnOk)
     associate->setChecked(true);
     boxes[3]->setChecked(true);
     SaveScreenshot(&dialog, "settings-dialog.png");
+    EXPECT_NE(dialog.grab().toImage(), untouched) << "the ticked boxes and the new choice show";
 
     dialog.Apply();
     EXPECT_EQ(settings.idleDownEnable, 1);
@@ -140,6 +144,14 @@ TEST(DlgColorScheme, PicksTheStripsColourBroadcastsEveryChangeAndCancelPutsItBac
     EXPECT_EQ(counter.count, 3);
     EXPECT_TRUE(shows("60")) << "the figure follows the slider";
     SaveScreenshot(&dialog, "colour-dialog.png");
+    {
+        // The strip shows the range of colours to pick from.
+        const QImage shot = dialog.grab().toImage();
+        std::set<QRgb> colours;
+        for (int step = 0; step < 24; ++step)
+            colours.insert(shot.pixel(strip.left() + strip.width() * (2 * step + 1) / 48, strip.center().y()));
+        EXPECT_GE(colours.size(), 12u) << "the colour strip is drawn";
+    }
     dialog.RestoreDefault();
     EXPECT_EQ(settings.skinColorTone, 0);
     EXPECT_EQ(settings.skinSaturation, 100);

@@ -107,7 +107,9 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
     Mouse(QEvent::MouseButtonPress, At(0, 40));
     Mouse(QEvent::MouseButtonPress, At(2, 40), Qt::LeftButton, Qt::ShiftModifier);
     QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
-    view->grab().toImage().save(QUELT_BUILD_DIR "/screenshots/play-list.png");
+    const QImage shot = view->grab().toImage();
+    shot.save(QUELT_BUILD_DIR "/screenshots/play-list.png");
+    EXPECT_NE(shot.pixel(3, At(1, 3).y()), shot.pixel(3, At(3, 3).y())) << "the selected rows are drawn marked";
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &del);
     Deliver();
@@ -123,7 +125,9 @@ TEST_F(PlayListViewTest, ButtonsDoubleClicksAndDeleteBecomeMessagesWithKeys)
         entries << action->text();
     EXPECT_EQ(entries, (QStringList{"保存视频文件(&S)...", "删除视频(&D)", "查看视频来源", "加到我的收藏", "搜索本视频(&S)"}));
     menu.popup(view->mapToGlobal(QPoint(40, 40)));
-    menu.grab().toImage().save(QUELT_BUILD_DIR "/screenshots/play-list-menu.png");
+    const QImage menuShot = menu.grab().toImage();
+    menuShot.save(QUELT_BUILD_DIR "/screenshots/play-list-menu.png");
+    EXPECT_GE(menuShot.height(), 5 * 16) << "five entries drawn";
     menu.close();
 
     // Menu 151's save takes every selected key at once.
