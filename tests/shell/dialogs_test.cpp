@@ -19,8 +19,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-
-#include <set>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
@@ -30,6 +28,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 namespace {
 
