@@ -34,7 +34,8 @@ std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std:
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("xml").append_child("root");
     for (const SearchResultItem& item : list) {
-        if (records && !FindSpeedRecord(*records, item.url))
+        const SpeedInfoRecord* record = records ? FindSpeedRecord(*records, item.url) : nullptr;
+        if (records && !record)
             continue;
         pugi::xml_node node = root.append_child("item");
         node.append_attribute("url") = item.url.c_str();
@@ -44,6 +45,7 @@ std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std:
         node.append_attribute("memo") = item.memo.c_str();
         node.append_attribute("playcount") = item.playCount;
         node.append_attribute("vcount") = item.viewCount;
+        node.append_attribute("msite") = record ? record->siteName.c_str() : "";
     }
     return XmlDocumentText(document);
 }

@@ -17,8 +17,9 @@ void MergeResults(std::vector<SearchResultItem>& list, const std::vector<SearchR
 // others keep theirs. Null records: nothing changes.
 void RateResults(std::vector<SearchResultItem>& list, const std::vector<SpeedInfoRecord>* records);
 
-// "<xml><root><item url mimage mtitle mrate memo playcount vcount/>…"
-// for the items of listed sites (all items with null records). The values
+// "<xml><root><item url mimage mtitle mrate memo playcount vcount msite/>…"
+// for the items of listed sites (all items with null records); "msite" is
+// the name of the item's site in the speed information (empty without). The values
 // are the items' own: the text goes into a script call only through
 // SearchResultCall, which escapes all of it for a script string.
 std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std::vector<SpeedInfoRecord>* records);

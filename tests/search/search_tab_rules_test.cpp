@@ -103,7 +103,8 @@ TEST(ResultListTest, ASecondPageMergesByExactUrl)
 TEST(ResultListTest, OnlyItemsOfListedSitesReachThePageRatedWhenTheirTestHasEnded)
 {
     std::vector<SearchResultItem> list = {Item("http://tube/v1"), Item("http://clips/v2"), Item("http://other/v3")};
-    const std::vector<SpeedInfoRecord> records = {Record("tube", 1200, true), Record("clips", 5000, false)};
+    std::vector<SpeedInfoRecord> records = {Record("tube", 1200, true), Record("clips", 5000, false)};
+    records[1].siteName = "Clips site";
     RateResults(list, &records);
     EXPECT_EQ(list[0].rate, 1200);
     EXPECT_EQ(list[1].rate, 100000) << "an unfinished test leaves the parser's rate";
@@ -115,6 +116,7 @@ TEST(ResultListTest, OnlyItemsOfListedSitesReachThePageRatedWhenTheirTestHasEnde
     EXPECT_EQ(Attributes(xml, "mrate"), (std::vector<std::string>{"1200", "100000"}));
     EXPECT_EQ(Attributes(xml, "mimage")[0], "img");
     EXPECT_EQ(Attributes(xml, "playcount")[0], "0");
+    EXPECT_EQ(Attributes(xml, "msite")[1], "Clips site");
 
     // Without the speed information every item is shown, unrated.
     RateResults(list, nullptr);
