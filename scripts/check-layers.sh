@@ -33,7 +33,7 @@ for folder in "${!allowed[@]}"; do
   done < <(grep -rnE '^#include "[a-z_]+/' "src/$folder" || true)
 done
 # Inside the shell: the store lowest, then play control, the reports and
-# the connectivity watch, then the lists, dialogs, save dialog and update
+# the connectivity watch, then the lists, dialogs, save dialog, search tabs and update
 # check (which do not include each other), and the main window on top.
 declare -A shell_allowed=(
   [settings]="settings"
@@ -43,8 +43,9 @@ declare -A shell_allowed=(
   [lists]="lists player settings"
   [dialogs]="dialogs player settings"
   [save]="save player settings"
+  [search_tabs]="search_tabs player settings"
   [update]="update stats settings"
-  [window]="window lists dialogs save update player stats net settings"
+  [window]="window lists dialogs save search_tabs update player stats net settings"
 )
 for part in "${!shell_allowed[@]}"; do
   [[ -d "src/shell/$part" ]] || continue

@@ -46,7 +46,7 @@ CProgramParts::~CProgramParts()
 
 MainWindowParts CProgramParts::WindowParts()
 {
-    return MainWindowParts{downloads_, playServer_, router_, *detection_, &siteNames_};
+    return MainWindowParts{downloads_, playServer_, router_, *detection_, &siteNames_, &speedInfo_};
 }
 
 void CProgramParts::ConnectWindow(COvrinDlg& window)
@@ -69,14 +69,14 @@ void CProgramParts::Stop()
     detection_->StopDetection();
 }
 
-// The network answers: the event windows learn it, the connectivity probe
-// file is fetched, the sites are measured, then the install report (once
-// per installation) and the online report (once per run) go out.
+// The network answers: the event windows learn it (the search tabs'
+// manager measures the sites then), the connectivity probe file is
+// fetched, then the install report (once per installation) and the online
+// report (once per run) go out.
 void CProgramParts::OnNetworkReady()
 {
     BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
     connectProbe_.StartDownload(settings_.connectProbeUrl);
-    speedInfo_.Start(settings_.speedInfoUrl);
     clientCount_.SendInstallReport();
     clientCount_.SendOnlineReport();
 }

@@ -58,7 +58,8 @@ private:
     CAppSetting& settings_;
     COvrinDlg* window_ = nullptr;
     // List files: "VirurUZ Update" (the connectivity probe file), and the
-    // sites with their speeds, which also name a video's site.
+    // sites with their speeds, which also name a video's site (measured at
+    // network-ready by the search tabs' manager, which the window is handed).
     CListKeeper connectProbe_;
     PlaySpeedInfoManager speedInfo_;
     CSpeedInfoSiteNames siteNames_{speedInfo_};

@@ -3,6 +3,7 @@
 // builds and owns (src/app/program_parts.h); the window builds none of them.
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
+#include "search/play_speed_info_manager.h"
 #include "shell/player/play_source_router.h"
 #include "shell/player/player_surface.h"
 
@@ -16,4 +17,7 @@ struct MainWindowParts {
     IStreamDetection& detection;
     // The site names the player shows (may be null).
     const ISiteNames* siteNames = nullptr;
+    // The sites' speed test, for the search tabs' manager, which starts it
+    // at every network-ready (may be null).
+    PlaySpeedInfoManager* speedInfo = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "shell/lists/play_list_layout.h"
 #include "shell/lists/wnd_play_list.h"
 #include "shell/lists/wnd_record_lists.h"
+#include "shell/search_tabs/play_search_view_manager.h"
 #include "shell/save/dlg_save_video.h"
 #include "shell/save/save_plan.h"
 #include "shell/window/main_messages.h"
@@ -96,14 +97,14 @@ COvrinDlg::~COvrinDlg()
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
-    for (const char* name : {"play_list", "history_list", "favorite_list"})
+    for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }
 
-// The skin creates the main player where it names "flash_player", and the
+// The skin creates the main player where it names "flash_player", the
 // side panels' lists where it names "play_list", "history_list" and
-// "favorite_list".
+// "favorite_list", and the search tabs' manager at "search_view_mgr".
 void COvrinDlg::RegisterPlayerWindow()
 {
     auto& factory = ui::CPlayerCtrlFactory::Instance();
@@ -124,6 +125,9 @@ void COvrinDlg::RegisterPlayerWindow()
             list->show();
             return list;
         });
+    factory.Register("search_view_mgr", [this](const pugi::xml_node&, const QRect&, QWidget* parent) -> QWidget* {
+        return new PlaySearchViewManager(settings_, parts_.speedInfo, parent);
+    });
     factory.Register(
         "flash_player", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
             player_ = std::make_unique<CWndFlashPlay>(parent, CWndFlashPlay::kMainPlayerId, &parts_.playServer,

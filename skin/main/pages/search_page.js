@@ -1,0 +1,68 @@
+// The search page (and the column search page): the program calls
+// getMovieData with every result so far and doSort(nowSortBy,'','sys')
+// after each site, and RSSRequest with the keyword when the search starts.
+'use strict';
+
+var nowSortBy = 'mrate';
+var nowSortUp = true;
+var gItems = [];
+var gKeyword = '';
+var gHadData = false;
+
+function byId(id) { return document.getElementById(id); }
+
+function showStatus(text, empty) {
+  var status = byId('status');
+  status.textContent = text;
+  status.className = 'status' + (empty ? ' empty' : '');
+  status.classList.toggle('hidden', !text);
+}
+
+function getMovieData(xmlText) {
+  gItems = Quelt.parseItems(xmlText);
+  gHadData = true;
+  draw();
+}
+
+// by: a field of the XML; order: 'up', 'down' or '' (the field's own, or
+// the current one when the program asks, from 'sys'); from: 'sys' for the
+// program, 'user' for the page's buttons (a second click turns the order).
+function doSort(by, order, from) {
+  if (!Quelt.sorts[by]) by = 'mrate';
+  if (order === 'up' || order === 'down') nowSortUp = order === 'up';
+  else if (from === 'user') nowSortUp = by === nowSortBy ? !nowSortUp : Quelt.sorts[by].up;
+  else if (by !== nowSortBy) nowSortUp = Quelt.sorts[by].up;
+  nowSortBy = by;
+  var buttons = document.querySelectorAll('.sort button');
+  for (var i = 0; i < buttons.length; i++)
+    buttons[i].classList.toggle('on', buttons[i].getAttribute('data-by') === nowSortBy);
+  draw();
+}
+
+function RSSRequest(keyword) {
+  gKeyword = String(keyword);
+  byId('heading').textContent = '“' + gKeyword + '”的搜索结果';
+  document.title = gKeyword;
+}
+
+function draw() {
+  var list = byId('results');
+  Quelt.fill(list, Quelt.sorted(gItems, nowSortBy, nowSortUp));
+  byId('count').textContent = gItems.length ? gItems.length + ' 个视频' : '';
+  byId('more').classList.toggle('hidden', !gItems.length);
+  if (gItems.length) showStatus('');
+  else if (gHadData) showStatus('没有找到相关的视频。换个关键词试试？', true);
+}
+
+// The monitor page fills its keyword box from the program; nothing here.
+function inputToSelect() {}
+
+document.addEventListener('DOMContentLoaded', function () {
+  var buttons = document.querySelectorAll('.sort button');
+  for (var i = 0; i < buttons.length; i++) {
+    buttons[i].addEventListener('click', function (event) {
+      doSort(event.currentTarget.getAttribute('data-by'), '', 'user');
+    });
+  }
+  byId('more').setAttribute('href', 'searchmorexev://next');
+});

@@ -1,0 +1,51 @@
+#include "search/result_list.h"
+
+#include "search/xml_text.h"
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <unordered_set>
+
+void MergeResults(std::vector<SearchResultItem>& list, const std::vector<SearchResultItem>& arrived)
+{
+    std::unordered_set<std::string> known;
+    for (const SearchResultItem& item : list)
+        known.insert(item.url);
+    for (const SearchResultItem& item : arrived) {
+        if (known.insert(item.url).second)
+            list.push_back(item);
+    }
+}
+
+void RateResults(std::vector<SearchResultItem>& list, const std::vector<SpeedInfoRecord>* records)
+{
+    if (!records)
+        return;
+    for (SearchResultItem& item : list) {
+        const SpeedInfoRecord* record = FindSpeedRecord(*records, item.url);
+        if (record && record->done)
+            item.rate = record->rate;
+    }
+}
+
+std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std::vector<SpeedInfoRecord>* records)
+{
+    pugi::xml_document document;
+    pugi::xml_node root = document.append_child("xml").append_child("root");
+    for (const SearchResultItem& item : list) {
+        const SpeedInfoRecord* record = records ? FindSpeedRecord(*records, item.url) : nullptr;
+        if (records && !record)
+            continue;
+        pugi::xml_node node = root.append_child("item");
+        node.append_attribute("url") = item.url.c_str();
+        node.append_attribute("mimage") = item.imageUrl.c_str();
+        node.append_attribute("mtitle") = item.name.c_str();
+        node.append_attribute("mrate") = static_cast<std::uint32_t>(item.rate);
+        node.append_attribute("memo") = item.memo.c_str();
+        node.append_attribute("playcount") = item.playCount;
+        node.append_attribute("vcount") = item.viewCount;
+        node.append_attribute("msite") = record ? record->siteName.c_str() : "";
+    }
+    return XmlDocumentText(document);
+}
