@@ -37,6 +37,9 @@ protected:
             QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
         }
         Prepare(quelt);
+        QProcessEnvironment environment = quelt.processEnvironment();
+        environment.insert(extraEnvironment);
+        quelt.setProcessEnvironment(environment);
         quelt.start(Program(), {kStreamUrl});
         ASSERT_TRUE(quelt.waitForStarted());
         ASSERT_TRUE(WaitForOutput("quelt: playing")) << "quelt did not add the video";
@@ -85,6 +88,8 @@ protected:
     QTemporaryDir folder;
     QProcess quelt;
     QByteArray output;
+    // Set for StartQuelt's program on top of this process's environment.
+    QProcessEnvironment extraEnvironment;
 };
 
 TEST_F(ProgramExitTest, TermAndInterruptSaveTheSettingsLikeClosingTheWindow)
@@ -212,6 +217,55 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(uninstall.waitForFinished(20000));
     EXPECT_EQ(uninstall.exitCode(), 0);
     EXPECT_LT(timer.elapsed(), 1500) << "no 2-second wait without a running instance";
+}
+
+// With "associate_flv" set (its default), each start makes Quelt the .flv
+// files' program again, whoever took them; with it cleared, the start leaves
+// the association alone.
+TEST_F(ProgramExitTest, AStartKeepsTheFlvAssociationOnlyWhenTheSettingAsksForIt)
+{
+    const QString home = folder.filePath("home");
+    QDir().mkpath(home + "/config");
+    extraEnvironment.insert("XDG_CONFIG_HOME", home + "/config");
+    extraEnvironment.insert("XDG_DATA_HOME", home + "/data");
+    const auto writeDefaults = [&] {
+        QFile mimeApps(home + "/config/mimeapps.list");
+        ASSERT_TRUE(mimeApps.open(QIODevice::WriteOnly));
+        mimeApps.write("[Default Applications]\nvideo/x-flv=other-player.desktop\ntext/plain=editor.desktop\n");
+    };
+    const auto readDefaults = [&] {
+        QFile mimeApps(home + "/config/mimeapps.list");
+        return mimeApps.open(QIODevice::ReadOnly) ? mimeApps.readAll() : QByteArray();
+    };
+    writeDefaults();
+    StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
+    SignalAndWait(SIGTERM);
+    QByteArray defaults = readDefaults();
+    EXPECT_TRUE(defaults.contains("video/x-flv=quelt.desktop")) << defaults.toStdString();
+    EXPECT_TRUE(defaults.contains("text/plain=editor.desktop")) << "another type's default stays";
+    QFile application(home + "/data/applications/quelt.desktop");
+    ASSERT_TRUE(application.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(application.readAll().contains("Exec=\"" + Program().toUtf8() + "\" %f"));
+    application.close();
+
+    // The setting cleared in the file the first run saved.
+    QFile setting(SettingFile());
+    ASSERT_TRUE(setting.open(QIODevice::ReadOnly));
+    QByteArray text = setting.readAll();
+    setting.close();
+    ASSERT_TRUE(text.contains("associate_flv=\"1\""));
+    text.replace("associate_flv=\"1\"", "associate_flv=\"0\"");
+    ASSERT_TRUE(setting.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    setting.write(text);
+    setting.close();
+    writeDefaults();
+    output.clear();
+    StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
+    SignalAndWait(SIGTERM);
+    defaults = readDefaults();
+    EXPECT_TRUE(defaults.contains("video/x-flv=other-player.desktop")) << defaults.toStdString();
 }
 
 TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnceAndFetchesTheProbeFile)

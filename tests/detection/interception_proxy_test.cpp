@@ -14,6 +14,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,10 +31,13 @@ public:
     RecordingTarget() { Create(); }
     std::vector<std::string> events;
     std::vector<StreamStart> kinds;  // of each body start reported
+    std::function<void(UINT)> onReport;  // runs first, on this window's thread
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
+        if (onReport && msg >= WM_HOOK_CONNECT && msg <= WM_HOOK_READFILE)
+            onReport(msg);
         if (msg == WM_HOOK_CONNECT) {
             const auto* info = reinterpret_cast<const HookConnectInfo*>(wParam);
             events.push_back("connect " + *info->serverName);
@@ -224,6 +230,62 @@ TEST_F(ProxyTest, TheReportedStartIsTheFinalAnswersDechunkedBody)
         ASSERT_EQ(target.kinds.size(), 1u) << c.name;
         EXPECT_EQ(target.kinds[0], StreamStart::Flv) << c.name << ": " << target.events.back();
     }
+}
+
+// The method is compared exactly: a lower-case "get" is relayed but opens no
+// request. And each report is a synchronous hand-over: the client's worker
+// relays nothing of the answer's body until the detection window has handled
+// the report of its first bytes.
+TEST_F(ProxyTest, ALowerCaseGetOpensNoRequestAndTheWorkerWaitsForEachReport)
+{
+    DetectTargetWindow = target.GetSafeHwnd();
+    proxy_test::ScriptedServer lower([](int fd) {
+        std::string request;
+        proxy_test::ReadHeadFrom(fd, request);
+        proxy_test::SendText(fd, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n" + request.substr(0, 3) + "!!");
+    });
+    const std::string answer =
+        Exchange({"get http://video.test:" + std::to_string(lower.Port()) + "/v HTTP/1.1\r\nHost: video.test\r\n\r\n"});
+    EXPECT_EQ(Body(answer), "get!!") << "relayed with its method as it was";
+    EXPECT_EQ(target.events, (std::vector<std::string>{"connect video.test", "read get!!"}));
+
+    // The client thread counts what reaches it; each report waits a while
+    // for the answer's body to reach the client, which must not happen.
+    target.events.clear();
+    std::mutex lock;
+    std::condition_variable changed;
+    std::string received;
+    bool bodyDuringReport = false;
+    std::vector<UINT> reports;
+    const auto bodyArrived = [&] {
+        const std::size_t head = received.find("\r\n\r\n");
+        return head != std::string::npos && received.size() > head + 4;
+    };
+    target.onReport = [&](UINT msg) {
+        reports.push_back(msg);
+        std::unique_lock<std::mutex> held(lock);
+        bodyDuringReport |= changed.wait_for(held, std::chrono::milliseconds(300), bodyArrived);
+    };
+    std::atomic<bool> done{false};
+    std::thread client([&] {
+        const int fd = test_site::ConnectToLoopback(proxy.Port());
+        const std::string request = "GET " + Url("/clip.flv") + " HTTP/1.1\r\nHost: video.test\r\n\r\n";
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        char buffer[65536];
+        for (ssize_t count; (count = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+            std::lock_guard<std::mutex> guard(lock);
+            received.append(buffer, static_cast<std::size_t>(count));
+            changed.notify_all();
+        }
+        ::close(fd);
+        done = true;
+    });
+    EXPECT_TRUE(RunEventsUntil([&] { return done.load(); }));
+    client.join();
+    target.onReport = nullptr;
+    EXPECT_EQ(reports, (std::vector<UINT>{WM_HOOK_CONNECT, WM_HOOK_OPENREQUEST, WM_HOOK_READFILE}));
+    EXPECT_FALSE(bodyDuringReport) << "the body went on while the detection window had not handled a report";
+    EXPECT_TRUE(Body(received) == std::string("FLV\x01\x05\0\0\0\x09", 9) + test_site::PatternBytes(9, 300000));
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+// What the one argument of quelt asks for: a file to play, "uninstall", a
+// stream address or a page address; quotes around it do not count.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CommandLineTest, FilesUninstallStreamsAndPagesAreToldApartWithOrWithoutQuotes)
+{
+    const fs::path folder = fs::temp_directory_path() / ("quelt-command-line-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string file = (folder / "clip one.flv").string();
+    std::ofstream(file) << "FLV";
+
+    // An existing file, bare or in quotes, is the video to play.
+    for (const std::string& argument : {file, "\"" + file + "\"", "\"\"" + file + "\"\""}) {
+        SCOPED_TRACE(argument);
+        const StartRequest request = ParseCommandLine(argument);
+        EXPECT_EQ(request.pendingKey, file);
+        EXPECT_EQ(request.streamUrl, "");
+        EXPECT_EQ(request.pageUrl, "");
+        EXPECT_FALSE(request.uninstall);
+    }
+    // A relative name becomes the file's full path.
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    EXPECT_EQ(ParseCommandLine("clip one.flv").pendingKey, file);
+    fs::current_path(before);
+
+    // A missing file, a folder and nothing at all ask for nothing.
+    for (const std::string& argument : {(folder / "missing.flv").string(), folder.string(), std::string(), std::string("\"\"")}) {
+        SCOPED_TRACE(argument);
+        const StartRequest request = ParseCommandLine(argument);
+        EXPECT_EQ(request.pendingKey, "");
+        EXPECT_EQ(request.streamUrl, "");
+        EXPECT_EQ(request.pageUrl, "");
+        EXPECT_FALSE(request.uninstall);
+    }
+
+    EXPECT_TRUE(ParseCommandLine("uninstall").uninstall);
+    EXPECT_TRUE(ParseCommandLine("\"uninstall\"").uninstall);
+    EXPECT_FALSE(ParseCommandLine("uninstall-now").uninstall);
+    EXPECT_EQ(ParseCommandLine("uninstall").pendingKey, "");
+
+    // A stream: the path ends in .flv or .mp4, whatever its query says.
+    for (const std::string& url : {std::string("http://host/v/clip.flv"), std::string("https://host/a.mp4?token=1"),
+                                   std::string("http://host/b.flv#start")}) {
+        SCOPED_TRACE(url);
+        const StartRequest request = ParseCommandLine("\"" + url + "\"");
+        EXPECT_EQ(request.streamUrl, url);
+        EXPECT_EQ(request.pageUrl, "");
+        EXPECT_EQ(request.pendingKey, "");
+    }
+    // A page: any other address, a query naming a .flv included.
+    for (const std::string& url : {std::string("http://host/watch?v=1"), std::string("https://host/play.html"),
+                                   std::string("http://host/page?file=a.flv")}) {
+        SCOPED_TRACE(url);
+        const StartRequest request = ParseCommandLine(url);
+        EXPECT_EQ(request.pageUrl, url);
+        EXPECT_EQ(request.streamUrl, "");
+    }
+    // Not an address of the web: nothing.
+    EXPECT_EQ(ParseCommandLine("ftp://host/a.flv").streamUrl, "");
+    EXPECT_EQ(ParseCommandLine("ftp://host/a.flv").pageUrl, "");
+
+    EXPECT_EQ(StreamTitle("http://host/v/clip.flv?x=1"), "clip.flv");
+    EXPECT_EQ(StreamTitle("http://host/"), "http://host/");
+    fs::remove_all(folder);
+}
+
+}  // namespace
