@@ -13,7 +13,10 @@
 #include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QImage>
+#include <QPushButton>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -149,6 +152,73 @@ TEST_F(SaveDialogTest, AFolderThatCannotBeWrittenKeepsTheQueue)
     dialog.Save();
     EXPECT_EQ(dialog.QueueSize(), 1u);
     EXPECT_FALSE(dialog.IsDone());
+}
+
+// The folder and the format the user chose are remembered for the next
+// dialog; an empty queue just closes.
+TEST_F(SaveDialogTest, TheChosenFolderAndFormatAreRememberedAndAnEmptyQueueCloses)
+{
+    fs::create_directories(folder / "chosen");
+    {
+        DlgSaveVideo dialog(settings, folder.path());
+        dialog.show();
+        // The folder button ("..."), answered as a user would in the chooser.
+        QPushButton* browse = nullptr;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("..."))
+                browse = button;
+        ASSERT_NE(browse, nullptr);
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            chooser->setDirectory(QString::fromStdString(folder / "chosen"));
+            chooser->selectFile(QString::fromStdString(folder / "chosen"));
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        QTest::mouseClick(browse, Qt::LeftButton);
+        EXPECT_EQ(dialog.SaveFolder(), folder / "chosen");
+        EXPECT_EQ(settings.saveFlvFolder, folder / "chosen") << "save_flv_folder";
+
+        dialog.FormatList()->setCurrentIndex(3);
+        dialog.Save();  // nothing queued
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << "an empty queue closes the dialog";
+        EXPECT_EQ(settings.convertSelection, 3) << "cs_set_covertsel";
+        EXPECT_TRUE(fs::is_empty(folder / "chosen"));
+    }
+    DlgSaveVideo next(settings, folder.path());
+    EXPECT_EQ(next.SaveFolder(), folder / "chosen");
+    EXPECT_EQ(next.FormatList()->currentIndex(), 3);
+}
+
+// A video converted for the media library that the library cannot take
+// is reported as such, and the dialog's cancel button turns into close.
+TEST_F(SaveDialogTest, AConversionTheLibraryCannotTakeIsLoggedAndTheButtonCloses)
+{
+    const std::string video = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 1);
+    ASSERT_FALSE(video.empty());
+    std::ofstream(folder / "not-a-folder") << "a file";
+    const QByteArray videos0 = qgetenv("XDG_VIDEOS_DIR");
+    qputenv("XDG_VIDEOS_DIR", QByteArray::fromStdString(folder / "not-a-folder/Videos"));
+    settings.saveFlvFolder = folder / "out";
+    {
+        DlgSaveVideo dialog(settings, folder.path());
+        dialog.AddItem(video, "clip");
+        dialog.FormatList()->setCurrentIndex(dialog.FormatList()->findData(24));  // ITUNES_MP4
+        ASSERT_EQ(dialog.FormatList()->currentData().toInt(), 24);
+        dialog.show();
+        dialog.Save();
+        ASSERT_TRUE(test_support::RunEventsUntil([&] { return dialog.IsDone(); }, std::chrono::seconds(60)));
+        EXPECT_EQ(dialog.LogText(), QStringLiteral("视频“clip”转换成功但未能成功添加进ITUNES...\n"));
+        EXPECT_TRUE(fs::exists(folder / "out/clip.mp4")) << "the converted file is kept";
+        QStringList texts;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            texts << button->text();
+        EXPECT_TRUE(texts.contains(QStringLiteral("关闭(&C)"))) << texts.join('|').toStdString();
+    }
+    if (videos0.isNull())
+        qunsetenv("XDG_VIDEOS_DIR");
+    else
+        qputenv("XDG_VIDEOS_DIR", videos0);
 }
 
 }  // namespace
