@@ -13,9 +13,12 @@
 #include "shell/window/main_messages.h"
 #include "ui/tab_band/wnd_tab_band.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -339,6 +342,30 @@ TEST_F(MainWindowTest, TheExitOptionsClearTheHistoryAndThePlayList)
         EXPECT_EQ(closing.history.PCL_GetObjectCount(), clear ? 0u : 1u);
     }
     EXPECT_TRUE(window->isVisible()) << "the shared window is untouched";
+}
+
+// The tray icon as the desktop reports its clicks: a left click brings a
+// window hidden in the tray back, a right click offers the main menu.
+TEST_F(MainWindowTest, TheTrayIconRestoresTheWindowAndOffersTheMainMenu)
+{
+    QSystemTrayIcon* tray = window->Menus().TrayIcon();
+    ASSERT_NE(tray, nullptr);
+    window->hide();
+    Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window->isVisible()) << "a left click brings the window back";
+
+    QStringList entries;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        menu->close();
+    });
+    Q_EMIT tray->activated(QSystemTrayIcon::Context);
+    EXPECT_EQ(entries, (QStringList{"播放视频文件(&O)...", "播放视频网页(&U)...", "界面颜色(&C)...", "设置(&S)...", "-",
+                                    "访问Quelt网站", "意见与反馈", "关于(&A)...", "-", "退出(&X)"}));
 }
 
 }  // namespace

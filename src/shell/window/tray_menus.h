@@ -25,6 +25,8 @@ public:
     // The tray icon's tip ("Quelt").
     QString TrayToolTip() const;
     bool HasTrayIcon() const;
+    // The icon itself, whose clicks the desktop reports (tests act as it).
+    QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
 
 private:
     QWidget* window_;
