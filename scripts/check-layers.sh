@@ -34,7 +34,8 @@ for folder in "${!allowed[@]}"; do
 done
 # Inside the shell: the store lowest, then play control, the reports and
 # the connectivity watch, then the lists, dialogs, save dialog and update
-# check (which do not include each other), and the main window on top.
+# check (which do not include each other), the HTML views and browsing
+# tabs above the lists, and the main window on top.
 declare -A shell_allowed=(
   [settings]="settings"
   [stats]="stats settings"
@@ -44,7 +45,8 @@ declare -A shell_allowed=(
   [dialogs]="dialogs player settings"
   [save]="save player settings"
   [update]="update stats settings"
-  [window]="window lists dialogs save update player stats net settings"
+  [browse]="browse lists player settings"
+  [window]="window browse lists dialogs save update player stats net settings"
 )
 for part in "${!shell_allowed[@]}"; do
   [[ -d "src/shell/$part" ]] || continue

@@ -84,6 +84,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     parts_.router.AddOwnStream(&previewTranscoder_);
     parts_.playServer.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterCommands();
+    browseTabs_ = std::make_unique<CBrowseTabs>(*this, *this);
     RegisterPlayerWindow();
     mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
         ShowStatus(text);
@@ -93,6 +94,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
 COvrinDlg::~COvrinDlg()
 {
     RunExitSequence();
+    browseTabs_.reset();
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
@@ -396,8 +398,8 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     if (msg == WM_TAB_CLOSE) {
         // (band, view id): the browsing tab's page goes with its button.
-        if (auto* band = Ctrl<ui::CWndTabBand>(static_cast<int>(wParam)))
-            band->RemoveButton(static_cast<int>(lParam));
+        if (static_cast<int>(wParam) == control::kTabBand)
+            browseTabs_->CloseTab(static_cast<int>(lParam));
         return true;
     }
     if (msg == WM_SAVE_VIDEO_KEY) {
