@@ -196,8 +196,13 @@ HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(st
     }
     Impl* impl = impl_.get();
     QObject::connect(impl_->page, &QWebEnginePage::titleChanged, impl_->page, [impl](const QString& title) {
-        if (impl->events.titleChanged)
-            impl->events.titleChanged(title.toStdString());
+        if (!impl->events.titleChanged)
+            return;
+        // A page without a title (yet) is titled with its address minus the
+        // scheme; it is reported as the whole address.
+        const QUrl url = impl->page->url();
+        const bool address = !url.isEmpty() && (title == url.toString(QUrl::RemoveScheme).mid(2) || title == url.toString());
+        impl->events.titleChanged((address ? url.toString() : title).toStdString());
     });
     QObject::connect(impl_->page, &QWebEnginePage::loadingChanged, impl_->page, [impl](const QWebEngineLoadingInfo& info) {
         const std::string url = info.url().toString().toStdString();

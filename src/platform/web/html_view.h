@@ -33,6 +33,7 @@ public:
         // it. Setting cancel stops an ordinary navigation (a program scheme's
         // is always stopped).
         std::function<void(const std::string& url, bool programScheme, bool& cancel)> beforeNavigate;
+        // The page's title; while it has none, its whole address.
         std::function<void(const std::string& title)> titleChanged;
         // A page asks for a new window: a view to open it in, or null to
         // cancel it.
