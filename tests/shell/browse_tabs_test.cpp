@@ -9,7 +9,9 @@
 #include "platform/web/html_view.h"
 #include "platform/web/player_page_view.h"
 #include "search/scheme_url.h"
+#include "common/event_window.h"
 #include "shell/browse/browse_tabs.h"
+#include "shell/browse/play_view_browser_manager.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
@@ -96,6 +98,9 @@ protected:
                       "text/html");
         site->AddFile("/address.html", "<html><head><title>Clip at http://example.test/page</title></head></html>",
                       "text/html");
+        site->AddFile("/wait.html", "<html><head><title>Wait</title></head></html>", "text/html");
+        site->AddFile("/zero.html", "<html><head><title>Zero</title></head></html>", "text/html");
+        site->AddFile("/two.html", "<html><head><title>Two</title></head></html>", "text/html");
         site->AddFile("/many.html",
                       "<html><head><title>Many</title></head><body><script>"
                       "function openAll() { for (var i = 0; i < 200; ++i) window.open('about:blank', 'w' + i); }"
@@ -363,6 +368,72 @@ TEST_F(BrowseTabsTest, RegisteredKindsOpenWithWhatTheSchemeCarries)
     view->Navigate("specialxev://Topic&&&2&&&a&&&b&&&c");
     EXPECT_EQ(tabs->Count(), 4u) << "four pieces: an empty special tab";
     EXPECT_FALSE(SpecialView::last.filled);
+}
+
+// The skin element of the default tabs: defnum 3 with pages 0 and 2 only.
+pugi::xml_document ManagerElement(const std::string& waitUrl, const std::string& url0, const std::string& url2)
+{
+    pugi::xml_document doc;
+    pugi::xml_node element = doc.append_child("win32_ctrl");
+    element.append_attribute("ctrl_name") = "browserview_mgr";
+    element.append_attribute("defnum") = "3";
+    element.append_attribute("def_url") = waitUrl.c_str();
+    element.append_attribute("url0") = url0.c_str();
+    element.append_attribute("url2") = url2.c_str();
+    return doc;
+}
+
+TEST_F(BrowseTabsTest, DefaultTabsShowTheWaitingPageUntilTheNetworkIsReady)
+{
+    PlayViewBrowserManager::ResetNetworkReadySeenForTesting();
+    host.settings.specialViewUrl = site->Url("/lists/special.xml");
+    PlayViewBrowserManager manager(*tabs, host.settings);
+    const pugi::xml_document element = ManagerElement(site->Url("/wait.html"), site->Url("/zero.html"), site->Url("/two.html"));
+    manager.ReadSkin(element.document_element());
+    ASSERT_EQ(tabs->Count(), 2u) << "url1 is missing: two tabs";
+    const std::vector<int> ids = Order();
+    for (const int id : ids) {
+        EXPECT_FALSE(Band()->FindButton(id)->IsClosable()) << "default tabs have no close box";
+        ASSERT_TRUE(RunEventsUntil([&] { return tabs->FindView(id)->View().Title() == "Wait"; }, std::chrono::seconds(30)));
+    }
+    EXPECT_EQ(manager.SpecialLists(), nullptr) << "nothing fetched before the network is ready";
+    EXPECT_FALSE(PlayViewBrowserManager::NetworkReadySeen());
+
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    EXPECT_TRUE(PlayViewBrowserManager::NetworkReadySeen());
+    std::set<std::string> titles;
+    ASSERT_TRUE(RunEventsUntil([&] {
+        titles.clear();
+        for (const int id : ids)
+            titles.insert(tabs->FindView(id)->View().Title());
+        return titles == std::set<std::string>{"Zero", "Two"};
+    }, std::chrono::seconds(30)));
+    const auto* lists = manager.SpecialLists();
+    ASSERT_NE(lists, nullptr) << "the special pages' list is kept fresh from the first network-ready";
+    ASSERT_TRUE(RunEventsUntil([&] { return !site->RequestsFor("/lists/special.xml.seupdate").empty(); }));
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    EXPECT_EQ(manager.SpecialLists(), lists) << "one downloader, not a second";
+
+    // A default tab closed with "close all" is not navigated again.
+    platform::PostMessage(window->GetSafeHwnd(), WM_TAB_CLOSE, control::kTabBand, ids[0]);
+    ASSERT_TRUE(RunEventsUntil([&] { return tabs->Count() == 1; }));
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+}
+
+TEST_F(BrowseTabsTest, ASkinReadAfterNetworkReadyLoadsTheDefaultPagesAtOnce)
+{
+    PlayViewBrowserManager::ResetNetworkReadySeenForTesting();
+    {
+        PlayViewBrowserManager first(*tabs, host.settings);
+        BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    }
+    ASSERT_TRUE(PlayViewBrowserManager::NetworkReadySeen());
+    PlayViewBrowserManager later(*tabs, host.settings);
+    const pugi::xml_document element = ManagerElement(site->Url("/wait.html"), site->Url("/zero.html"), "");
+    later.ReadSkin(element.document_element());
+    ASSERT_EQ(tabs->Count(), 1u);
+    PlayViewBrowser* view = tabs->FindView(Order().front());
+    ASSERT_TRUE(RunEventsUntil([&] { return view->View().Title() == "Zero"; }, std::chrono::seconds(30)));
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ public:
     bool CloseTab(int viewId);
 
     PlayViewBrowser* FindView(int viewId) const;
+    PlayHtmlViewBase* FindTab(int viewId) const override { return FindView(viewId); }
     std::size_t Count() const { return views_.size(); }
     IBrowseHost& Host() { return host_; }
 

@@ -15,4 +15,6 @@ public:
     // is missing, all ids are taken or the kind has no factory.
     virtual PlayHtmlViewBase* OpenViewTab(ViewKind kind, bool closable) = 0;
     virtual void SetTabText(int viewId, const std::string& text) = 0;
+    // The view of an open tab, or null once it is closed.
+    virtual PlayHtmlViewBase* FindTab(int viewId) const = 0;
 };

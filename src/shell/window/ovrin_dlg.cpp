@@ -94,11 +94,12 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
 COvrinDlg::~COvrinDlg()
 {
     RunExitSequence();
+    browserManager_.reset();
     browseTabs_.reset();
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
-    for (const char* name : {"play_list", "history_list", "favorite_list"})
+    for (const char* name : {"play_list", "history_list", "favorite_list", "browserview_mgr"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }
@@ -109,6 +110,13 @@ COvrinDlg::~COvrinDlg()
 void COvrinDlg::RegisterPlayerWindow()
 {
     auto& factory = ui::CPlayerCtrlFactory::Instance();
+    // The default browsing tabs: the manager opens them while the skin is
+    // read (the band is read before it) and has no window in the skin.
+    factory.Register("browserview_mgr", [this](const pugi::xml_node& element, const QRect&, QWidget*) -> QWidget* {
+        browserManager_ = std::make_unique<PlayViewBrowserManager>(*browseTabs_, settings_);
+        browserManager_->ReadSkin(element);
+        return nullptr;
+    });
     factory.Register("history_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndHistoryList(settings_, *this, parent);
         list->setGeometry(rect);

@@ -7,6 +7,7 @@
 // the window builds none. User-interface thread only.
 #include "shell/browse/browse_host.h"
 #include "shell/browse/browse_tabs.h"
+#include "shell/browse/play_view_browser_manager.h"
 #include "shell/lists/list_host.h"
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
@@ -86,6 +87,7 @@ public:
 
     // The browsing tabs (the search views register their factories here).
     CBrowseTabs& BrowseTabs() { return *browseTabs_; }
+    PlayViewBrowserManager* BrowserManager() { return browserManager_.get(); }
     // IBrowseHost, for the HTML views (ovrin_browse_host.cpp).
     void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override;
     void ShowTrayBalloon(const std::string& title, const std::string& text) override;
@@ -164,6 +166,7 @@ private:
     std::unique_ptr<CTrayAndMenus> menus_;
     std::unique_ptr<CPreviewWindow> preview_;
     std::unique_ptr<CBrowseTabs> browseTabs_;
+    std::unique_ptr<PlayViewBrowserManager> browserManager_;
     void StopDetection();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;
