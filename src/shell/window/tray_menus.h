@@ -27,6 +27,8 @@ public:
     bool HasTrayIcon() const;
     // The icon itself, whose clicks the desktop reports (tests act as it).
     QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
+    // An information balloon on the tray icon for 30 s (where there is one).
+    void ShowBalloon(const QString& title, const QString& text);
 
 private:
     QWidget* window_;
