@@ -33,8 +33,10 @@ for folder in "${!allowed[@]}"; do
   done < <(grep -rnE '^#include "[a-z_]+/' "src/$folder" || true)
 done
 # Inside the shell: the store lowest, then play control, the reports and
-# the connectivity watch, then the lists, dialogs, save dialog, search tabs and update
-# check (which do not include each other), and the main window on top.
+# the connectivity watch, then the lists, dialogs, save dialog and update
+# check (which do not include each other), the HTML views and browsing
+# tabs above the lists, the search tabs and the program's other views
+# above them, and the main window on top.
 declare -A shell_allowed=(
   [settings]="settings"
   [stats]="stats settings"
@@ -43,9 +45,10 @@ declare -A shell_allowed=(
   [lists]="lists player settings"
   [dialogs]="dialogs player settings"
   [save]="save player settings"
-  [search_tabs]="search_tabs player settings"
   [update]="update stats settings"
-  [window]="window lists dialogs save search_tabs update player stats net settings"
+  [browse]="browse lists player settings"
+  [search_tabs]="search_tabs browse lists player settings"
+  [window]="window search_tabs browse lists dialogs save update player stats net settings"
 )
 for part in "${!shell_allowed[@]}"; do
   [[ -d "src/shell/$part" ]] || continue

@@ -4,10 +4,15 @@
 #include "platform/web/html_view.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
+#include "search/scheme_url.h"
 #include "support/event_wait.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
 
 #include <memory>
 #include <string>
@@ -17,11 +22,19 @@ namespace {
 
 using test_support::RunEventsUntil;
 
+// Every prefix of the program's string table.
+const std::vector<std::string> kAllSchemes = {
+    "specialxev://", "searchxev://", "playxev://", "inxev://", "addxev://", "searchcolxev://", "searchtagxev://",
+    "searchstylexev://", "colsearchstylexev://", "specialcuxev://", "searchcuxev://", "searchcolcuxev://",
+    "searchmorexev://", "alertxev://", "tipxev://"};
+
 class HtmlViewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         platform::PrepareWebEngineEnvironment();
+        // As the program does at start: the one list of its prefixes.
+        platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
         site = std::make_unique<test_site::TestSite>();
         ASSERT_TRUE(site->Start());
         site->AddFile("/page.html", "<html><head><title>First page</title></head><body>"
@@ -106,6 +119,59 @@ TEST_F(HtmlViewTest, TheProgramsSchemesArriveRawAndNavigationsCanBeCancelled)
     cancelNext = false;
     Run("document.getElementById('next').click()");
     ASSERT_TRUE(RunEventsUntil([&] { return view->Title() == "Next page"; }));
+}
+
+TEST_F(HtmlViewTest, EveryProgramSchemeIsStoppedAndReported)
+{
+    std::string links;
+    for (std::size_t i = 0; i < kAllSchemes.size(); ++i)
+        links += "<a id='s" + std::to_string(i) + "' href='" + kAllSchemes[i] + "page&&&T'>" + kAllSchemes[i] + "</a>";
+    site->AddFile("/schemes.html", "<html><head><title>Schemes</title></head><body>" + links + "</body></html>",
+                  "text/html");
+    ASSERT_TRUE(Load("/schemes.html"));
+    navigations.clear();
+    for (std::size_t i = 0; i < kAllSchemes.size(); ++i) {
+        Run("document.getElementById('s" + std::to_string(i) + "').click()");
+        const std::string expected = "scheme " + std::string(kAllSchemes[i]) + "page&&&T";
+        ASSERT_TRUE(RunEventsUntil([&] { return !navigations.empty() && navigations.back() == expected; }))
+            << kAllSchemes[i] << " was not reported; last: " << (navigations.empty() ? "" : navigations.back());
+    }
+    EXPECT_EQ(navigations.size(), kAllSchemes.size()) << "nothing but the schemes, each once";
+    EXPECT_EQ(view->Url(), site->Url("/schemes.html")) << "none was loaded";
+    EXPECT_EQ(Run("document.title"), "Schemes");
+}
+
+TEST_F(HtmlViewTest, ARightClickReportsTheLinkInsteadOfTheBrowsersMenu)
+{
+    platform::HtmlView shown;
+    std::vector<std::string> hrefs;
+    QPoint reported;
+    bool done = false;
+    platform::HtmlView::Events events;
+    events.documentComplete = [&](const std::string&) { done = true; };
+    events.contextMenu = [&](const std::string& href, int x, int y) {
+        hrefs.push_back(href);
+        reported = QPoint(x, y);
+    };
+    shown.SetEvents(events);
+    site->AddFile("/menu.html", "<html><body style='margin:0'><a id='add' href='addxev://page&&&A Title' "
+                                "style='position:absolute;left:40px;top:30px;width:200px;height:40px;display:block'>"
+                                "add</a></body></html>",
+                  "text/html");
+    shown.Widget()->resize(400, 300);
+    shown.Widget()->show();
+    shown.Navigate(site->Url("/menu.html"));
+    ASSERT_TRUE(RunEventsUntil([&] { return done; }, std::chrono::seconds(30)));
+    QWidget* input = shown.Widget()->focusProxy() ? shown.Widget()->focusProxy() : shown.Widget();
+    ASSERT_TRUE(RunEventsUntil([&] {
+        QTest::mouseClick(input, Qt::RightButton, {}, QPoint(60, 45));
+        return !hrefs.empty();
+    }));
+    EXPECT_EQ(hrefs.back(), "addxev://page&&&A Title");
+    EXPECT_EQ(reported, QPoint(60, 45));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no menu of the browser's";
+    QTest::mouseClick(input, Qt::RightButton, {}, QPoint(300, 200));
+    ASSERT_TRUE(RunEventsUntil([&] { return hrefs.size() >= 2 && hrefs.back().empty(); }));
 }
 
 TEST_F(HtmlViewTest, NewWindowsOpenInTheViewGivenOrNotAtAll)

@@ -11,6 +11,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPointer>
 
 #include <cstring>
@@ -22,35 +24,75 @@ namespace platform {
 namespace {
 
 constexpr const char* kReportPrefix = "QUELT-XEVNAV ";
+constexpr const char* kMenuPrefix = "QUELT-XEVMENU ";
+
+std::vector<std::string>& SchemeList()
+{
+    static std::vector<std::string> prefixes;
+    return prefixes;
+}
 
 // Stops navigations to the program's schemes wherever they start and
-// reports their raw text through the console.
+// reports their raw text through the console; reports right clicks
+// instead of letting the browser show its menu.
 QString InjectedScript()
 {
-    QStringList schemes;
+    QJsonArray schemes;
     for (const std::string& scheme : HtmlView::ProgramSchemes())
-        schemes << QString::fromStdString(scheme);
+        schemes.append(QString::fromStdString(scheme).toLower());
     return QStringLiteral(R"JS((function () {
-  var re = /^(%1):\/\//i;
+  var schemes = %1;
+  function isScheme(raw) {
+    if (typeof raw !== 'string') return false;
+    var text = raw.toLowerCase();
+    for (var i = 0; i < schemes.length; ++i) if (text.indexOf(schemes[i]) >= 0) return true;
+    return false;
+  }
   function report(raw) { console.log('%2' + raw); }
   document.addEventListener('click', function (e) {
     var a = e.target && e.target.closest ? e.target.closest('a[href]') : null;
     if (!a) return;
     var raw = a.getAttribute('href');
-    if (re.test(raw)) { e.preventDefault(); e.stopPropagation(); report(raw); }
+    if (isScheme(raw)) { e.preventDefault(); e.stopPropagation(); report(raw); }
+  }, true);
+  document.addEventListener('contextmenu', function (e) {
+    e.preventDefault();
+    var a = e.target && e.target.closest ? e.target.closest('a[href]') : null;
+    var raw = a ? a.getAttribute('href') : '';
+    var x = e.clientX, y = e.clientY, w = window;
+    while (w !== w.top && w.frameElement) {
+      var r = w.frameElement.getBoundingClientRect();
+      x += r.left; y += r.top; w = w.parent;
+    }
+    console.log('%3' + Math.round(x) + ',' + Math.round(y) + ' ' + raw);
   }, true);
   if (window.navigation) {
     navigation.addEventListener('navigate', function (e) {
-      if (re.test(e.destination.url) && e.cancelable) { e.preventDefault(); report(e.destination.url); }
+      if (isScheme(e.destination.url) && e.cancelable) { e.preventDefault(); report(e.destination.url); }
     });
   }
   var open = window.open;
   window.open = function (u) {
-    if (typeof u === 'string' && re.test(u)) { report(u); return null; }
+    if (isScheme(u)) { report(u); return null; }
     return open.apply(window, arguments);
   };
 })();)JS")
-        .arg(schemes.join('|'), QString::fromLatin1(kReportPrefix));
+        .arg(QString::fromUtf8(QJsonDocument(schemes).toJson(QJsonDocument::Compact)), QString::fromLatin1(kReportPrefix),
+             QString::fromLatin1(kMenuPrefix));
+}
+
+// "x,y href" of a right click's report.
+bool ParseMenuReport(const QString& text, int& x, int& y, std::string& href)
+{
+    const int blank = text.indexOf(' ');
+    const int comma = text.indexOf(',');
+    if (blank < 0 || comma < 0 || comma > blank)
+        return false;
+    bool xOk = false, yOk = false;
+    x = text.left(comma).toInt(&xOk);
+    y = text.mid(comma + 1, blank - comma - 1).toInt(&yOk);
+    href = text.mid(blank + 1).toStdString();
+    return xOk && yOk;
 }
 
 // Addresses as the network sees them: encoded, without a fragment.
@@ -102,6 +144,13 @@ protected:
     }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
     {
+        if (message.startsWith(QLatin1String(kMenuPrefix))) {
+            int x = 0, y = 0;
+            std::string href;
+            if (events_->contextMenu && ParseMenuReport(message.mid(int(std::strlen(kMenuPrefix))), x, y, href))
+                events_->contextMenu(href, x, y);
+            return;
+        }
         if (!message.startsWith(QLatin1String(kReportPrefix)) || !events_->beforeNavigate)
             return;
         bool cancel = true;
@@ -142,11 +191,18 @@ HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(st
     if (withWidget) {
         impl_->view = new QWebEngineView(parent);
         impl_->view->setPage(impl_->page);
+        // The page reports right clicks; the browser's own menu never shows.
+        impl_->view->setContextMenuPolicy(Qt::NoContextMenu);
     }
     Impl* impl = impl_.get();
     QObject::connect(impl_->page, &QWebEnginePage::titleChanged, impl_->page, [impl](const QString& title) {
-        if (impl->events.titleChanged)
-            impl->events.titleChanged(title.toStdString());
+        if (!impl->events.titleChanged)
+            return;
+        // A page without a title (yet) is titled with its address minus the
+        // scheme; it is reported as the whole address.
+        const QUrl url = impl->page->url();
+        const bool address = !url.isEmpty() && (title == url.toString(QUrl::RemoveScheme).mid(2) || title == url.toString());
+        impl->events.titleChanged((address ? url.toString() : title).toStdString());
     });
     QObject::connect(impl_->page, &QWebEnginePage::loadingChanged, impl_->page, [impl](const QWebEngineLoadingInfo& info) {
         const std::string url = info.url().toString().toStdString();
@@ -242,10 +298,14 @@ void HtmlView::ExecScript(const std::string& code, std::function<void(const std:
     });
 }
 
+void HtmlView::SetProgramSchemes(std::vector<std::string> prefixes)
+{
+    SchemeList() = std::move(prefixes);
+}
+
 const std::vector<std::string>& HtmlView::ProgramSchemes()
 {
-    static const std::vector<std::string> schemes = {"playxev", "inxev", "addxev", "searchxev", "searchtagxev", "tipxev"};
-    return schemes;
+    return SchemeList();
 }
 
 }  // namespace platform

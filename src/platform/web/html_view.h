@@ -4,13 +4,18 @@
 // cancel flag, title change, new window, document complete (top level),
 // navigation error — and scripts whose results come back later.
 //
-// The program's own URL schemes ("playxev://", "inxev://", "addxev://",
-// "searchxev://", "searchtagxev://", "tipxev://") are not URLs a browser
-// can keep: a script injected into every document stops such navigations
-// (links, location changes through the Navigation API, window.open) and
-// reports their raw text, which reaches beforeNavigate with programScheme
-// set. Ordinary navigations come from the page itself and can be
-// cancelled there.
+// The program's own URL schemes ("playxev://page&&&Title", ...) are not
+// URLs a browser can keep: a script injected into every document stops
+// navigations to an address that holds one of their prefixes (links,
+// location changes through the Navigation API, window.open) and reports
+// their raw text, which reaches beforeNavigate with programScheme set. The
+// program hands the list of prefixes over once at start
+// (SetProgramSchemes). Ordinary navigations come from the page itself and
+// can be cancelled there.
+//
+// The browser's own context menu never shows: a right click reports the
+// raw href of the link under the mouse (empty for none) and the point, in
+// the view's coordinates, to contextMenu.
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +33,7 @@ public:
         // it. Setting cancel stops an ordinary navigation (a program scheme's
         // is always stopped).
         std::function<void(const std::string& url, bool programScheme, bool& cancel)> beforeNavigate;
+        // The page's title; while it has none, its whole address.
         std::function<void(const std::string& title)> titleChanged;
         // A page asks for a new window: a view to open it in, or null to
         // cancel it.
@@ -38,6 +44,9 @@ public:
         // a negative network error code (-105: name not resolved, -102:
         // connection refused).
         std::function<void(const std::string& url, int code)> navigationError;
+        // A right click in the page: the link's raw href (empty when the
+        // mouse is on no link) and where, in the view's coordinates.
+        std::function<void(const std::string& href, int x, int y)> contextMenu;
     };
     struct Options {
         bool loadImages = true;
@@ -80,6 +89,10 @@ public:
     // reaches done later.
     void ExecScript(const std::string& code, std::function<void(const std::string& result)> done = {});
 
+    // The prefixes ("playxev://", ...) whose navigations are stopped and
+    // reported, in views created afterwards; none until the program sets
+    // them. Compared without case, wherever they occur in an address.
+    static void SetProgramSchemes(std::vector<std::string> prefixes);
     static const std::vector<std::string>& ProgramSchemes();
 
 private:

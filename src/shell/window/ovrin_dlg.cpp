@@ -85,6 +85,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     parts_.router.AddOwnStream(&previewTranscoder_);
     parts_.playServer.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterCommands();
+    browseTabs_ = std::make_unique<CBrowseTabs>(*this, *this);
     RegisterPlayerWindow();
     mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
         ShowStatus(text);
@@ -94,10 +95,12 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
 COvrinDlg::~COvrinDlg()
 {
     RunExitSequence();
+    browserManager_.reset();
+    browseTabs_.reset();
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
-    for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr"})
+    for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr", "browserview_mgr"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }
@@ -108,6 +111,13 @@ COvrinDlg::~COvrinDlg()
 void COvrinDlg::RegisterPlayerWindow()
 {
     auto& factory = ui::CPlayerCtrlFactory::Instance();
+    // The default browsing tabs: the manager opens them while the skin is
+    // read (the band is read before it) and has no window in the skin.
+    factory.Register("browserview_mgr", [this](const pugi::xml_node& element, const QRect&, QWidget*) -> QWidget* {
+        browserManager_ = std::make_unique<PlayViewBrowserManager>(*browseTabs_, settings_);
+        browserManager_->ReadSkin(element);
+        return nullptr;
+    });
     factory.Register("history_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndHistoryList(settings_, *this, parent);
         list->setGeometry(rect);
@@ -400,8 +410,8 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     if (msg == WM_TAB_CLOSE) {
         // (band, view id): the browsing tab's page goes with its button.
-        if (auto* band = Ctrl<ui::CWndTabBand>(static_cast<int>(wParam)))
-            band->RemoveButton(static_cast<int>(lParam));
+        if (static_cast<int>(wParam) == control::kTabBand)
+            browseTabs_->CloseTab(static_cast<int>(lParam));
         return true;
     }
     if (msg == WM_SAVE_VIDEO_KEY) {

@@ -5,6 +5,9 @@
 // (ovrin_modes.cpp), tray and menus, the preview, and the exit sequence.
 // The managers it works with are built by the program (MainWindowParts);
 // the window builds none. User-interface thread only.
+#include "shell/browse/browse_host.h"
+#include "shell/browse/browse_tabs.h"
+#include "shell/browse/play_view_browser_manager.h"
 #include "shell/lists/list_host.h"
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
@@ -29,7 +32,7 @@ namespace platform {
 class DesktopIntegration;
 }
 
-class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface, public IListHost {
+class COvrinDlg : public ui::FCPanelWindow, public IPlayerSurface, public IListHost, public IBrowseHost {
     Q_OBJECT
 public:
     // desktop: the autostart and .flv association of this program; parts:
@@ -81,6 +84,16 @@ public:
     int DownloadSpeed(const InfoVideo& video) override;
     int RunningDownloads() override;
     const CTrayAndMenus& Menus() const { return *menus_; }
+
+    // The browsing tabs (the search views register their factories here).
+    CBrowseTabs& BrowseTabs() { return *browseTabs_; }
+    PlayViewBrowserManager* BrowserManager() { return browserManager_.get(); }
+    // IBrowseHost, for the HTML views (ovrin_browse_host.cpp).
+    void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override;
+    void ShowTrayBalloon(const std::string& title, const std::string& text) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowBrowseTabs() override;
+    CAppSetting& Settings() override { return settings_; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -152,6 +165,8 @@ private:
     std::unique_ptr<CMainEventWindow> mainEvents_;
     std::unique_ptr<CTrayAndMenus> menus_;
     std::unique_ptr<CPreviewWindow> preview_;
+    std::unique_ptr<CBrowseTabs> browseTabs_;
+    std::unique_ptr<PlayViewBrowserManager> browserManager_;
     void StopDetection();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;

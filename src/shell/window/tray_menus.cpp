@@ -77,6 +77,12 @@ void CTrayAndMenus::ShowMainMenu(const QPoint& where)
     menu.exec(where);
 }
 
+void CTrayAndMenus::ShowBalloon(const QString& title, const QString& text)
+{
+    if (tray_)
+        tray_->showMessage(title, text, QSystemTrayIcon::Information, 30000);
+}
+
 QString CTrayAndMenus::TrayToolTip() const
 {
     return tray_->toolTip();

@@ -25,6 +25,8 @@ public:
     // The tray icon's tip ("Quelt").
     QString TrayToolTip() const;
     bool HasTrayIcon() const;
+    // An information balloon on the tray icon for 30 s (where there is one).
+    void ShowBalloon(const QString& title, const QString& text);
 
 private:
     QWidget* window_;

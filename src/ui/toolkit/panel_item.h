@@ -25,6 +25,8 @@ public:
     // Takes ownership, sets the child's parent and appends it once.
     void AddChild(FCPanelItemBase* child);
     void DeleteAllChildren() { children_.PCL_DeleteAllObjects(); }
+    // Removes and deletes one child; false when it is not a child.
+    bool DeleteChild(FCPanelItemBase* child) { return children_.PCL_DeleteObject(child); }
 
     // Position relative to the parent, and size.
     const FCRect& GetRect() const { return rect_; }

@@ -158,6 +158,35 @@ FCPanelItemTop& FCPanelWindow::GetTopItem()
     return skin_->top;
 }
 
+FCPanelItemWIN32Ctrl* FCPanelWindow::HostWindow(int panelCommandId, QWidget* window, int ctrlId, const FCRect& rect)
+{
+    FCPanelItemBase* panel = skin_->top.FindByCommandId(panelCommandId);
+    if (!panel || !window)
+        return nullptr;
+    auto* item = new FCPanelItemWIN32Ctrl;
+    item->ctrlId = ctrlId;
+    item->SetRect(rect);
+    item->SetLayoutModes(FCLayoutModes{1, 1, 0, 0});
+    panel->AddChild(item);
+    SetCtrlId(window, ctrlId);
+    skin_->ctrls.emplace_back(item, window);
+    window->setGeometry(FCToQRect(item->GetAbsoluteRect()));
+    return item;
+}
+
+void FCPanelWindow::UnhostWindow(QWidget* window)
+{
+    for (auto it = skin_->ctrls.begin(); it != skin_->ctrls.end(); ++it) {
+        if (it->second != window)
+            continue;
+        FCPanelItemWIN32Ctrl* item = it->first;
+        skin_->ctrls.erase(it);
+        if (item->GetParent())
+            item->GetParent()->DeleteChild(item);
+        return;
+    }
+}
+
 QWidget* FCPanelWindow::GetCtrl(int ctrlId) const
 {
     for (const auto& [item, window] : skin_->ctrls)

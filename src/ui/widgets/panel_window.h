@@ -51,6 +51,14 @@ public:
     // that ends the window does so with deleteLater() or close().
     void DeliverCommand(int commandId);
 
+    // Hosts a window of the program in the panel with the item id: a new
+    // window item (rect relative to the panel, following the panel's
+    // size) is appended to the panel, so the window is laid out with it and
+    // found by GetCtrl. Null when the skin has no such panel.
+    FCPanelItemWIN32Ctrl* HostWindow(int panelCommandId, QWidget* window, int ctrlId, const FCRect& rect);
+    // Takes the window's item out of the tree; the window itself stays.
+    void UnhostWindow(QWidget* window);
+
     // Places the child windows where the tree says (after the owner moved
     // or hid items) and repaints.
     void Relayout();

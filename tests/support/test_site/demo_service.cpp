@@ -117,6 +117,20 @@ void AddPages(test_site::TestSite& site, const std::string& mpegts)
                  VideoPage(kPages[8].title, "/videos/demo.mp4",
                            "<script>for (var i = 0; i < 20; ++i) window.open('/watch/empty.html?' + i);</script>\n"),
                  html);
+    // The default browsing tabs of the main skin ("browserview_mgr").
+    std::string videos;
+    for (const DemoPage& page : kPages)
+        videos += std::string("<li><a href=\"") + page.path + "\">" + page.title + "</a> <a href=\"playxev://"
+                  + "http://localhost:20080" + page.path + "&&&" + page.title + "\">play</a> <a href=\"addxev://"
+                  + "http://localhost:20080" + page.path + "&&&" + page.title + "\">add</a></li>\n";
+    site.AddFile("/browse/home.html",
+                 Html("Demo videos", "<p>Every demo page; \"play\" plays it in Quelt, \"add\" (or a right click on "
+                                     "it) queues it.</p>\n<ul>\n" + videos + "</ul>\n"),
+                 html);
+    site.AddFile("/browse/links.html",
+                 Html("Demo links", "<p><a href=\"/watch/mp4.html\" target=\"_blank\">The MP4 page in a new tab</a></p>\n"
+                                    "<p><a href=\"/\">The demo service's home page</a></p>\n"),
+                 html);
 }
 
 }  // namespace
