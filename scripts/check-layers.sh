@@ -35,8 +35,8 @@ done
 # Inside the shell: the store lowest, then play control, the reports and
 # the connectivity watch, then the lists, dialogs, save dialog and update
 # check (which do not include each other), the HTML views and browsing
-# tabs above the lists, the search tabs above them, and the main window on
-# top.
+# tabs above the lists, the search tabs and the program's other views
+# above them, and the main window on top.
 declare -A shell_allowed=(
   [settings]="settings"
   [stats]="stats settings"
@@ -45,9 +45,9 @@ declare -A shell_allowed=(
   [lists]="lists player settings"
   [dialogs]="dialogs player settings"
   [save]="save player settings"
-  [search_tabs]="search_tabs browse lists player settings"
   [update]="update stats settings"
   [browse]="browse lists player settings"
+  [search_tabs]="search_tabs browse lists player settings"
   [window]="window search_tabs browse lists dialogs save update player stats net settings"
 )
 for part in "${!shell_allowed[@]}"; do

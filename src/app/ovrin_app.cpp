@@ -138,6 +138,8 @@ int COvrinApp::Run(int argc, char** argv)
             window->Control().AddVideo("", text, kAddPlayNow);
         else if (tag == platform::SingleInstance::kTagPlay && !text.empty())
             window->Control().PlayItem(text);
+        else if (tag == platform::SingleInstance::kTagTipPage)
+            window->ShowTipPage(text);
         else if (tag == platform::SingleInstance::kTagExit)
             window->close();
     });

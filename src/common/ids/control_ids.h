@@ -45,3 +45,7 @@ inline constexpr int kInputPages = 205;
 inline constexpr int kColourScheme = 207;
 inline constexpr int kSaveVideo = 240;
 }  // namespace dialog
+
+namespace timer {
+inline constexpr int kSpecialRetry = 17173;  // a special tab asks its site again after a time-out
+}  // namespace timer

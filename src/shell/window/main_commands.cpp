@@ -61,6 +61,7 @@ void COvrinDlg::RegisterCommands()
     c.Add(kClearPlayList, [this] { ClearPlayList(); });
     c.Add(kDeletePlayListSelection, [this] { DeletePlayListSelection(); });
     c.Add(kCloseAllTabs, [this] { CloseAllBrowseTabs(); });
+    c.Add(kStartSearch, [this] { StartSearch(); });
     c.AddRange(kPlayerTab, kLastMainTab, [this](int id) { SelectMainTab(id); });
     c.AddRange(kMonitorPanel, kHistoryPanel, [this](int id) { SelectSidePanel(id); });
     c.AddRange(kHistoryDelete, kHistoryClear, [this](int id) {

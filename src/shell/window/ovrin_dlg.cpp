@@ -86,6 +86,7 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     parts_.playServer.SetPageFolder(CWndFlashPlay::PageFolder());
     RegisterCommands();
     browseTabs_ = std::make_unique<CBrowseTabs>(*this, *this);
+    RegisterSearchViews();
     RegisterPlayerWindow();
     mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
         ShowStatus(text);
@@ -96,11 +97,13 @@ COvrinDlg::~COvrinDlg()
 {
     RunExitSequence();
     browserManager_.reset();
+    relationView_.reset();
     browseTabs_.reset();
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
-    for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr", "browserview_mgr"})
+    for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr", "browserview_mgr",
+                             "relation_view", "search_input", "search_btn"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }
@@ -172,6 +175,12 @@ bool COvrinDlg::Start(const std::string& pendingKey, std::string& error)
     bridge_->onCapture = [this] { CaptureScreen(); };
     bridge_->onFullScreen = [this] { ToggleFullScreen(); };
     bridge_->onStartPush = [this] { SelectMainTab(command::kBrowseTab); };
+    bridge_->onPlayStart = [this] {
+        if (!relationView_ || !settings_.nowPlaying)
+            return;
+        if (const InfoVideo* video = FindVideo(settings_, settings_.nowPlaying->key))
+            relationView_->SearchRelated(video->a1);
+    };
     // QUELT_TRACE_PLAYER=1 shows the page's events on the terminal.
     const bool trace = qEnvironmentVariableIsSet("QUELT_TRACE_PLAYER");
     player_->SetEventHandler([this, trace](const std::string& command, const std::string& args) {

@@ -9,6 +9,8 @@
 #include "shell/browse/browse_tabs.h"
 #include "shell/browse/play_view_browser_manager.h"
 #include "shell/lists/list_host.h"
+#include "shell/search_tabs/play_relation_view.h"
+#include "shell/search_tabs/search_view_deps.h"
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
 #include "shell/window/command_table.h"
@@ -88,6 +90,15 @@ public:
     // The browsing tabs (the search views register their factories here).
     CBrowseTabs& BrowseTabs() { return *browseTabs_; }
     PlayViewBrowserManager* BrowserManager() { return browserManager_.get(); }
+    // The related videos beside the player (control 213), null before the
+    // skin names it.
+    PlayRelationView* RelationView() { return relationView_.get(); }
+    // What the search and special tabs are built with (tests shorten the
+    // search's ticks and the special tab's retry before opening a tab).
+    SearchViewDeps& SearchDeps() { return searchDeps_; }
+    // The hand-over of a second instance: "tipxev://" and its text through
+    // the related view, which plays, previews or queues with a balloon.
+    void ShowTipPage(const std::string& text);
     // IBrowseHost, for the HTML views (ovrin_browse_host.cpp).
     void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override;
     void ShowTrayBalloon(const std::string& title, const std::string& text) override;
@@ -118,6 +129,11 @@ private:
     void SelectAllOfPlayList();
     void DeletePlayListSelection();
     void CloseAllBrowseTabs();
+    // search_box.cpp: the box (230), its button (20032) and menu 20160.
+    QWidget* CreateSearchBox(const pugi::xml_node& element, const QRect& rect, QWidget* parent);
+    void StartSearch();
+    void ShowSearchBoxMenu(const QPoint& at);
+    void RegisterSearchViews();
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);  // messages of other windows
     void OnSeekReleased(int percent);
     void OnVolumeReleased(int percent);
@@ -167,6 +183,8 @@ private:
     std::unique_ptr<CPreviewWindow> preview_;
     std::unique_ptr<CBrowseTabs> browseTabs_;
     std::unique_ptr<PlayViewBrowserManager> browserManager_;
+    SearchViewDeps searchDeps_;
+    std::unique_ptr<PlayRelationView> relationView_;
     void StopDetection();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;

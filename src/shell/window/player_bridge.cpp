@@ -84,6 +84,8 @@ void CPlayerBridge::OnStatus(const std::string& status)
     if (status.find("Play.Start") != std::string::npos) {
         control_.SendSizeAndDuration();
         ShowPlayState(true);
+        if (onPlayStart)
+            onPlayStart();
     } else if (status.find("VideoPlayOver") != std::string::npos) {
         ShowPlayState(false);
         control_.PlayNextVideo();

@@ -40,6 +40,8 @@ public:
     std::function<void()> onCapture;
     std::function<void()> onFullScreen;
     std::function<void()> onStartPush;
+    // A video started playing ("Play.Start"): its related videos.
+    std::function<void()> onPlayStart;
 
     void OnVideoProcess(std::int64_t position, std::int64_t total) override;
     void OnLoadByteProcess(std::int64_t loaded, std::int64_t total) override;

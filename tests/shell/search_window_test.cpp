@@ -1,0 +1,129 @@
+// The search from the main window, end to end in QtWebEngine offscreen:
+// the demo's video sites and lists on loopback servers, a keyword typed
+// into the search box and Enter, the search tab filling with the sites'
+// results.
+#include "main_window_fixture.h"
+
+#include "common/ids/command_ids.h"
+#include "common/ids/control_ids.h"
+#include "common/ids/message_ids.h"
+#include "platform/window.h"
+#include "search/multi_search.h"
+#include "search/relation_fill.h"
+#include "search/views/parse_html_view.h"
+#include "shell/search_tabs/play_search_view.h"
+#include "shell/search_tabs/play_search_view_manager.h"
+#include "test_site/demo_lists.h"
+#include "test_site/demo_search_sites.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+namespace main_window_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SearchWindowTest : public MainWindowTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        MainWindowTest::SetUpTestSuite();
+        ASSERT_NE(window, nullptr);
+        sites = std::make_unique<test_site::DemoSearchSites>();
+        ASSERT_TRUE(sites->Start(0, test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 4)));
+        test_site::PublishDemoLists(*site, sites.get());
+        // The related view's default videos: the Demo Tube's first page.
+        std::vector<SearchResultItem> defaults;
+        for (int i = 1; i <= 8; ++i) {
+            SearchResultItem item;
+            item.url = sites->Sites().front().Host() + "/video/" + std::to_string(i) + ".html";
+            item.imageUrl = sites->Sites().front().Host() + "/thumb/" + std::to_string(i) + ".png";
+            item.name = "默认视频 " + std::to_string(i);
+            defaults.push_back(item);
+        }
+        site->AddFile("/relation/default.xml", BuildRelationXml(defaults), "text/xml");
+        settings->searchUrl = site->Url("/file/8/f.xml");
+        settings->searchSettingInfoUrl = site->Url("/file/6/f.xml");
+        settings->speedInfoUrl = site->Url("/file/4/f.xml");
+        settings->relationUrl = site->Url("/file/2/f.xml");
+        settings->relationDefVideoUrl = site->Url("/relation/default.xml");
+        // Quick ticks, so that Demo Slow gives up within seconds.
+        window->SearchDeps().makeSearch = [] {
+            return std::make_unique<CQueltMultiSearch>(CQueltParseHtmlView::Factory(),
+                                                       CQueltMultiSearch::Timing{200, 20});
+        };
+        // What the network-ready broadcast brings: the lists and the speeds.
+        BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+        auto* manager = dynamic_cast<PlaySearchViewManager*>(window->GetCtrl(control::kSearchViews));
+        ASSERT_NE(manager, nullptr);
+        ASSERT_TRUE(RunEventsUntil(
+            [&] { return manager->SiteList().size() == 4 && manager->Categories().Categories().size() == 2; }, 30s));
+    }
+    static void TearDownTestSuite()
+    {
+        MainWindowTest::TearDownTestSuite();
+        sites.reset();
+    }
+
+    // A script's answer in the view's page.
+    static std::string Run(PlayHtmlViewBase& view, const std::string& script)
+    {
+        std::string answer;
+        bool done = false;
+        view.View().ExecScript(script, [&](const std::string& result) {
+            answer = result;
+            done = true;
+        });
+        RunEventsUntil([&] { return done; });
+        return answer;
+    }
+    static int Cards(PlayHtmlViewBase& view)
+    {
+        return std::atoi(Run(view, "String(document.querySelectorAll('#results .card').length)").c_str());
+    }
+
+    static PlaySearchView* LastSearchTab()
+    {
+        PlaySearchView* last = nullptr;
+        for (int id = control::kFirstBrowseView; id <= control::kLastBrowseView; ++id)
+            if (auto* view = dynamic_cast<PlaySearchView*>(window->BrowseTabs().FindView(id)))
+                last = view;
+        return last;
+    }
+
+    inline static std::unique_ptr<test_site::DemoSearchSites> sites;
+};
+
+TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
+{
+    auto* box = dynamic_cast<QLineEdit*>(window->GetCtrl(control::kSearchBox));
+    ASSERT_NE(box, nullptr);
+    const std::size_t tabsBefore = window->BrowseTabs().Count();
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClicks(box, QStringLiteral("demo"));
+    QTest::keyClick(box, Qt::Key_Return);
+    ASSERT_TRUE(RunEventsUntil([&] { return window->BrowseTabs().Count() == tabsBefore + 1; }));
+    PlaySearchView* tab = LastSearchTab();
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->Keyword(), "demo");
+    EXPECT_EQ(tab->SelectedCategory(), "综合");
+
+    // Every site but the slow one answers; the tab accumulates their items.
+    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*tab) >= 20; }, 60s)) << Cards(*tab);
+    EXPECT_TRUE(RunEventsUntil([&] { return tab->Search().ActiveViewCount() == 0; }, 60s));
+    const int cards = Cards(*tab);
+    EXPECT_EQ(static_cast<std::size_t>(cards), tab->Results().size());
+    EXPECT_EQ(Run(*tab, "String(document.querySelector('#status').textContent.indexOf('没有找到'))"), "-1");
+
+    window->resize(960, 640);
+    const QImage shot = window->grab().toImage();
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    shot.save(QUELT_BUILD_DIR "/screenshots/search-tab-results.png");
+    const QRect tabArea = tab->Widget()->geometry().translated(tab->Widget()->parentWidget()->mapTo(window.get(), QPoint()));
+    EXPECT_GT(GridColours(shot, tabArea), 8) << "the grid is drawn, not one colour";
+
+}
+
+}  // namespace
+}  // namespace main_window_test
