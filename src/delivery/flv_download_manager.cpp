@@ -205,6 +205,9 @@ void CFLVDownloadManager::SetVideoState(int code, InfoVideo* video)
 void CFLVDownloadManager::ClearCache()
 {
     ::ClearCache();
+    // Fetches still running find neither their job nor their stream.
+    hlsJobs_.clear();
+    hlsStreams_.clear();
 }
 
 void CFLVDownloadManager::MarkForRestart(const std::string& key, std::int64_t alreadyGiven)

@@ -134,6 +134,11 @@ TEST_F(HlsDownloadTest, ACachedStreamPlaysAgainWithoutTheSiteAfterARestart)
     EXPECT_TRUE(manager2.GetHlsStatus("hls").IsComplete());
     EXPECT_EQ(manager2.GetTaskCount(), 0);
     server2.SetRequestServer(nullptr);
+
+    // Clearing the cache (the play list was cleared) takes the segments too.
+    manager2.ClearCache();
+    EXPECT_FALSE(std::filesystem::exists(HlsFolderOf(*video)));
+    EXPECT_FALSE(manager2.GetHlsStatus("hls").known);
 }
 
 }  // namespace
