@@ -34,6 +34,16 @@ void CProgramDetection::SendDetectionReport(const std::string& key, const std::s
 
 // The playing video failed: the status line says why, and so does the
 // player, which otherwise would still say it is connecting.
+// The status line names the video, since its fetches may end while another
+// one plays.
+void CProgramDetection::ReportMissingSegments(const InfoVideo& video, std::size_t missing, std::size_t count)
+{
+    if (!surface_)
+        return;
+    surface_->ShowStatus((video.a1.empty() ? video.a2 : video.a1) + ": " + std::to_string(missing) + "/"
+                         + std::to_string(count) + " 个分段未能下载，缓存不完整");
+}
+
 void CProgramDetection::ShowStateMessage(int stringId, const InfoVideo& video)
 {
     if (!control_ || !surface_)

@@ -32,6 +32,7 @@ public:
     void StartBackgroundDetection(InfoVideo& video) override { manager_.StartDetection(video); }
     void SendDetectionReport(const std::string& key, const std::string& url, const std::string& referer) override;
     void ShowStateMessage(int stringId, const InfoVideo& video) override;
+    void ReportMissingSegments(const InfoVideo& video, std::size_t missing, std::size_t count) override;
     void RefreshPlayingSizeAndDuration() override;
 
 private:

@@ -60,6 +60,8 @@ void ClearCache()
         std::error_code ignored;
         if (entry.is_regular_file(ignored))
             fs::remove(entry.path(), ignored);
+        else if (entry.path().extension() == ".hls")  // an HLS video's segments
+            fs::remove_all(entry.path(), ignored);
     }
 }
 

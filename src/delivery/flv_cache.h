@@ -17,7 +17,7 @@ std::string GetCachePath(const InfoVideo& video);   // empty without a stream UR
 CacheSizes GetCacheSizes(const InfoVideo& video);
 bool IsComplete(const InfoVideo& video);            // total > 0 and cached >= total
 bool IsComplete(const CacheSizes& sizes);           // the same, of sizes already read
-// Deletes every file (not folders) of the cache folder.
+// Deletes every file of the cache folder and the HLS folders ("<md5>.hls").
 void ClearCache();
 
 // Appends a block at the end of the cache file, creating the file (and the

@@ -76,6 +76,10 @@ std::vector<CPlayRequest*> CFLVDownloadManager::RequestsOf(const std::string& ke
 
 void CFLVDownloadManager::StartDownload(InfoVideo* video)
 {
+    if (video && IsHlsVideo(*video)) {
+        StartHls(*video);
+        return;
+    }
     if (!video || !GetRunningTasksForUrl(video->a4).empty())
         return;
     const CacheSizes sizes = GetCacheSizes(*video);
@@ -98,6 +102,10 @@ void CFLVDownloadManager::ServeRequest(CPlayRequest& request)
     // once detection finds the stream, its download feeds this request.
     if (video->a4.empty())
         return;
+    if (IsHlsVideo(*video)) {
+        ServeHlsRequest(*video, request);
+        return;
+    }
     const std::string path = GetCachePath(*video);
     // Every pushed block is in this file too, so the request may drop
     // unsent pushed data and read it back from there.
@@ -163,7 +171,7 @@ bool CFLVDownloadManager::IsCurrentVideoDownloading() const
     const std::string playing = PlayingKey();
     const std::string previewing = PreviewingKey();
     for (HttpTask* task : GetDownloadTasks())
-        if ((!playing.empty() && task->key == playing) || (!previewing.empty() && task->key == previewing))
+        if ((!playing.empty() && VideoKeyOf(*task) == playing) || (!previewing.empty() && VideoKeyOf(*task) == previewing))
             return true;
     return false;
 }
@@ -197,6 +205,9 @@ void CFLVDownloadManager::SetVideoState(int code, InfoVideo* video)
 void CFLVDownloadManager::ClearCache()
 {
     ::ClearCache();
+    // Fetches still running find neither their job nor their stream.
+    hlsJobs_.clear();
+    hlsStreams_.clear();
 }
 
 void CFLVDownloadManager::MarkForRestart(const std::string& key, std::int64_t alreadyGiven)
@@ -208,6 +219,12 @@ void CFLVDownloadManager::MarkForRestart(const std::string& key, std::int64_t al
 
 void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse& response)
 {
+    if (IsHlsTask(*task)) {
+        const auto it = hlsJobs_.find(task->key);
+        if (it != hlsJobs_.end())
+            OnHlsHeader(*task, it->second);
+        return;
+    }
     if (IsRelayTask(*task)) {
         OnRelayHeader(*task, response);
         return;
@@ -281,6 +298,12 @@ void CFLVDownloadManager::CompleteFromCache(InfoVideo& video, std::int64_t total
 
 void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int count, int)
 {
+    if (IsHlsTask(*task)) {
+        const auto it = hlsJobs_.find(task->key);
+        if (it != hlsJobs_.end())
+            OnHlsReceive(*task, it->second, data, static_cast<std::size_t>(count));
+        return;
+    }
     if (IsRelayTask(*task)) {
         OnRelayReceive(*task, data, static_cast<std::size_t>(count));
         return;
@@ -337,6 +360,10 @@ void CFLVDownloadManager::PushToRequests(const std::string& key, const char* dat
 
 void CFLVDownloadManager::OnTaskFinish(HttpTask* task, bool success)
 {
+    if (IsHlsTask(*task)) {
+        OnHlsFinish(*task, success);
+        return;
+    }
     if (IsRelayTask(*task)) {
         OnRelayFinish(*task, success);
         return;

@@ -10,11 +10,13 @@
 // on. User-interface thread only.
 #include "delivery/download_settings.h"
 #include "delivery/flv_download_observer.h"
+#include "delivery/hls_stream.h"
 #include "delivery/http_task_manager.h"
 #include "delivery/play_request_manager.h"
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,20 @@ public:
     // Relays from the origin whose files are still kept, for tests.
     std::size_t GetRelayCount() const { return relays_.size(); }
 
+    // What the cache holds of an HLS video: segments (the init section
+    // counts as one) arrived, missing for good, and listed.
+    struct HlsStatus {
+        bool known = false;  // the video plays as HLS and its playlist is here
+        std::size_t done = 0;
+        std::size_t missing = 0;
+        std::size_t count = 0;
+        std::int64_t bytes = 0;
+        bool IsComplete() const { return known && count > 0 && done == count; }
+    };
+    HlsStatus GetHlsStatus(const std::string& key) const;
+    // Segments fetched at once per HLS video.
+    static constexpr int kHlsParallelFetches = 2;
+
 protected:
     void OnTaskResponseHeader(HttpTask* task, const platform::HttpResponse& response) override;
     void OnTaskReceive(HttpTask* task, const char* data, int count, int elapsedMs) override;
@@ -93,6 +109,34 @@ private:
     bool IsTaskRunning(const std::string& key) const;
     // The video a task downloads for: its key, or a relay's video.
     const std::string& VideoKeyOf(const HttpTask& task) const;
+    // HLS (flv_download_hls.cpp). A video plays as HLS when detection found
+    // a manifest or its HLS cache folder exists; its playlists and segments
+    // are fetched by tasks keyed "hls:<n>".
+    struct HlsJob {
+        enum Kind { Manifest, Segment } kind = Manifest;
+        std::string videoKey;
+        std::size_t entry = 0;  // Segment: the book entry
+        bool failed = false;    // refused by the origin
+    };
+    static bool IsHlsVideo(const InfoVideo& video);
+    CHlsStream& HlsStreamOf(const InfoVideo& video);
+    void StartHls(InfoVideo& video);
+    void ServeHlsRequest(InfoVideo& video, CPlayRequest& request);
+    void FetchHlsSegments(InfoVideo& video, CHlsStream& stream);
+    void AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url, std::int64_t rangeStart);
+    void OnHlsHeader(HttpTask& task, HlsJob& job);
+    void OnHlsReceive(HttpTask& task, const HlsJob& job, const char* data, std::size_t count);
+    void OnHlsFinish(HttpTask& task, bool success);
+    void OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok);
+    // Answers the requests waiting for an entry (-1: the playlist) from the
+    // cache, or with 404 when it cannot be had.
+    void AnswerHlsWaiting(const std::string& key, CHlsStream& stream, int entry);
+    static bool IsHlsTask(const HttpTask& task);
+    void SweepHlsJobs();
+    std::map<std::string, std::unique_ptr<CHlsStream>> hlsStreams_;  // by video key
+    std::map<std::string, HlsJob> hlsJobs_;                           // by task key
+    std::uint64_t lastHlsTask_ = 0;
+
     static bool JudgeStreamStart(HttpTask& task, const char* data, std::size_t count);
     void PushToRequests(const std::string& key, const char* data, std::size_t count);
     void MarkForRestart(const std::string& key, std::int64_t alreadyGiven);

@@ -2,6 +2,7 @@
 // What the download manager asks of the main window and the detection
 // manager. Each has a harmless default, so the manager runs (and is tested)
 // before those parts exist.
+#include <cstddef>
 #include <string>
 
 class InfoVideo;
@@ -23,6 +24,9 @@ public:
     // with the video's site name filled in as the player does when it
     // connects.
     virtual void ShowStateMessage(int /*stringId*/, const InfoVideo& /*video*/) {}
+    // An HLS video's fetches are over and `missing` of its `count` segments
+    // never arrived: the video is incomplete and the user is told so.
+    virtual void ReportMissingSegments(const InfoVideo& /*video*/, std::size_t /*missing*/, std::size_t /*count*/) {}
     // A download ended: refresh the playing video's size and duration.
     virtual void RefreshPlayingSizeAndDuration() {}
 };

@@ -162,7 +162,10 @@ void CFLVDownloadManager::RemoveRelayFiles()
 const std::string& CFLVDownloadManager::VideoKeyOf(const HttpTask& task) const
 {
     const auto it = relays_.find(task.key);
-    return it == relays_.end() ? task.key : it->second.videoKey;
+    if (it != relays_.end())
+        return it->second.videoKey;
+    const auto job = hlsJobs_.find(task.key);
+    return job == hlsJobs_.end() ? task.key : job->second.videoKey;
 }
 
 bool CFLVDownloadManager::IsTaskRunning(const std::string& key) const

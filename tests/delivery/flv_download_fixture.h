@@ -115,6 +115,11 @@ struct RecordingObserver : IFlvDownloadObserver {
         reports.push_back(key + "|" + a + "|" + b);
     }
     void ShowStateMessage(int id, const InfoVideo&) override { messages.push_back(id); }
+    void ReportMissingSegments(const InfoVideo& video, std::size_t missing, std::size_t count) override
+    {
+        missingSegments.push_back(video.a2 + "|" + std::to_string(missing) + "/" + std::to_string(count));
+    }
+    std::vector<std::string> missingSegments;
     void RefreshPlayingSizeAndDuration() override { ++refreshes; }
 };
 

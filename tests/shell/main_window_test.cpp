@@ -348,6 +348,32 @@ TEST_F(MainWindowTest, VideoPagesAreFoundThroughTheProxyAndPlayInThePlayerOrTheP
     EXPECT_FALSE(settings->nowPreviewing);
 }
 
+TEST_F(MainWindowTest, AnHlsPageIsDetectedAndPlaysToItsEndFromTheCache)
+{
+    const std::string hls = test_site::MakeTestHls(3);
+    ASSERT_FALSE(hls.empty());
+    ASSERT_TRUE(test_site::ServeFolder(*site, "/hls", hls));
+    site->AddFile("/hls-watch.html", "<html><head><title>Segmented</title></head><body><video autoplay muted "
+                                     "width='480' height='360' src='/hls/master.m3u8'></video></body></html>",
+                  "text/html");
+    site->ClearRequests();
+    const std::string page = "http://localhost:" + std::to_string(site->Port()) + "/hls-watch.html";
+    window->Control().AddVideo("", page, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    const InfoVideo* video = FindVideo(*settings, page);
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->a4.ends_with("/hls/master.m3u8")) << video->a4;
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    // Each segment of the higher variant came from the site once, fetched
+    // by the cache with the page as Referer; the page fetched none itself.
+    for (int i = 0; i < 3; ++i) {
+        const auto requests = site->RequestsFor("/hls/v0/seg" + std::to_string(i) + ".ts");
+        ASSERT_EQ(requests.size(), 1u) << i;
+        EXPECT_EQ(requests[0].Value("Referer"), page);
+    }
+    EXPECT_TRUE(site->RequestsFor("/hls/v1/seg0.ts").empty());
+}
+
 TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
 {
     const std::string page = "http://nowhere.invalid/watch";

@@ -4,6 +4,7 @@
 #include "common/app_folder.h"
 #include "common/base64.h"
 #include "delivery/flv_cache.h"
+#include "delivery/hls_stream.h"
 #include "delivery/play_request_manager.h"
 #include "records/info_video.h"
 #include "shell/player/video_source.h"
@@ -113,6 +114,21 @@ TEST_F(VideoSourceTest, OnlyPlayableSourcesGetAPlayUrlAndWholeFilesSayWhatTheyHo
     video->a4.clear();
     EXPECT_EQ(BuildSourcePlayUrl(server, DecideVideoSource(video->a2, video.get())), "");
     EXPECT_EQ(BuildSourcePlayUrl(server, DecideVideoSource("http://unlisted.example/", nullptr)), "");
+}
+
+TEST_F(VideoSourceTest, AnHlsStreamPlaysFromThePlayServerAlsoAfterARestart)
+{
+    CPlayRequestManager server;
+    auto video = MakeVideoRecord("http://videos.example/watch/4", "Four", "2", "http://cdn.example/four/master.m3u8");
+    video->state = VIDEO_STATE_MANIFEST;
+    const std::string url = BuildSourcePlayUrl(server, DecideVideoSource(video->a2, video.get()));
+    EXPECT_TRUE(url.ends_with("#type=hls")) << url;
+
+    // A restored record has lost the state; its HLS cache folder tells.
+    video->state = VIDEO_STATE_LOADED;
+    EXPECT_EQ(DecideVideoSource(video->a2, video.get()).kind, VideoSource::KnownStream);
+    std::filesystem::create_directories(HlsFolderOf(*video));
+    EXPECT_EQ(DecideVideoSource(video->a2, video.get()).kind, VideoSource::Manifest);
 }
 
 TEST_F(VideoSourceTest, ASaveTakesAFileUnderItsNameAndACompleteCacheUnderItsTitle)

@@ -11,6 +11,7 @@ var lightLayer = document.getElementById('light');
 var bridge = null;          // the program's object, once the channel is up
 var pending = [];           // events sent before that
 var flvPlayer = null;       // mpegts.js player of an FLV, if one plays
+var hlsPlayer = null;       // hls.js player of an HLS stream, if one plays
 var texts = { station: '', connect: '' };
 var totalBytes = 0;         // told by SetVideoBytes
 var lastProcess = '';
@@ -40,6 +41,10 @@ function stop() {
     flvPlayer.detachMediaElement();
     flvPlayer.destroy();
     flvPlayer = null;
+  }
+  if (hlsPlayer) {
+    hlsPlayer.destroy();
+    hlsPlayer = null;
   }
   // Resetting an element that holds nothing would only cost time.
   if (video.getAttribute('src') || video.currentSrc) {
@@ -114,6 +119,22 @@ function playFlv(url) {
   startPlaying();
 }
 
+// An HLS stream: the play server hands a playlist whose segments it serves
+// from the cache, so hls.js seeks by asking for the segment of that time and
+// a cached stream plays again without the site.
+function playHls(url) {
+  hlsPlayer = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false });
+  hlsPlayer.on(Hls.Events.ERROR, function (event, data) {
+    if (data.fatal) {
+      showStatus('无法播放此视频');
+      fsCommand('OnSetStatus', '无法播放此视频');
+    }
+  });
+  hlsPlayer.loadSource(url);
+  hlsPlayer.attachMedia(video);
+  startPlaying();
+}
+
 function startPlaying() {
   var attempt = video.play();
   if (attempt && attempt.catch) attempt.catch(function () {});
@@ -128,6 +149,7 @@ function startPlaying() {
 function knownKind(url) {
   var match = /#type=([a-z0-9-]+)$/.exec(url);
   if (!match) return null;
+  if (match[1] === 'hls') return { hls: true };
   return { flv: match[1] !== 'mp4', video: match[1] === 'flv-other' ? 2 : 7, audio: -1 };
 }
 
@@ -139,6 +161,11 @@ function play(url) {
   url = url.replace(/#.*$/, '');
   (known ? Promise.resolve(known) : probe(url)).then(function (found) {
     if (generation !== playGeneration) return;
+    if (found.hls) {
+      if (window.Hls && Hls.isSupported()) playHls(url);
+      else showStatus('无法播放此视频');
+      return;
+    }
     if (!found.flv || !window.mpegts || !mpegts.isSupported()) {
       video.src = url;
       startPlaying();
@@ -211,7 +238,7 @@ video.addEventListener('click', function () {
   if (clickTimer) return;
   clickTimer = setTimeout(function () {
     clickTimer = null;
-    if (!video.currentSrc && !flvPlayer) return;
+    if (!video.currentSrc && !flvPlayer && !hlsPlayer) return;
     if (video.paused) video.play(); else video.pause();
     fsCommand('PauseVideo', 'true');
   }, 250);

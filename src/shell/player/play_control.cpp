@@ -141,9 +141,7 @@ void CPlayControl::StartSource(const VideoSource& source, InfoVideo* video, Targ
         else
             surface_.ShowTip(text);
     };
-    if (source.kind == VideoSource::Manifest)
-        tell(kManifestNotPlayable);
-    else if (source.kind == VideoSource::KnownStream)
+    if (source.kind == VideoSource::KnownStream || source.kind == VideoSource::Manifest)
         play();
     else if (!detection_.StartDetection(*video))
         tell(kNoDetectionYet);

@@ -24,7 +24,6 @@ inline constexpr const char* kAddPreview = "3";
 inline constexpr const char* kNoDetectionYet = "还不能从网页查找视频地址：此版本尚无视频检测";
 
 // A page whose stream is an HLS or DASH manifest says so.
-inline constexpr const char* kManifestNotPlayable = "此视频为 HLS/DASH 分段流，暂不能播放";
 
 class CPlayControl {
 public:

@@ -4,6 +4,7 @@
 #include "delivery/cache_file_reader.h"
 #include "delivery/flv_cache.h"
 #include "delivery/flv_probe.h"
+#include "delivery/hls_stream.h"
 #include "delivery/play_request_manager.h"
 #include "records/info_video.h"
 
@@ -41,7 +42,7 @@ VideoSource DecideVideoSource(const std::string& key, const InfoVideo* video)
     if (IsComplete(sizes)) {
         source.kind = VideoSource::CompleteCache;
         source.file = GetCachePath(*video);
-    } else if (video->state == VIDEO_STATE_MANIFEST) {
+    } else if (!video->a4.empty() && (video->state == VIDEO_STATE_MANIFEST || HasHlsFolder(*video))) {
         source.kind = VideoSource::Manifest;
     } else if (!video->a4.empty()) {
         source.kind = VideoSource::KnownStream;
@@ -52,12 +53,15 @@ VideoSource DecideVideoSource(const std::string& key, const InfoVideo* video)
 }
 
 // Every source reaches the page through the play server: a whole file is
-// served from disk, a known stream as it downloads.
+// served from disk, a known stream as it downloads, an HLS stream as a
+// playlist of the play server whose segments come from the cache.
 std::string BuildSourcePlayUrl(CPlayRequestManager& server, const VideoSource& source)
 {
     if (source.IsWhole())
         return server.BuildPlayUrl(source.key) + KindFragment(source.file);
     if (source.kind == VideoSource::KnownStream)
         return server.BuildPlayUrl(source.key);
+    if (source.kind == VideoSource::Manifest)
+        return server.BuildPlayUrl(source.key) + "#type=hls";
     return {};
 }

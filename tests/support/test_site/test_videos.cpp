@@ -1,5 +1,7 @@
 #include "test_site/test_videos.h"
 
+#include "test_site/test_site.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +54,47 @@ std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder
         return {};
     fs::rename(partial, path, ec);
     return ec ? std::string() : path;
+}
+
+std::string MakeTestHls(int seconds, const std::string& folder)
+{
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const std::string dir = (folder.empty() ? DefaultFolder() : folder) + "/hls-" + std::to_string(seconds);
+    std::error_code ec;
+    if (fs::exists(dir + "/master.m3u8", ec))
+        return dir;
+    // Made in a folder of its own first, so that a half-made set is never served.
+    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
+    fs::remove_all(partial, ec);
+    fs::create_directories(partial, ec);
+    const std::string s = std::to_string(seconds);
+    const std::string command = "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
+                                + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s
+                                + " -map 0:v -map 1:a -map 0:v -map 1:a -c:v libx264 -preset ultrafast -pix_fmt yuv420p"
+                                  " -g 25 -c:a aac -b:v:0 600k -s:v:0 320x240 -b:v:1 200k -s:v:1 160x120 -f hls"
+                                  " -hls_time 1 -hls_playlist_type vod -master_pl_name master.m3u8"
+                                  " -var_stream_map 'v:0,a:0 v:1,a:1' -hls_segment_filename 'v%v/seg%d.ts' 'v%v/index.m3u8'";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    fs::rename(partial, dir, ec);
+    return ec ? std::string() : dir;
+}
+
+bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder)
+{
+    std::error_code ec;
+    bool any = false;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ec)) {
+        if (!entry.is_regular_file())
+            continue;
+        const std::string relative = fs::relative(entry.path(), folder).generic_string();
+        const std::string type = relative.ends_with(".m3u8") ? "application/vnd.apple.mpegurl"
+                                 : relative.ends_with(".ts") ? "video/mp2t"
+                                                             : "application/octet-stream";
+        any = site.AddFileFromDisk(prefix + "/" + relative, entry.path().string(), type) || any;
+    }
+    return any;
 }
 
 std::string ReadFileBytes(const std::string& path)

@@ -14,6 +14,18 @@ enum class VideoKind { Flv, FlvH264, Mp4, Mp4FastStart };
 // Empty when ffmpeg failed.
 std::string MakeTestVideo(VideoKind kind, int seconds = 2, const std::string& folder = {});
 
+// An HLS VOD of about `seconds` seconds in one-second TS segments, as
+// ffmpeg's hls muxer writes it: "master.m3u8" lists two variants,
+// "v0/index.m3u8" (320x240, the higher bandwidth) and "v1/index.m3u8"
+// (160x120), each with segments "seg<i>.ts". Returns the folder that holds
+// them, or empty when ffmpeg failed.
+std::string MakeTestHls(int seconds = 4, const std::string& folder = {});
+
+class TestSite;
+// Serves every file under `folder` at prefix + its relative path (HLS
+// playlists as "application/vnd.apple.mpegurl", TS as "video/mp2t").
+bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder);
+
 // The whole file, or empty.
 std::string ReadFileBytes(const std::string& path);
 

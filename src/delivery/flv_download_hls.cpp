@@ -1,0 +1,286 @@
+// The download manager's HLS videos: the manifest (and, for a master
+// playlist, the variant of highest bandwidth) is fetched once, kept in the
+// video's HLS folder, and the player gets a playlist of its own whose
+// segments lead back to the play server; the segments are fetched into the
+// folder, the one the player waits for first, each tried again after a
+// failure and counted missing after the last try. A request for a segment
+// that is not cached yet waits until it arrived whole.
+#include "delivery/flv_download_manager.h"
+
+#include "common/event_window.h"
+#include "common/ids/string_ids.h"
+#include "common/stream_start.h"
+#include "delivery/cache_file_reader.h"
+#include "delivery/flv_cache.h"
+#include "records/info_video.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kHlsTaskPrefix = "hls:";
+constexpr const char* kMarker = "-&flag&-";
+constexpr int kPlaylistEntry = -1;
+
+// The part of a play path after the play URL's serial: "" or "/s<i>" ...
+std::string_view ResourceOf(const std::string& path)
+{
+    const std::size_t marker = path.find(kMarker);
+    if (marker == std::string::npos)
+        return "/invalid";
+    std::size_t at = marker + std::string_view(kMarker).size();
+    while (at < path.size() && path[at] >= '0' && path[at] <= '9')
+        ++at;
+    return std::string_view(path).substr(at);
+}
+
+void ServeWholeFile(CPlayRequest& request, const std::string& path)
+{
+    request.SetCacheFilePath(path);
+    request.SetContentLength(GetFileSize64(path));
+    request.AttachCacheFile(path);
+    request.SetComplete(true);
+}
+
+}  // namespace
+
+bool CFLVDownloadManager::IsHlsTask(const HttpTask& task)
+{
+    return task.key.starts_with(kHlsTaskPrefix);
+}
+
+bool CFLVDownloadManager::IsHlsVideo(const InfoVideo& video)
+{
+    return !video.a4.empty() && (video.state == VIDEO_STATE_MANIFEST || HasHlsFolder(video));
+}
+
+CHlsStream& CFLVDownloadManager::HlsStreamOf(const InfoVideo& video)
+{
+    std::unique_ptr<CHlsStream>& stream = hlsStreams_[video.a2];
+    if (!stream) {
+        stream = std::make_unique<CHlsStream>(video.a2, HlsFolderOf(video));
+        stream->LoadFromCache();
+    }
+    return *stream;
+}
+
+CFLVDownloadManager::HlsStatus CFLVDownloadManager::GetHlsStatus(const std::string& key) const
+{
+    HlsStatus status;
+    const auto it = hlsStreams_.find(key);
+    if (it == hlsStreams_.end() || !it->second->HasPlaylist())
+        return status;
+    const HlsSegmentBook& book = it->second->Book();
+    status.known = true;
+    status.done = book.DoneCount();
+    status.missing = book.MissingCount();
+    status.count = book.Count();
+    status.bytes = it->second->CachedBytes();
+    return status;
+}
+
+// A task the program stopped (the user went to another video) never
+// reports its end: its job is forgotten here, costing the segment no try;
+// its part stays and is resumed.
+void CFLVDownloadManager::SweepHlsJobs()
+{
+    const std::vector<HttpTask*> running = GetRunningTasks();
+    std::erase_if(hlsJobs_, [&](const auto& entry) {
+        const bool alive = std::any_of(running.begin(), running.end(),
+                                       [&](const HttpTask* task) { return task->key == entry.first; });
+        if (alive)
+            return false;
+        const auto it = hlsStreams_.find(entry.second.videoKey);
+        if (it != hlsStreams_.end() && entry.second.kind == HlsJob::Segment) {
+            it->second->Book().FetchStopped(entry.second.entry);
+            --it->second->fetching;
+        }
+        return true;
+    });
+}
+
+void CFLVDownloadManager::StartHls(InfoVideo& video)
+{
+    SweepHlsJobs();
+    CHlsStream& stream = HlsStreamOf(video);
+    if (stream.HasPlaylist()) {
+        FetchHlsSegments(video, stream);
+        return;
+    }
+    for (const auto& [taskKey, job] : hlsJobs_)
+        if (job.videoKey == video.a2 && job.kind == HlsJob::Manifest)
+            return;
+    stream.failed = false;
+    AddHlsTask(video, HlsJob{HlsJob::Manifest, video.a2, 0, false}, video.a4, 0);
+}
+
+void CFLVDownloadManager::AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url,
+                                     std::int64_t rangeStart)
+{
+    const std::string key = kHlsTaskPrefix + std::to_string(++lastHlsTask_);
+    hlsJobs_[key] = job;
+    // Playlists are kept whole in the task; segments go to their files.
+    AddTask(url, rangeStart, -1, job.kind == HlsJob::Manifest, key, "Referer: " + video.a3 + "\r\n", kBlockSize, 0);
+}
+
+void CFLVDownloadManager::FetchHlsSegments(InfoVideo& video, CHlsStream& stream)
+{
+    HlsSegmentBook& book = stream.Book();
+    for (int entry = book.NextToFetch(); entry >= 0 && stream.fetching < kHlsParallelFetches;
+         entry = book.NextToFetch()) {
+        const auto index = static_cast<std::size_t>(entry);
+        book.StartFetch(index);
+        ++stream.fetching;
+        const std::int64_t partial = GetFileSize64(stream.PartOf(index));
+        AddHlsTask(video, HlsJob{HlsJob::Segment, video.a2, index, false}, stream.UrlOf(index),
+                   partial > 0 ? partial : 0);
+    }
+    if (book.IsSettled() && book.MissingCount() > 0 && !stream.missingReported) {
+        stream.missingReported = true;
+        video.state = VIDEO_STATE_INCOMPLETE;
+        observer_.ReportMissingSegments(video, book.MissingCount(), book.Count());
+    }
+}
+
+void CFLVDownloadManager::ServeHlsRequest(InfoVideo& video, CPlayRequest& request)
+{
+    const HlsResource resource = ParseHlsResource(ResourceOf(request.GetPath()));
+    SweepHlsJobs();
+    CHlsStream& stream = HlsStreamOf(video);
+    if (resource.kind == HlsResource::Invalid || (resource.kind != HlsResource::Playlist && !stream.HasPlaylist())) {
+        request.AnswerError(404);
+        return;
+    }
+    if (resource.kind == HlsResource::Playlist) {
+        if (stream.HasPlaylist()) {
+            ServeWholeFile(request, stream.LocalPlaylistPath());
+            FetchHlsSegments(video, stream);
+        } else {
+            stream.waiting.emplace_back(request.Serial(), kPlaylistEntry);
+            StartHls(video);
+        }
+        return;
+    }
+    const std::size_t segments = stream.Playlist().segments.size();
+    const std::size_t entry = resource.kind == HlsResource::Init ? segments : static_cast<std::size_t>(resource.index);
+    HlsSegmentBook& book = stream.Book();
+    if (entry >= book.Count() || book.StateOf(entry) == HlsSegmentBook::State::Missing) {
+        request.AnswerError(404);
+        return;
+    }
+    if (book.StateOf(entry) == HlsSegmentBook::State::Done) {
+        ServeWholeFile(request, stream.FileOf(entry));
+        return;
+    }
+    stream.waiting.emplace_back(request.Serial(), static_cast<int>(entry));
+    book.Want(entry);
+    FetchHlsSegments(video, stream);
+}
+
+void CFLVDownloadManager::AnswerHlsWaiting(const std::string& key, CHlsStream& stream, int entry)
+{
+    const std::vector<CPlayRequest*> requests = RequestsOf(key);
+    std::erase_if(stream.waiting, [&](const std::pair<std::uint64_t, int>& waiter) {
+        if (waiter.second != entry)
+            return false;
+        for (CPlayRequest* request : requests) {
+            if (request->Serial() != waiter.first)
+                continue;
+            const bool have = entry == kPlaylistEntry
+                                  ? stream.HasPlaylist()
+                                  : stream.Book().StateOf(static_cast<std::size_t>(entry)) == HlsSegmentBook::State::Done;
+            if (have)
+                ServeWholeFile(*request, entry == kPlaylistEntry ? stream.LocalPlaylistPath()
+                                                                 : stream.FileOf(static_cast<std::size_t>(entry)));
+            else
+                request->AnswerError(404);
+        }
+        return true;
+    });
+}
+
+void CFLVDownloadManager::OnHlsHeader(HttpTask& task, HlsJob& job)
+{
+    const bool resumed = task.rangeStart > 0;
+    if (task.statusCode == 200 || (resumed && task.statusCode == 206)) {
+        if (job.kind == HlsJob::Segment && resumed && task.statusCode == 200) {
+            // The origin ignored the range: the segment comes from byte 0.
+            const auto it = hlsStreams_.find(job.videoKey);
+            if (it != hlsStreams_.end())
+                std::remove(it->second->PartOf(job.entry).c_str());
+        }
+        return;
+    }
+    // The refusal's body is read and dropped, so that its end is heard (a
+    // stopped task's end is not).
+    job.failed = true;
+}
+
+void CFLVDownloadManager::OnHlsReceive(HttpTask& task, const HlsJob& job, const char* data, std::size_t count)
+{
+    if (job.kind != HlsJob::Segment || job.failed || !task.running.load())
+        return;
+    const auto it = hlsStreams_.find(job.videoKey);
+    if (it != hlsStreams_.end())
+        AppendToCacheFile(it->second->PartOf(job.entry), data, count);
+}
+
+void CFLVDownloadManager::OnHlsFinish(HttpTask& task, bool success)
+{
+    const auto jobIt = hlsJobs_.find(task.key);
+    if (jobIt == hlsJobs_.end())
+        return;
+    const HlsJob job = jobIt->second;
+    hlsJobs_.erase(jobIt);
+    InfoVideo* video = FindVideo(job.videoKey);
+    const auto streamIt = hlsStreams_.find(job.videoKey);
+    if (!video || streamIt == hlsStreams_.end())
+        return;
+    CHlsStream& stream = *streamIt->second;
+    const bool whole = success && !job.failed && task.statusCode != 0;
+    if (job.kind == HlsJob::Manifest) {
+        OnHlsPlaylist(*video, stream, task, whole);
+        return;
+    }
+    --stream.fetching;
+    HlsSegmentBook& book = stream.Book();
+    if (whole && stream.CommitPart(job.entry)) {
+        AnswerHlsWaiting(video->a2, stream, static_cast<int>(job.entry));
+        BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(video));
+    } else {
+        // A transfer cut short keeps its part, which the next try resumes.
+        if (job.failed)
+            std::remove(stream.PartOf(job.entry).c_str());
+        if (!book.FetchFailed(job.entry))
+            AnswerHlsWaiting(video->a2, stream, static_cast<int>(job.entry));
+    }
+    FetchHlsSegments(*video, stream);
+}
+
+// A playlist arrived: a master playlist leads to its variant of highest
+// bandwidth; a finished media playlist is adopted and its segments fetched.
+void CFLVDownloadManager::OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok)
+{
+    const std::string text = ok && task.body ? *task.body : std::string();
+    const HlsPlaylist playlist =
+        ClassifyStreamStart(text.data(), text.size()) == StreamStart::HlsManifest ? ParseHlsPlaylist(text, task.url)
+                                                                                 : HlsPlaylist{};
+    if (playlist.master) {
+        if (const HlsVariant* variant = ChooseVariant(playlist)) {
+            AddHlsTask(video, HlsJob{HlsJob::Manifest, video.a2, 0, false}, variant->url, 0);
+            return;
+        }
+    }
+    // Live lists and encrypted segments are not played yet.
+    if (playlist.master || playlist.segments.empty() || !playlist.ended || playlist.encrypted) {
+        stream.failed = true;
+        AnswerHlsWaiting(video.a2, stream, kPlaylistEntry);
+        if (video.a2 == PlayingKey())
+            observer_.ShowStateMessage(IDS_SERVER_ERROR, video);
+        return;
+    }
+    stream.Adopt(playlist, text, task.url);
+    AnswerHlsWaiting(video.a2, stream, kPlaylistEntry);
+    FetchHlsSegments(video, stream);
+}

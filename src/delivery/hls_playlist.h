@@ -1,0 +1,55 @@
+#pragma once
+// HLS playlists as text: reading a master playlist (its variants) or a media
+// playlist (its segments), choosing the variant to play, and writing the
+// playlist the player page gets, whose segment addresses lead to the play
+// server instead of the site. No Qt, no I/O.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct HlsVariant {
+    std::int64_t bandwidth = 0;  // BANDWIDTH of its EXT-X-STREAM-INF, 0 when absent
+    std::string url;             // absolute
+};
+
+struct HlsSegment {
+    double duration = 0;  // EXTINF
+    std::string url;      // absolute
+};
+
+struct HlsPlaylist {
+    bool master = false;              // lists variants rather than segments
+    std::vector<HlsVariant> variants;  // master playlist
+    std::vector<HlsSegment> segments;  // media playlist, in play order
+    std::string initUrl;               // EXT-X-MAP (fMP4 segments), absolute; empty for TS
+    bool ended = false;                // EXT-X-ENDLIST: the list will not grow (VOD)
+    bool encrypted = false;            // an EXT-X-KEY other than METHOD=NONE
+    int targetDuration = 0;
+};
+
+// Reads a playlist fetched from baseUrl; relative addresses are resolved
+// against it. A text that does not start with "#EXTM3U" gives an empty
+// playlist.
+HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl);
+
+// A reference resolved against an absolute http(s) URL (RFC 3986:
+// absolute, "//host/…", "/path", "?query", relative path with "." and "..").
+std::string ResolveUrl(const std::string& base, const std::string& reference);
+
+// The variant with the highest bandwidth (the first of equals); null when
+// the playlist lists none.
+const HlsVariant* ChooseVariant(const HlsPlaylist& master);
+
+// The media playlist the player gets: the same segments and durations as a
+// finished (VOD) list, segment i at "<prefix>/s<i>" and the init section at
+// "<prefix>/init".
+std::string BuildLocalPlaylist(const HlsPlaylist& media, const std::string& prefix);
+
+// What a play-server path after the play URL's serial asks for: "" the
+// playlist, "/init" the init section, "/s<i>" segment i.
+struct HlsResource {
+    enum Kind { Playlist, Init, Segment, Invalid } kind = Invalid;
+    int index = -1;
+};
+HlsResource ParseHlsResource(std::string_view rest);

@@ -1,0 +1,107 @@
+#include "delivery/hls_stream.h"
+
+#include "common/base64.h"
+#include "delivery/cache_file_reader.h"
+#include "delivery/flv_cache.h"
+#include "records/info_video.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+}  // namespace
+
+std::string HlsFolderOf(const InfoVideo& video)
+{
+    const std::string cache = GetCachePath(video);
+    return cache.empty() ? std::string() : cache + ".hls/";
+}
+
+bool HasHlsFolder(const InfoVideo& video)
+{
+    const std::string folder = HlsFolderOf(video);
+    std::error_code ec;
+    return !folder.empty() && fs::is_directory(folder, ec);
+}
+
+CHlsStream::CHlsStream(std::string key, std::string folder) : key_(std::move(key)), folder_(std::move(folder)) {}
+
+bool CHlsStream::LoadFromCache()
+{
+    const std::string url = ReadText(folder_ + "source.url");
+    const HlsPlaylist media = ParseHlsPlaylist(ReadText(folder_ + "source.m3u8"), url);
+    if (url.empty() || media.master || media.segments.empty())
+        return false;
+    playlist_ = media;
+    Settle();
+    return true;
+}
+
+void CHlsStream::Adopt(const HlsPlaylist& media, const std::string& text, const std::string& url)
+{
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    WriteText(folder_ + "source.m3u8", text);
+    WriteText(folder_ + "source.url", url);
+    playlist_ = media;
+    Settle();
+}
+
+// The account starts from the segment files present; the player's
+// playlist names the play server's addresses of this video.
+void CHlsStream::Settle()
+{
+    book_ = HlsSegmentBook(playlist_.segments.size() + (playlist_.initUrl.empty() ? 0 : 1));
+    std::error_code ec;
+    for (std::size_t entry = 0; entry < book_.Count(); ++entry)
+        if (fs::is_regular_file(FileOf(entry), ec))
+            book_.MarkDone(entry);
+    WriteText(LocalPlaylistPath(), BuildLocalPlaylist(playlist_, "/" + Base64Encode(key_) + "-&flag&-0"));
+    hasPlaylist_ = true;
+}
+
+std::string CHlsStream::UrlOf(std::size_t entry) const
+{
+    return entry < playlist_.segments.size() ? playlist_.segments[entry].url : playlist_.initUrl;
+}
+
+std::string CHlsStream::FileOf(std::size_t entry) const
+{
+    return folder_ + (entry < playlist_.segments.size() ? "s" + std::to_string(entry) : std::string("init"));
+}
+
+bool CHlsStream::CommitPart(std::size_t entry)
+{
+    std::error_code ec;
+    fs::rename(PartOf(entry), FileOf(entry), ec);
+    if (ec)
+        return false;
+    book_.MarkDone(entry);
+    return true;
+}
+
+std::int64_t CHlsStream::CachedBytes() const
+{
+    std::int64_t total = 0;
+    for (std::size_t entry = 0; entry < book_.Count(); ++entry)
+        if (book_.StateOf(entry) == HlsSegmentBook::State::Done)
+            total += std::max<std::int64_t>(0, GetFileSize64(FileOf(entry)));
+    return total;
+}

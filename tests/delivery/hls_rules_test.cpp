@@ -1,0 +1,154 @@
+// The HLS rules without I/O: reading playlists, the variant choice, the
+// local playlist and the segment account that decides completeness.
+#include "delivery/hls_playlist.h"
+#include "delivery/hls_segment_book.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// As ffmpeg writes a master playlist with two variants.
+constexpr const char* kMaster = "#EXTM3U\n#EXT-X-VERSION:3\n"
+                                "#EXT-X-STREAM-INF:BANDWIDTH=295900,RESOLUTION=160x120,CODECS=\"avc1.42c00d,mp4a.40.2\"\n"
+                                "v1/index.m3u8\n\n"
+                                "#EXT-X-STREAM-INF:BANDWIDTH=735900,RESOLUTION=320x240,CODECS=\"avc1.42c014,mp4a.40.2\"\n"
+                                "v0/index.m3u8\n";
+
+constexpr const char* kMedia = "#EXTM3U\r\n#EXT-X-VERSION:3\r\n#EXT-X-TARGETDURATION:2\r\n"
+                               "#EXT-X-MEDIA-SEQUENCE:0\r\n#EXT-X-PLAYLIST-TYPE:VOD\r\n"
+                               "#EXTINF:2.000000,\r\nseg0.ts\r\n#EXTINF:1.500000,\r\n/abs/seg1.ts?t=1\r\n"
+                               "#EXTINF:0.5,\r\nhttp://cdn.test/seg2.ts\r\n#EXT-X-ENDLIST\r\n";
+
+TEST(HlsPlaylist, MasterListsVariantsAndTheHighestBandwidthIsChosen)
+{
+    const HlsPlaylist master = ParseHlsPlaylist(kMaster, "http://site.test/hls/master.m3u8");
+    ASSERT_TRUE(master.master);
+    ASSERT_EQ(master.variants.size(), 2u);
+    EXPECT_EQ(master.variants[0].bandwidth, 295900);
+    EXPECT_EQ(master.variants[0].url, "http://site.test/hls/v1/index.m3u8");
+    const HlsVariant* chosen = ChooseVariant(master);
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->url, "http://site.test/hls/v0/index.m3u8");
+    EXPECT_EQ(ChooseVariant(HlsPlaylist{}), nullptr);
+}
+
+TEST(HlsPlaylist, MediaListsSegmentsWithDurationsAndResolvedAddresses)
+{
+    const HlsPlaylist media = ParseHlsPlaylist(kMedia, "http://site.test/hls/v0/index.m3u8?token=x");
+    EXPECT_FALSE(media.master);
+    EXPECT_TRUE(media.ended);
+    EXPECT_FALSE(media.encrypted);
+    EXPECT_EQ(media.targetDuration, 2);
+    ASSERT_EQ(media.segments.size(), 3u);
+    EXPECT_EQ(media.segments[0].url, "http://site.test/hls/v0/seg0.ts");
+    EXPECT_DOUBLE_EQ(media.segments[1].duration, 1.5);
+    EXPECT_EQ(media.segments[1].url, "http://site.test/abs/seg1.ts?t=1");
+    EXPECT_EQ(media.segments[2].url, "http://cdn.test/seg2.ts");
+}
+
+TEST(HlsPlaylist, InitSectionKeysAndLiveListsAreRead)
+{
+    const HlsPlaylist media = ParseHlsPlaylist("\xEF\xBB\xBF#EXTM3U\n#EXT-X-MAP:URI=\"init.mp4\"\n"
+                                               "#EXT-X-KEY:METHOD=AES-128,URI=\"k.bin\"\n#EXTINF:4,\na.m4s\n",
+                                               "https://site.test/x/list.m3u8");
+    EXPECT_EQ(media.initUrl, "https://site.test/x/init.mp4");
+    EXPECT_TRUE(media.encrypted);
+    EXPECT_FALSE(media.ended);
+    EXPECT_EQ(media.segments.size(), 1u);
+    EXPECT_TRUE(ParseHlsPlaylist("<MPD/>", "http://a/b").segments.empty());
+}
+
+TEST(HlsPlaylist, ReferencesResolveAsBrowsersDo)
+{
+    const std::string base = "http://h.test:81/a/b/c.m3u8?q=1";
+    EXPECT_EQ(ResolveUrl(base, "d.ts"), "http://h.test:81/a/b/d.ts");
+    EXPECT_EQ(ResolveUrl(base, "../d.ts"), "http://h.test:81/a/d.ts");
+    EXPECT_EQ(ResolveUrl(base, "./e/../d.ts"), "http://h.test:81/a/b/d.ts");
+    EXPECT_EQ(ResolveUrl(base, "/d.ts"), "http://h.test:81/d.ts");
+    EXPECT_EQ(ResolveUrl(base, "//cdn.test/d.ts"), "http://cdn.test/d.ts");
+    EXPECT_EQ(ResolveUrl(base, "?r=2"), "http://h.test:81/a/b/c.m3u8?r=2");
+    EXPECT_EQ(ResolveUrl("http://h.test", "d.ts"), "http://h.test/d.ts");
+}
+
+TEST(HlsPlaylist, LocalPlaylistLeadsEverySegmentToThePlayServer)
+{
+    const HlsPlaylist media = ParseHlsPlaylist(kMedia, "http://site.test/v/index.m3u8");
+    const std::string local = BuildLocalPlaylist(media, "/a2V5-&flag&-0");
+    const HlsPlaylist back = ParseHlsPlaylist(local, "http://127.0.0.1:20155/a2V5-&flag&-7");
+    ASSERT_EQ(back.segments.size(), 3u);
+    EXPECT_EQ(back.segments[2].url, "http://127.0.0.1:20155/a2V5-&flag&-0/s2");
+    EXPECT_DOUBLE_EQ(back.segments[1].duration, 1.5);
+    EXPECT_TRUE(back.ended);
+    EXPECT_TRUE(back.initUrl.empty());
+    EXPECT_EQ(local.find("site.test"), std::string::npos);
+
+    HlsPlaylist fmp4 = media;
+    fmp4.initUrl = "http://site.test/v/init.mp4";
+    EXPECT_EQ(ParseHlsPlaylist(BuildLocalPlaylist(fmp4, "/k-&flag&-0"), "http://127.0.0.1:1/x").initUrl,
+              "http://127.0.0.1:1/k-&flag&-0/init");
+}
+
+TEST(HlsPlaylist, PlayServerPathsNameThePlaylistTheInitSectionOrOneSegment)
+{
+    EXPECT_EQ(ParseHlsResource("").kind, HlsResource::Playlist);
+    EXPECT_EQ(ParseHlsResource("/init").kind, HlsResource::Init);
+    const HlsResource segment = ParseHlsResource("/s12");
+    EXPECT_EQ(segment.kind, HlsResource::Segment);
+    EXPECT_EQ(segment.index, 12);
+    for (const char* bad : {"/s", "/s-1", "/s1x", "/x", "/s99999999999"})
+        EXPECT_EQ(ParseHlsResource(bad).kind, HlsResource::Invalid) << bad;
+}
+
+TEST(HlsSegmentBook, CompleteOnlyWhenEverySegmentArrived)
+{
+    HlsSegmentBook book(3);
+    EXPECT_FALSE(book.IsComplete());
+    book.MarkDone(0);
+    book.MarkDone(2);
+    EXPECT_FALSE(book.IsComplete());
+    EXPECT_EQ(book.NextToFetch(), 1);
+    book.StartFetch(1);
+    EXPECT_EQ(book.NextToFetch(), -1);
+    book.MarkDone(1);
+    EXPECT_TRUE(book.IsComplete());
+    EXPECT_TRUE(book.IsSettled());
+    EXPECT_FALSE(HlsSegmentBook(0).IsComplete());
+}
+
+TEST(HlsSegmentBook, ARefusedSegmentIsRetriedThenCountedMissingNeverDone)
+{
+    HlsSegmentBook book(2);
+    book.MarkDone(0);
+    for (int attempt = 1; attempt < HlsSegmentBook::kMaxAttempts; ++attempt) {
+        ASSERT_EQ(book.NextToFetch(), 1);
+        book.StartFetch(1);
+        EXPECT_TRUE(book.FetchFailed(1)) << "attempt " << attempt;
+    }
+    book.StartFetch(1);
+    EXPECT_FALSE(book.FetchFailed(1));
+    EXPECT_EQ(book.StateOf(1), HlsSegmentBook::State::Missing);
+    EXPECT_EQ(book.MissingCount(), 1u);
+    EXPECT_EQ(book.DoneCount(), 1u);
+    EXPECT_TRUE(book.IsSettled());
+    EXPECT_FALSE(book.IsComplete());
+    EXPECT_EQ(book.NextToFetch(), -1);
+}
+
+TEST(HlsSegmentBook, FetchOrderFollowsThePlayerAndAStoppedFetchCostsNoAttempt)
+{
+    HlsSegmentBook book(5);
+    EXPECT_EQ(book.NextToFetch(), 0);
+    book.Want(3);
+    EXPECT_EQ(book.NextToFetch(), 3);
+    book.StartFetch(3);
+    EXPECT_EQ(book.NextToFetch(), 4);
+    book.StartFetch(4);
+    EXPECT_EQ(book.NextToFetch(), 0);  // then from the start
+    for (int i = 0; i < HlsSegmentBook::kMaxAttempts + 2; ++i) {
+        book.FetchStopped(4);
+        book.StartFetch(4);
+    }
+    EXPECT_TRUE(book.FetchFailed(4));
+}
+
+}  // namespace
