@@ -8,6 +8,7 @@
 #include "search/page_calls.h"
 #include "search/relation_fill.h"
 #include "search/result_list.h"
+#include "search/scheme_url.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
 
@@ -43,7 +44,12 @@ SearchResultItem Item(const std::string& url, const std::string& name, int plays
 
 class SkinPagesTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { platform::PrepareWebEngineEnvironment(); }
+    static void SetUpTestSuite()
+    {
+        platform::PrepareWebEngineEnvironment();
+        // As the program does at start: the one list of its prefixes.
+        platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
+    }
 
     void SetUp() override
     {

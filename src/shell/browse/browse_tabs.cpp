@@ -76,11 +76,14 @@ void CBrowseTabs::SetTabText(int viewId, const std::string& text)
 
 bool CBrowseTabs::CloseTab(int viewId)
 {
+    // The band's button goes also when no view of ours stands behind it.
+    ui::CWndTabBand* band = Band();
+    const bool hadButton = band && band->FindButton(viewId);
+    if (hadButton)
+        band->RemoveButton(viewId);
     const auto found = views_.find(viewId);
     if (found == views_.end())
-        return false;
-    if (ui::CWndTabBand* band = Band())
-        band->RemoveButton(viewId);
+        return hadButton;
     if (QWidget* widget = found->second->Widget()) {
         widget->hide();
         window_.UnhostWindow(widget);
