@@ -6,6 +6,7 @@
 #include "platform/web/player_page_view.h"
 #include "search/scheme_url.h"
 #include "support/event_wait.h"
+#include "support/script_wait.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
@@ -72,17 +73,7 @@ protected:
         view->Navigate(site->Url(path));
         return RunEventsUntil([&] { return completed.size() > before; }, std::chrono::seconds(30));
     }
-    std::string Run(const std::string& code)
-    {
-        std::string result;
-        bool done = false;
-        view->ExecScript(code, [&](const std::string& value) {
-            result = value;
-            done = true;
-        });
-        RunEventsUntil([&] { return done; });
-        return result;
-    }
+    std::string Run(const std::string& code) { return test_support::RunScriptAndWait(*view, code); }
 
     inline static std::unique_ptr<test_site::TestSite> site;
     std::unique_ptr<platform::HtmlView> view;

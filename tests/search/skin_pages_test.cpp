@@ -11,6 +11,7 @@
 #include "search/scheme_url.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
+#include "support/script_wait.h"
 
 #include <gtest/gtest.h>
 
@@ -71,17 +72,7 @@ protected:
         view->Navigate("file://" + kSkin + page);
         ASSERT_TRUE(RunEventsUntil([&] { return completed > before; }, std::chrono::seconds(30))) << page;
     }
-    std::string Run(const std::string& code)
-    {
-        std::string result;
-        bool done = false;
-        view->ExecScript(code, [&](const std::string& value) {
-            result = value;
-            done = true;
-        });
-        RunEventsUntil([&] { return done; });
-        return result;
-    }
+    std::string Run(const std::string& code) { return test_support::RunScriptAndWait(*view, code); }
     std::string Texts(const std::string& selector)
     {
         return Run("Array.from(document.querySelectorAll('" + selector
