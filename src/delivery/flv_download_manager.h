@@ -10,6 +10,7 @@
 // on. User-interface thread only.
 #include "delivery/download_settings.h"
 #include "delivery/flv_download_observer.h"
+#include "delivery/hls_status.h"
 #include "delivery/hls_stream.h"
 #include "delivery/http_task_manager.h"
 #include "delivery/play_request_manager.h"
@@ -57,16 +58,7 @@ public:
     // Relays from the origin whose files are still kept, for tests.
     std::size_t GetRelayCount() const { return relays_.size(); }
 
-    // What the cache holds of an HLS video: segments (the init section
-    // counts as one) arrived, missing for good, and listed.
-    struct HlsStatus {
-        bool known = false;  // the video plays as HLS and its playlist is here
-        std::size_t done = 0;
-        std::size_t missing = 0;
-        std::size_t count = 0;
-        std::int64_t bytes = 0;
-        bool IsComplete() const { return known && count > 0 && done == count; }
-    };
+    using HlsStatus = ::HlsStatus;
     HlsStatus GetHlsStatus(const std::string& key) const;
     // Segments fetched at once per HLS video.
     static constexpr int kHlsParallelFetches = 2;
