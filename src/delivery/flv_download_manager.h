@@ -76,6 +76,8 @@ private:
     std::string PreviewingKey() const;
     std::vector<CPlayRequest*> RequestsOf(const std::string& key) const;
     std::vector<HttpTask*> GetDownloadTasks() const;
+    std::vector<HttpTask*> BackgroundDownloads() const;
+    void StopDownload(HttpTask& task);
 
     // Relays (flv_download_relay.cpp).
     struct Relay {
@@ -113,6 +115,11 @@ private:
     static bool IsHlsVideo(const InfoVideo& video);
     CHlsStream& HlsStreamOf(const InfoVideo& video);
     void StartHls(InfoVideo& video);
+    // Whether the background step has something to fetch for the video:
+    // nothing of it runs, and its playlist or some segment is still to come.
+    bool HlsHasWork(const InfoVideo& video);
+    // A plain download found a playlist: the video plays as HLS from now on.
+    void TurnToHls(InfoVideo& video);
     void ServeHlsRequest(InfoVideo& video, CPlayRequest& request);
     void FetchHlsSegments(InfoVideo& video, CHlsStream& stream);
     void AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url, std::int64_t rangeStart);
