@@ -53,6 +53,18 @@ void CProgramDetection::ShowStateMessage(int stringId, const InfoVideo& video)
     surface_->CallPlayer("SetConnectStatus", text);
 }
 
+// The player or the preview showing the video starts it again, now with
+// the play server's playlist.
+void CProgramDetection::StreamIsManifest(const InfoVideo& video)
+{
+    if (!control_)
+        return;
+    if (video.a2 == control_->PlayingKey())
+        control_->PlayItem(video.a2);
+    else if (video.a2 == control_->PreviewingKey())
+        control_->ContinuePreview(video.a2);
+}
+
 void CProgramDetection::RefreshPlayingSizeAndDuration()
 {
     if (control_)

@@ -34,6 +34,7 @@ public:
     void ShowStateMessage(int stringId, const InfoVideo& video) override;
     void ReportMissingSegments(const InfoVideo& video, std::size_t missing, std::size_t count) override;
     void RefreshPlayingSizeAndDuration() override;
+    void StreamIsManifest(const InfoVideo& video) override;
 
 private:
     CDetectManager::Hooks ManagerHooks();

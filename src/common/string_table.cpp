@@ -98,6 +98,9 @@ constexpr Entry kStrings[] = {
     {30103, "是(&Y)"},
     {30104, "否(&N)"},
     {30105, "关闭"},
+    // An HLS video's cached share, counted by segments.
+    {30106, "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"},
+    {30107, "缺少%d段"},
 };
 
 }  // namespace

@@ -115,6 +115,31 @@ void CFLVDownloadManager::StartHls(InfoVideo& video)
     AddHlsTask(video, HlsJob{HlsJob::Manifest, video.a2, 0, false}, video.a4, 0);
 }
 
+bool CFLVDownloadManager::HlsHasWork(const InfoVideo& video)
+{
+    SweepHlsJobs();
+    for (const auto& [taskKey, job] : hlsJobs_)
+        if (job.videoKey == video.a2)
+            return false;
+    const CHlsStream& stream = HlsStreamOf(video);
+    return stream.HasPlaylist() ? !stream.Book().IsSettled() : !stream.failed;
+}
+
+void CFLVDownloadManager::TurnToHls(InfoVideo& video)
+{
+    DeleteCacheFile(video);
+    video.a5.assign(1, '0');
+    video.state = VIDEO_STATE_MANIFEST;
+    // The requests waiting for the plain stream get the play server's
+    // playlist (a player that follows it, such as mpv, plays on).
+    const std::vector<CPlayRequest*> requests = RequestsOf(video.a2);
+    if (requests.empty())
+        StartHls(video);
+    for (CPlayRequest* request : requests)
+        ServeHlsRequest(video, *request);
+    observer_.StreamIsManifest(video);
+}
+
 void CFLVDownloadManager::AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url,
                                      std::int64_t rangeStart)
 {

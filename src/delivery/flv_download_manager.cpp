@@ -166,6 +166,38 @@ std::vector<HttpTask*> CFLVDownloadManager::GetDownloadTasks() const
     return tasks;
 }
 
+// The downloads the background step counts: an HLS video's parallel
+// fetches count as one download, the oldest of them standing for it.
+std::vector<HttpTask*> CFLVDownloadManager::BackgroundDownloads() const
+{
+    std::vector<HttpTask*> tasks = GetDownloadTasks();
+    std::vector<std::string> hlsVideos;
+    std::erase_if(tasks, [&](HttpTask* task) {
+        if (!IsHlsTask(*task))
+            return false;
+        const std::string& key = VideoKeyOf(*task);
+        if (std::find(hlsVideos.begin(), hlsVideos.end(), key) != hlsVideos.end())
+            return true;
+        hlsVideos.push_back(key);
+        return false;
+    });
+    return tasks;
+}
+
+// Stops a download; for an HLS video, all of its fetches at once, so that
+// none that ends meanwhile starts the next segment.
+void CFLVDownloadManager::StopDownload(HttpTask& task)
+{
+    if (!IsHlsTask(task)) {
+        task.running.exchange(0);
+        return;
+    }
+    const std::string key = VideoKeyOf(task);
+    for (HttpTask* other : GetDownloadTasks())
+        if (IsHlsTask(*other) && VideoKeyOf(*other) == key)
+            other->running.exchange(0);
+}
+
 bool CFLVDownloadManager::IsCurrentVideoDownloading() const
 {
     const std::string playing = PlayingKey();
@@ -313,7 +345,10 @@ void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int co
         return;
     if (task->rangeStart == 0 && !JudgeStreamStart(*task, data, static_cast<std::size_t>(count))) {
         task->running.exchange(0);
-        SetVideoState(VIDEO_STATE_NOT_VIDEO, video);
+        if (ClassifyStreamStart(task->streamStart.data(), task->streamStart.size()) == StreamStart::HlsManifest)
+            TurnToHls(*video);
+        else
+            SetVideoState(VIDEO_STATE_NOT_VIDEO, video);
         return;
     }
     // A failed write loses the block on disk only; a later resume starts
@@ -395,7 +430,7 @@ void CFLVDownloadManager::RunBackgroundStep()
     SweepRelays();
     if (!observer_.HasMainWindow() || IsCurrentVideoDownloading() || !settings_.IsBackgroundCachingOn())
         return;
-    const std::vector<HttpTask*> running = GetDownloadTasks();
+    const std::vector<HttpTask*> running = BackgroundDownloads();
     const int r = static_cast<int>(running.size());
     // A hand-edited "setting.xml" may hold any number; the setting means 1 to 3.
     const int m = std::clamp(settings_.MaxBackgroundDownloads(), 1, 3);
@@ -404,12 +439,18 @@ void CFLVDownloadManager::RunBackgroundStep()
     if (r > m) {
         // The oldest give way.
         for (int i = 0; i < r - m; ++i)
-            running[static_cast<std::size_t>(i)]->running.exchange(0);
+            StopDownload(*running[static_cast<std::size_t>(i)]);
         return;
     }
     if (!observer_.IsDetectionIdle())
         return;
     for (InfoVideo* video : settings_.PlayList()) {
+        if (IsHlsVideo(*video)) {
+            if (!HlsHasWork(*video))
+                continue;
+            StartHls(*video);
+            return;
+        }
         if (IsComplete(*video) || !GetRunningTasksForUrl(video->a4).empty())
             continue;
         if (!video->a4.empty()) {

@@ -10,6 +10,7 @@
 // on. User-interface thread only.
 #include "delivery/download_settings.h"
 #include "delivery/flv_download_observer.h"
+#include "delivery/hls_status.h"
 #include "delivery/hls_stream.h"
 #include "delivery/http_task_manager.h"
 #include "delivery/play_request_manager.h"
@@ -57,16 +58,7 @@ public:
     // Relays from the origin whose files are still kept, for tests.
     std::size_t GetRelayCount() const { return relays_.size(); }
 
-    // What the cache holds of an HLS video: segments (the init section
-    // counts as one) arrived, missing for good, and listed.
-    struct HlsStatus {
-        bool known = false;  // the video plays as HLS and its playlist is here
-        std::size_t done = 0;
-        std::size_t missing = 0;
-        std::size_t count = 0;
-        std::int64_t bytes = 0;
-        bool IsComplete() const { return known && count > 0 && done == count; }
-    };
+    using HlsStatus = ::HlsStatus;
     HlsStatus GetHlsStatus(const std::string& key) const;
     // Segments fetched at once per HLS video.
     static constexpr int kHlsParallelFetches = 2;
@@ -84,6 +76,8 @@ private:
     std::string PreviewingKey() const;
     std::vector<CPlayRequest*> RequestsOf(const std::string& key) const;
     std::vector<HttpTask*> GetDownloadTasks() const;
+    std::vector<HttpTask*> BackgroundDownloads() const;
+    void StopDownload(HttpTask& task);
 
     // Relays (flv_download_relay.cpp).
     struct Relay {
@@ -121,6 +115,11 @@ private:
     static bool IsHlsVideo(const InfoVideo& video);
     CHlsStream& HlsStreamOf(const InfoVideo& video);
     void StartHls(InfoVideo& video);
+    // Whether the background step has something to fetch for the video:
+    // nothing of it runs, and its playlist or some segment is still to come.
+    bool HlsHasWork(const InfoVideo& video);
+    // A plain download found a playlist: the video plays as HLS from now on.
+    void TurnToHls(InfoVideo& video);
     void ServeHlsRequest(InfoVideo& video, CPlayRequest& request);
     void FetchHlsSegments(InfoVideo& video, CHlsStream& stream);
     void AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url, std::int64_t rangeStart);

@@ -120,6 +120,8 @@ struct RecordingObserver : IFlvDownloadObserver {
         missingSegments.push_back(video.a2 + "|" + std::to_string(missing) + "/" + std::to_string(count));
     }
     std::vector<std::string> missingSegments;
+    void StreamIsManifest(const InfoVideo& video) override { manifests.push_back(video.a2); }
+    std::vector<std::string> manifests;
     void RefreshPlayingSizeAndDuration() override { ++refreshes; }
 };
 

@@ -141,5 +141,45 @@ TEST_F(HlsDownloadTest, ACachedStreamPlaysAgainWithoutTheSiteAfterARestart)
     EXPECT_FALSE(manager2.GetHlsStatus("hls").known);
 }
 
+// The background step caches an HLS video of the play list as it does an
+// ordinary one, while nothing plays; a single download setting still lets
+// both of its parallel fetches run, and a complete stream starts nothing.
+TEST_F(HlsDownloadTest, TheBackgroundStepCachesAnHlsVideoWhileThePlayerIsIdle)
+{
+    settings.idleDownEnable = 1;
+    settings.maxDownload = 1;
+    AddVideo("hls", "/hls/master.m3u8", VIDEO_STATE_MANIFEST);
+    manager.RunBackgroundStep();
+    ASSERT_TRUE(Wait([&] {
+        manager.RunBackgroundStep();
+        return manager.GetHlsStatus("hls").IsComplete();
+    }));
+    ASSERT_TRUE(WaitIdle());
+    manager.RunBackgroundStep();
+    EXPECT_EQ(manager.GetTaskCount(), 0) << "a complete stream is not fetched again";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(site.RequestsFor("/hls/v0/seg" + std::to_string(i) + ".ts").size(), 1u) << i;
+}
+
+// A stream address found without detection (typed, or from the segment
+// service) that turns out to be a playlist is played as HLS: the video
+// becomes a manifest, the player is told to start it again, and its
+// segments are cached.
+TEST_F(HlsDownloadTest, AStreamAddressThatIsAPlaylistPlaysAsHlsInsteadOfFailing)
+{
+    InfoVideo* video = AddVideo("hls", "/hls/master.m3u8");
+    Play("hls");
+    manager.StartDownload(video);
+    ASSERT_TRUE(Wait([&] { return video->state != VIDEO_STATE_RESOLVED; }));
+    EXPECT_EQ(video->state, VIDEO_STATE_MANIFEST);
+    EXPECT_EQ(observer.manifests, (std::vector<std::string>{"hls"}));
+    const std::vector<std::string> bodies = PlayAll(server, "hls");
+    ASSERT_EQ(bodies.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(SameBytes(bodies[static_cast<std::size_t>(i)], Segment(0, i))) << i;
+    ASSERT_TRUE(Wait([&] { return manager.GetHlsStatus("hls").IsComplete(); }));
+    EXPECT_FALSE(std::filesystem::exists(GetCachePath(*video))) << "no cache file of a plain stream is left";
+}
+
 }  // namespace
 }  // namespace flv_test

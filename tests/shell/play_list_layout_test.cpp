@@ -143,4 +143,27 @@ TEST_F(PlayListLayoutTest, TheSourcesTextHasThreeLinesAndTwoEmptyOnesPerVideo)
     EXPECT_EQ(layout.SourcesText(), "Title b\r\nb\r\nhttp://cdn.test/b.flv\r\n\r\n\r\n") << "a gone video is skipped";
 }
 
+// An HLS video's row counts its segments: the share arrived, the bytes kept
+// and, when some never came, how many are missing.
+TEST_F(PlayListLayoutTest, AnHlsRowCountsSegmentsAndBytesAndSaysWhichAreMissing)
+{
+    Add("flv");
+    Add("hls");
+    HlsStatus status{true, 4, 0, 10, 3 * 524288};
+    layout.SetHlsFigures([&](const InfoVideo& video) { return video.a2 == "hls" ? status : HlsStatus{}; });
+    layout.Rebuild("");
+    const auto row = layout.Item(1);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->detail, "已缓冲: 40% (4/10段)  已缓存: 1.50 Mb");
+    EXPECT_DOUBLE_EQ(row->share, 0.4);
+    EXPECT_EQ(layout.Item(0)->detail, "已缓冲: 0%  总长度: 0.00 Mb") << "other videos keep their line";
+
+    status = {true, 8, 2, 10, 4 * 1048576};
+    EXPECT_EQ(layout.Item(1)->detail, "已缓冲: 80% (8/10段)  已缓存: 4.00 Mb  缺少2段");
+    EXPECT_DOUBLE_EQ(layout.Item(1)->share, 0.8) << "a missing segment never counts as cached";
+
+    status = {};
+    EXPECT_EQ(layout.Item(1)->detail, "已缓冲: 0%  总长度: 0.00 Mb") << "before its playlist is here";
+}
+
 }  // namespace

@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <cstdlib>
 #include <filesystem>
@@ -261,6 +262,20 @@ TEST_F(PlayListViewTest, MenuSearchPutsTheTitleIntoTheSearch)
 {
     ChooseFromMenu(view.get(), At(1, 40), "搜索本视频(&S)");
     EXPECT_EQ(host.searched, (std::vector<std::string>{"Half cached"}));
+}
+
+// Hovering an HLS video shows its segments and bytes, and the segments
+// that never arrived; its bar shows the share of segments.
+TEST_F(PlayListViewTest, AnHlsVideosTipCountsItsSegmentsAndTheMissingOnes)
+{
+    host.hls["key3"] = HlsStatus{true, 3, 1, 12, 2 * 1048576};
+    view->Rebuild({});
+    QHelpEvent help(QEvent::ToolTip, At(3, 40), view->mapToGlobal(At(3, 40)));
+    QApplication::sendEvent(view.get(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), "已缓冲: 25% (3/12段)\n已缓存: 2.00 Mb\n缺少1段\n下载速度: 0 Kb/S");
+    QToolTip::hideText();
+    EXPECT_DOUBLE_EQ(view->Layout().Item(3)->share, 0.25);
 }
 
 }  // namespace

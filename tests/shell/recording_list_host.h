@@ -5,6 +5,9 @@
 #include "common/ids/message_ids.h"
 #include "shell/lists/list_host.h"
 
+#include "records/info_video.h"
+
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,9 +32,17 @@ public:
     void ShowStatus(const std::string& text) override { status = text; }
     int DownloadSpeed(const InfoVideo&) override { return 0; }
     int RunningDownloads() override { return 0; }
+    HlsStatus HlsCache(const InfoVideo& video) override;
 
     std::vector<Request> received;
     std::vector<std::string> searched, played, saved, questions;
     std::string status;
     bool answer = false;  // to Confirm
+    std::map<std::string, HlsStatus> hls;  // HlsCache's answers by key
 };
+
+inline HlsStatus RecordingListHost::HlsCache(const InfoVideo& video)
+{
+    const auto it = hls.find(video.a2);
+    return it == hls.end() ? HlsStatus{} : it->second;
+}

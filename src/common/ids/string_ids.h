@@ -68,3 +68,7 @@ constexpr int IDS_BUTTON_CANCEL = 30102;
 constexpr int IDS_BUTTON_YES = 30103;
 constexpr int IDS_BUTTON_NO = 30104;
 constexpr int IDS_BUTTON_CLOSE = 30105;
+
+// An HLS video's row in the play list.
+constexpr int IDS_HLS_CACHED_SHARE = 30106;      // "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"
+constexpr int IDS_HLS_MISSING = 30107;           // "缺少%d段"

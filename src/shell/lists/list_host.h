@@ -2,6 +2,8 @@
 // What the side-panel lists ask of the window that holds them. The main
 // window implements it; the lists know nothing else of it, and tests stand
 // in for it.
+#include "delivery/hls_status.h"
+
 #include <string>
 #include <vector>
 
@@ -36,4 +38,6 @@ public:
     // bytes per second, and how many downloads run.
     virtual int DownloadSpeed(const InfoVideo& video) = 0;
     virtual int RunningDownloads() = 0;
+    // What the cache holds of an HLS video (not known for other videos).
+    virtual HlsStatus HlsCache(const InfoVideo& video) = 0;
 };

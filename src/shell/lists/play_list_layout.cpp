@@ -4,13 +4,47 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 
+#include "common/ids/string_ids.h"
 #include "common/string_table.h"
 
 #include <algorithm>
 #include <cstdio>
 
-std::string BufferedText(const InfoVideo& video)
+namespace {
+
+std::string HlsBufferedText(const HlsStatus& hls)
 {
+    char text[256];
+    std::snprintf(text, sizeof text, LoadString(IDS_HLS_CACHED_SHARE).c_str(),
+                  static_cast<int>(hls.done * 100 / hls.count), static_cast<int>(hls.done), static_cast<int>(hls.count),
+                  static_cast<double>(hls.bytes) / 1048576.0);
+    std::string result = text;
+    if (hls.missing > 0) {
+        std::snprintf(text, sizeof text, LoadString(IDS_HLS_MISSING).c_str(), static_cast<int>(hls.missing));
+        result += std::string("\r\n") + text;
+    }
+    return result;
+}
+
+bool CountsSegments(const HlsStatus& hls)
+{
+    return hls.known && hls.count > 0;
+}
+
+}  // namespace
+
+double CachedShare(const InfoVideo& video, const HlsStatus& hls)
+{
+    if (CountsSegments(hls))
+        return static_cast<double>(hls.done) / static_cast<double>(hls.count);
+    const CacheSizes sizes = GetCacheSizes(video);
+    return sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
+}
+
+std::string BufferedText(const InfoVideo& video, const HlsStatus& hls)
+{
+    if (CountsSegments(hls))
+        return HlsBufferedText(hls);
     const CacheSizes sizes = GetCacheSizes(video);
     const double percent = sizes.total > 0 ? static_cast<double>(sizes.cached) * 100.0 / static_cast<double>(sizes.total) : 0;
     char text[256];
@@ -19,9 +53,9 @@ std::string BufferedText(const InfoVideo& video)
     return text;
 }
 
-std::string BufferedLine(const InfoVideo& video)
+std::string BufferedLine(const InfoVideo& video, const HlsStatus& hls)
 {
-    std::string line = BufferedText(video);
+    std::string line = BufferedText(video, hls);
     for (std::size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n"))
         line.replace(at, 2, "  ");
     return line;
@@ -69,9 +103,9 @@ std::optional<CPlayListItem> CPlayListLayout::Item(std::size_t index) const
     CPlayListItem item;
     item.key = video->a2;
     item.title = video->a1.empty() ? video->a2 : video->a1;
-    const CacheSizes sizes = GetCacheSizes(*video);
-    item.share = sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
-    item.detail = BufferedLine(*video);
+    const HlsStatus hls = HlsOf(*video);
+    item.share = CachedShare(*video, hls);
+    item.detail = BufferedLine(*video, hls);
     item.playing = settings_.nowPlaying && settings_.nowPlaying->key == video->a2;
     return item;
 }

@@ -3,11 +3,14 @@
 // except the preview-only ones, in one column, with the selection gestures;
 // what a row shows, the two buttons at an item's right end, the entries of
 // menu 151 for a selection, and the text of "查看视频来源".
+#include "delivery/hls_status.h"
 #include "shell/lists/list_selection.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CAppSetting;
@@ -15,9 +18,15 @@ class InfoVideo;
 
 // String 30070 for a video: its buffered percentage (0 without a total, at
 // most 100) and its total length in megabytes; two lines joined by "\r\n".
-std::string BufferedText(const InfoVideo& video);
-// The same with the line break replaced by two blanks, for one line.
-std::string BufferedLine(const InfoVideo& video);
+// An HLS video whose playlist is known counts segments instead (30106: the
+// share of segments arrived, of how many, and the megabytes kept), with a
+// third line (30107) when some never arrived.
+std::string BufferedText(const InfoVideo& video, const HlsStatus& hls = {});
+// The same with the line breaks replaced by two blanks, for one line.
+std::string BufferedLine(const InfoVideo& video, const HlsStatus& hls = {});
+// The cached share drawn as a bar: segments arrived ÷ listed for HLS,
+// cached ÷ total bytes otherwise, 0 without a total.
+double CachedShare(const InfoVideo& video, const HlsStatus& hls = {});
 
 // One row of the play list as it is drawn. It is read from the video's
 // record at each paint, since the cached share grows while it shows.
@@ -38,7 +47,12 @@ public:
         bool search = false;          // 20507: exactly one item, and its video exists
     };
 
+    using HlsFigures = std::function<HlsStatus(const InfoVideo&)>;
+
     explicit CPlayListLayout(const CAppSetting& settings);
+    // Where a row learns what the cache holds of an HLS video.
+    void SetHlsFigures(HlsFigures figures) { hlsFigures_ = std::move(figures); }
+    HlsStatus HlsOf(const InfoVideo& video) const { return hlsFigures_ ? hlsFigures_(video) : HlsStatus{}; }
 
     // Items from the play list in order, the user's selection kept. Returns
     // the index of revealKey's item, to bring into view.
@@ -55,4 +69,5 @@ public:
 
 private:
     const CAppSetting& settings_;
+    HlsFigures hlsFigures_;
 };

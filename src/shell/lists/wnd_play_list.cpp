@@ -54,6 +54,7 @@ private:
 CWndPlayList::CWndPlayList(CAppSetting& settings, IListHost& host, QWidget* parent)
     : CRecordListView(host, parent), settings_(settings), layout_(settings)
 {
+    layout_.SetHlsFigures([this](const InfoVideo& video) { return Host().HlsCache(video); });
     events_ = std::make_unique<Events>(*this);
     Rebuild({});
 }
@@ -102,13 +103,13 @@ QString CWndPlayList::ButtonTip(int button) const
     return ui::Text(button == kSaveButton ? IDS_SAVE_TIP : IDS_PREVIEW_TIP);
 }
 
-// 30070 and 30071: the buffered share, the length and the download speed.
+// 30070 (30106 for HLS) and 30071: the buffered share, the length and the download speed.
 QString CWndPlayList::ItemTip(std::size_t index) const
 {
     const InfoVideo* video = FindVideo(settings_, layout_.KeyAt(index));
     if (!video)
         return {};
-    std::string tip = BufferedText(*video);
+    std::string tip = BufferedText(*video, layout_.HlsOf(*video));
     char text[128];
     std::snprintf(text, sizeof text, LoadString(IDS_DOWNLOAD_SPEED).c_str(), Host().DownloadSpeed(*video) / 1024);
     tip += std::string("\r\n") + text;

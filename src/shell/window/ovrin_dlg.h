@@ -85,6 +85,7 @@ public:
     bool Confirm(const std::string& question) override;
     int DownloadSpeed(const InfoVideo& video) override;
     int RunningDownloads() override;
+    HlsStatus HlsCache(const InfoVideo& video) override;
     const CTrayAndMenus& Menus() const { return *menus_; }
 
     // The browsing tabs (the search views register their factories here).

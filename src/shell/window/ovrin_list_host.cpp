@@ -72,3 +72,8 @@ int COvrinDlg::RunningDownloads()
 {
     return static_cast<int>(parts_.downloads.GetRunningTasks().size());
 }
+
+HlsStatus COvrinDlg::HlsCache(const InfoVideo& video)
+{
+    return parts_.downloads.GetHlsStatus(video.a2);
+}

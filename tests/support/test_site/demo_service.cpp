@@ -46,6 +46,8 @@ constexpr DemoPage kPages[] = {
     {"/watch/empty.html", "No player", "no player at all: taken as removed after 5 s"},
     {"/watch/endless.html", "A page that never finishes", "a player whose stream never comes: no answer at 30 s"},
     {"/watch/popups.html", "A page with pop-ups", "opens pop-ups (never shown) and plays the MP4: found"},
+    {"/watch/hls.html", "Test pattern (HLS)",
+     "a VIDEO element given an HLS playlist (two variants, one-second segments): played while its segments are cached"},
 };
 
 std::string Html(const std::string& title, const std::string& body)
@@ -117,6 +119,7 @@ void AddPages(test_site::TestSite& site, const std::string& mpegts)
                  VideoPage(kPages[8].title, "/videos/demo.mp4",
                            "<script>for (var i = 0; i < 20; ++i) window.open('/watch/empty.html?' + i);</script>\n"),
                  html);
+    site.AddFile("/watch/hls.html", VideoPage(kPages[9].title, "/videos/hls/master.m3u8"), html);
     // The default browsing tabs of the main skin ("browserview_mgr").
     std::string videos;
     for (const DemoPage& page : kPages)
@@ -161,13 +164,15 @@ int main(int argc, char** argv)
     const std::string flv = test_site::MakeTestVideo(test_site::VideoKind::Flv, 10, mediaDir);
     const std::string flvH264 = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 10, mediaDir);
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 10, mediaDir);
-    if (flv.empty() || flvH264.empty() || mp4.empty()) {
+    const std::string hls = test_site::MakeTestHls(10, mediaDir);
+    if (flv.empty() || flvH264.empty() || mp4.empty() || hls.empty()) {
         std::fprintf(stderr, "quelt-demo-service: could not make the demo videos (is ffmpeg installed?)\n");
         return 1;
     }
     site.AddFileFromDisk("/videos/demo.flv", flv, "video/x-flv");
     site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
+    test_site::ServeFolder(site, "/videos/hls", hls);
     for (const char* part : {"/videos/part1.flv", "/videos/part2.flv", "/videos/part3.flv"})
         site.AddFileFromDisk(part, flv, "video/x-flv");
     AddPages(site, ReadMpegts(webDir));

@@ -1,0 +1,14 @@
+#pragma once
+// What the cache holds of an HLS video: segments (the init section counts
+// as one) arrived, missing for good, and listed, and the bytes kept.
+#include <cstddef>
+#include <cstdint>
+
+struct HlsStatus {
+    bool known = false;  // the video plays as HLS and its playlist is here
+    std::size_t done = 0;
+    std::size_t missing = 0;
+    std::size_t count = 0;
+    std::int64_t bytes = 0;
+    bool IsComplete() const { return known && count > 0 && done == count; }
+};
