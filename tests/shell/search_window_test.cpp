@@ -92,19 +92,48 @@ protected:
         return last;
     }
 
+
+    // The keyword typed into the search box and Enter: the new search tab.
+    static PlaySearchView* SearchFromTheBox(const QString& keyword)
+    {
+        auto* box = dynamic_cast<QLineEdit*>(window->GetCtrl(control::kSearchBox));
+        if (!box)
+            return nullptr;
+        const std::size_t tabsBefore = window->BrowseTabs().Count();
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        QTest::keyClicks(box, keyword);
+        QTest::keyClick(box, Qt::Key_Return);
+        if (!RunEventsUntil([&] { return window->BrowseTabs().Count() == tabsBefore + 1; }))
+            return nullptr;
+        return LastSearchTab();
+    }
+
+    // The middle of the first element a selector finds, in the view's
+    // coordinates, as the page lays it out.
+    static QPoint CentreOf(PlayHtmlViewBase& view, const std::string& selector)
+    {
+        const std::string at = Run(view, "(function () { var r = document.querySelector('" + selector
+                                             + "').getBoundingClientRect();"
+                                               " return Math.round(r.left + r.width / 2) + ','"
+                                               " + Math.round(r.top + r.height / 2); })()");
+        const std::size_t comma = at.find(',');
+        if (comma == std::string::npos)
+            return {-1, -1};
+        return {std::atoi(at.substr(0, comma).c_str()), std::atoi(at.substr(comma + 1).c_str())};
+    }
+    // Where the browser takes mouse events.
+    static QWidget* Input(PlayHtmlViewBase& view)
+    {
+        return view.Widget()->focusProxy() ? view.Widget()->focusProxy() : view.Widget();
+    }
+
     inline static std::unique_ptr<test_site::DemoSearchSites> sites;
 };
 
 TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
 {
-    auto* box = dynamic_cast<QLineEdit*>(window->GetCtrl(control::kSearchBox));
-    ASSERT_NE(box, nullptr);
-    const std::size_t tabsBefore = window->BrowseTabs().Count();
-    QTest::mouseClick(box, Qt::LeftButton);
-    QTest::keyClicks(box, QStringLiteral("demo"));
-    QTest::keyClick(box, Qt::Key_Return);
-    ASSERT_TRUE(RunEventsUntil([&] { return window->BrowseTabs().Count() == tabsBefore + 1; }));
-    PlaySearchView* tab = LastSearchTab();
+    PlaySearchView* tab = SearchFromTheBox(QStringLiteral("demo"));
     ASSERT_NE(tab, nullptr);
     EXPECT_EQ(tab->Keyword(), "demo");
     EXPECT_EQ(tab->SelectedCategory(), "综合");
@@ -122,7 +151,27 @@ TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
     shot.save(QUELT_BUILD_DIR "/screenshots/search-tab-results.png");
     const QRect tabArea = tab->Widget()->geometry().translated(tab->Widget()->parentWidget()->mapTo(window.get(), QPoint()));
     EXPECT_GT(GridColours(shot, tabArea), 8) << "the grid is drawn, not one colour";
+}
 
+TEST_F(SearchWindowTest, AClickOnAResultsPlayLinkPlaysItsVideo)
+{
+    window->resize(960, 640);
+    PlaySearchView* tab = SearchFromTheBox(QStringLiteral("click"));
+    ASSERT_NE(tab, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*tab) >= 1; }, 60s));
+    ASSERT_TRUE(RunEventsUntil([&] { return tab->Widget()->isVisible(); }));
+    const std::string url = Run(*tab, "document.querySelector('#results .card').dataset.url");
+    const std::string title = Run(*tab, "document.querySelector('#results .card .title').textContent");
+    ASSERT_NE(url.find("http://localhost:"), std::string::npos) << url;
+
+    const QPoint play = CentreOf(*tab, "#results .card .play");
+    ASSERT_TRUE(tab->Widget()->rect().contains(play)) << play.x() << "," << play.y();
+    QTest::mouseClick(Input(*tab), Qt::LeftButton, {}, play);
+
+    ASSERT_TRUE(RunEventsUntil([&] { return settings->playList.PCL_GetObjectCount() == 1u; }));
+    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a1, title);
+    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a2, url);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start")) << "the page's video is detected, cached and played";
 }
 
 }  // namespace
