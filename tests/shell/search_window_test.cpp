@@ -12,6 +12,7 @@
 #include "search/relation_fill.h"
 #include "search/views/parse_html_view.h"
 #include "shell/search_tabs/play_search_view.h"
+#include "shell/search_tabs/play_relation_view.h"
 #include "shell/search_tabs/play_search_view_manager.h"
 #include "test_site/demo_lists.h"
 #include "test_site/demo_search_sites.h"
@@ -38,7 +39,7 @@ protected:
         for (int i = 1; i <= 8; ++i) {
             SearchResultItem item;
             item.url = sites->Sites().front().Host() + "/video/" + std::to_string(i) + ".html";
-            item.imageUrl = sites->Sites().front().Host() + "/thumb/" + std::to_string(i) + ".png";
+            item.imageUrl = sites->Sites().front().Host() + "/thumb/" + std::to_string(i) + ".svg";
             item.name = "默认视频 " + std::to_string(i);
             defaults.push_back(item);
         }
@@ -158,7 +159,8 @@ TEST_F(SearchWindowTest, AClickOnAResultsPlayLinkPlaysItsVideo)
     window->resize(960, 640);
     PlaySearchView* tab = SearchFromTheBox(QStringLiteral("click"));
     ASSERT_NE(tab, nullptr);
-    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*tab) >= 1; }, 60s));
+    // Every site has answered, so the grid no longer changes under the mouse.
+    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*tab) >= 1 && tab->Search().ActiveViewCount() == 0; }, 60s));
     ASSERT_TRUE(RunEventsUntil([&] { return tab->Widget()->isVisible(); }));
     const std::string url = Run(*tab, "document.querySelector('#results .card').dataset.url");
     const std::string title = Run(*tab, "document.querySelector('#results .card .title').textContent");
@@ -172,6 +174,33 @@ TEST_F(SearchWindowTest, AClickOnAResultsPlayLinkPlaysItsVideo)
     EXPECT_EQ(settings->playList.PCL_GetObject(0)->a1, title);
     EXPECT_EQ(settings->playList.PCL_GetObject(0)->a2, url);
     ASSERT_TRUE(WaitFor("OnStatus", "Play.Start")) << "the page's video is detected, cached and played";
+
+    // The player's own tab: the video large, the related videos beside it.
+    QTest::mouseClick(window->GetCtrl(command::kPlayerTab), Qt::LeftButton);
+    PlayRelationView* related = window->RelationView();
+    ASSERT_NE(related, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return related->Widget()->isVisible(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*related) == related->DefSize(); }, 30s));
+    EXPECT_EQ(Run(*related, "String(Array.from(document.querySelectorAll('#results img'))"
+                            ".every(i => i.complete && i.naturalWidth > 0))"),
+              "true")
+        << "the sites' thumbnails show on the program's page";
+
+    // Until both have drawn: the related grid and the picture filling the
+    // player's area (its middle is no longer the black around the picture).
+    const auto AreaOf = [](QWidget* widget) {
+        return QRect(widget->mapTo(window.get(), QPoint()), widget->size());
+    };
+    const QRect relatedArea = AreaOf(related->Widget());
+    const QRect playerArea = AreaOf(window->Player()->Widget());
+    EXPECT_TRUE(relatedArea.left() >= playerArea.right()) << "beside the player";
+    QImage shot;
+    EXPECT_TRUE(RunEventsUntil([&] {
+        shot = window->grab().toImage();
+        return GridColours(shot, relatedArea) > 8 && qGray(shot.pixel(playerArea.center())) > 16;
+    }, 30s)) << GridColours(shot, relatedArea);
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    shot.save(QUELT_BUILD_DIR "/screenshots/related-beside-player.png");
 }
 
 }  // namespace
