@@ -134,6 +134,8 @@ protected:
 
 TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
 {
+    // The screenshot's size, before the page lays itself out.
+    window->resize(960, 640);
     PlaySearchView* tab = SearchFromTheBox(QStringLiteral("demo"));
     ASSERT_NE(tab, nullptr);
     EXPECT_EQ(tab->Keyword(), "demo");
@@ -146,7 +148,6 @@ TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
     EXPECT_EQ(static_cast<std::size_t>(cards), tab->Results().size());
     EXPECT_EQ(Run(*tab, "String(document.querySelector('#status').textContent.indexOf('没有找到'))"), "-1");
 
-    window->resize(960, 640);
     const QImage shot = window->grab().toImage();
     QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
     shot.save(QUELT_BUILD_DIR "/screenshots/search-tab-results.png");
