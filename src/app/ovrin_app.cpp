@@ -11,11 +11,9 @@
 #include "platform/desktop_integration.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
-#include "platform/web/html_view.h"
 #include "platform/web/media_request_header.h"
 #include "platform/web/player_page_view.h"
 #include "records/info_video.h"
-#include "search/scheme_url.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
 #include "shell/settings/service_hosts.h"
@@ -100,8 +98,6 @@ int COvrinApp::Run(int argc, char** argv)
     platform::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();
-    // Every view stops and reports the program's own schemes.
-    platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
     CreateProgramFolders();
     const StartRequest request = ParseCommandLine(argc > 1 ? argv[1] : "");
     const std::string productName = LoadString(IDS_PRODUCT_NAME);

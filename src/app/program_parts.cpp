@@ -4,6 +4,8 @@
 #include "common/event_window.h"
 #include "common/ids/command_ids.h"
 #include "common/string_table.h"
+#include "platform/web/html_view.h"
+#include "search/scheme_url.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/service_hosts.h"
@@ -34,6 +36,9 @@ CProgramParts::CProgramParts(CAppSetting& settings)
       downloads_(downloadSettings_, &playServer_, detection_.get()), router_(settings, downloads_),
       update_(settings.configUrl, GetAppFolder(), UpdateHooks())
 {
+    // Before any view exists: every view stops and reports the program's
+    // own schemes, whoever builds the window on these parts.
+    platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
     dayRunCount_.SendUseReport(0);
     playServer_.SetRequestServer(&router_);
 }

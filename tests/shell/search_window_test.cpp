@@ -12,6 +12,7 @@
 #include "search/relation_fill.h"
 #include "search/views/parse_html_view.h"
 #include "shell/search_tabs/play_search_view.h"
+#include "shell/search_tabs/play_relation_view.h"
 #include "shell/search_tabs/play_search_view_manager.h"
 #include "test_site/demo_lists.h"
 #include "test_site/demo_search_sites.h"
@@ -38,7 +39,7 @@ protected:
         for (int i = 1; i <= 8; ++i) {
             SearchResultItem item;
             item.url = sites->Sites().front().Host() + "/video/" + std::to_string(i) + ".html";
-            item.imageUrl = sites->Sites().front().Host() + "/thumb/" + std::to_string(i) + ".png";
+            item.imageUrl = sites->Sites().front().Host() + "/thumb/" + std::to_string(i) + ".svg";
             item.name = "默认视频 " + std::to_string(i);
             defaults.push_back(item);
         }
@@ -92,19 +93,50 @@ protected:
         return last;
     }
 
+
+    // The keyword typed into the search box and Enter: the new search tab.
+    static PlaySearchView* SearchFromTheBox(const QString& keyword)
+    {
+        auto* box = dynamic_cast<QLineEdit*>(window->GetCtrl(control::kSearchBox));
+        if (!box)
+            return nullptr;
+        const std::size_t tabsBefore = window->BrowseTabs().Count();
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        QTest::keyClicks(box, keyword);
+        QTest::keyClick(box, Qt::Key_Return);
+        if (!RunEventsUntil([&] { return window->BrowseTabs().Count() == tabsBefore + 1; }))
+            return nullptr;
+        return LastSearchTab();
+    }
+
+    // The middle of the first element a selector finds, in the view's
+    // coordinates, as the page lays it out.
+    static QPoint CentreOf(PlayHtmlViewBase& view, const std::string& selector)
+    {
+        const std::string at = Run(view, "(function () { var r = document.querySelector('" + selector
+                                             + "').getBoundingClientRect();"
+                                               " return Math.round(r.left + r.width / 2) + ','"
+                                               " + Math.round(r.top + r.height / 2); })()");
+        const std::size_t comma = at.find(',');
+        if (comma == std::string::npos)
+            return {-1, -1};
+        return {std::atoi(at.substr(0, comma).c_str()), std::atoi(at.substr(comma + 1).c_str())};
+    }
+    // Where the browser takes mouse events.
+    static QWidget* Input(PlayHtmlViewBase& view)
+    {
+        return view.Widget()->focusProxy() ? view.Widget()->focusProxy() : view.Widget();
+    }
+
     inline static std::unique_ptr<test_site::DemoSearchSites> sites;
 };
 
 TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
 {
-    auto* box = dynamic_cast<QLineEdit*>(window->GetCtrl(control::kSearchBox));
-    ASSERT_NE(box, nullptr);
-    const std::size_t tabsBefore = window->BrowseTabs().Count();
-    QTest::mouseClick(box, Qt::LeftButton);
-    QTest::keyClicks(box, QStringLiteral("demo"));
-    QTest::keyClick(box, Qt::Key_Return);
-    ASSERT_TRUE(RunEventsUntil([&] { return window->BrowseTabs().Count() == tabsBefore + 1; }));
-    PlaySearchView* tab = LastSearchTab();
+    // The screenshot's size, before the page lays itself out.
+    window->resize(960, 640);
+    PlaySearchView* tab = SearchFromTheBox(QStringLiteral("demo"));
     ASSERT_NE(tab, nullptr);
     EXPECT_EQ(tab->Keyword(), "demo");
     EXPECT_EQ(tab->SelectedCategory(), "综合");
@@ -116,13 +148,60 @@ TEST_F(SearchWindowTest, EnterInTheSearchBoxOpensATabWithTheDemoSitesResults)
     EXPECT_EQ(static_cast<std::size_t>(cards), tab->Results().size());
     EXPECT_EQ(Run(*tab, "String(document.querySelector('#status').textContent.indexOf('没有找到'))"), "-1");
 
-    window->resize(960, 640);
     const QImage shot = window->grab().toImage();
     QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
     shot.save(QUELT_BUILD_DIR "/screenshots/search-tab-results.png");
     const QRect tabArea = tab->Widget()->geometry().translated(tab->Widget()->parentWidget()->mapTo(window.get(), QPoint()));
     EXPECT_GT(GridColours(shot, tabArea), 8) << "the grid is drawn, not one colour";
+}
 
+TEST_F(SearchWindowTest, AClickOnAResultsPlayLinkPlaysItsVideo)
+{
+    window->resize(960, 640);
+    PlaySearchView* tab = SearchFromTheBox(QStringLiteral("click"));
+    ASSERT_NE(tab, nullptr);
+    // Every site has answered, so the grid no longer changes under the mouse.
+    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*tab) >= 1 && tab->Search().ActiveViewCount() == 0; }, 60s));
+    ASSERT_TRUE(RunEventsUntil([&] { return tab->Widget()->isVisible(); }));
+    const std::string url = Run(*tab, "document.querySelector('#results .card').dataset.url");
+    const std::string title = Run(*tab, "document.querySelector('#results .card .title').textContent");
+    ASSERT_NE(url.find("http://localhost:"), std::string::npos) << url;
+
+    const QPoint play = CentreOf(*tab, "#results .card .play");
+    ASSERT_TRUE(tab->Widget()->rect().contains(play)) << play.x() << "," << play.y();
+    QTest::mouseClick(Input(*tab), Qt::LeftButton, {}, play);
+
+    ASSERT_TRUE(RunEventsUntil([&] { return settings->playList.PCL_GetObjectCount() == 1u; }));
+    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a1, title);
+    EXPECT_EQ(settings->playList.PCL_GetObject(0)->a2, url);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start")) << "the page's video is detected, cached and played";
+
+    // The player's own tab: the video large, the related videos beside it.
+    QTest::mouseClick(window->GetCtrl(command::kPlayerTab), Qt::LeftButton);
+    PlayRelationView* related = window->RelationView();
+    ASSERT_NE(related, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return related->Widget()->isVisible(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return Cards(*related) == related->DefSize(); }, 30s));
+    EXPECT_EQ(Run(*related, "String(Array.from(document.querySelectorAll('#results img'))"
+                            ".every(i => i.complete && i.naturalWidth > 0))"),
+              "true")
+        << "the sites' thumbnails show on the program's page";
+
+    // Until both have drawn: the related grid and the picture filling the
+    // player's area (its middle is no longer the black around the picture).
+    const auto AreaOf = [](QWidget* widget) {
+        return QRect(widget->mapTo(window.get(), QPoint()), widget->size());
+    };
+    const QRect relatedArea = AreaOf(related->Widget());
+    const QRect playerArea = AreaOf(window->Player()->Widget());
+    EXPECT_TRUE(relatedArea.left() >= playerArea.right()) << "beside the player";
+    QImage shot;
+    EXPECT_TRUE(RunEventsUntil([&] {
+        shot = window->grab().toImage();
+        return GridColours(shot, relatedArea) > 8 && qGray(shot.pixel(playerArea.center())) > 16;
+    }, 30s)) << GridColours(shot, relatedArea);
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    shot.save(QUELT_BUILD_DIR "/screenshots/related-beside-player.png");
 }
 
 }  // namespace

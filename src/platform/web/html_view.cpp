@@ -250,6 +250,7 @@ void HtmlView::SetOptions(const Options& options)
     QWebEngineSettings* settings = impl_->page->settings();
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, options.loadImages);
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, options.scripts);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, options.localPagesUseNetwork);
     // Media must play (the page's player is what detection watches).
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     impl_->page->setAudioMuted(options.muted);

@@ -52,6 +52,9 @@ public:
         bool loadImages = true;
         bool muted = false;
         bool scripts = true;
+        // A page of the program's folder may show what the network serves
+        // (the sites' thumbnails on the program's own pages).
+        bool localPagesUseNetwork = false;
     };
 
     enum class Profile {

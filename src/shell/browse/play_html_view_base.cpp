@@ -62,7 +62,9 @@ PlayHtmlViewBase::PlayHtmlViewBase(QWidget* parent, IBrowseHost& host) : host_(h
     events.navigationError = [this](const std::string& url, int code) { OnNavigationError(url, code); };
     events.contextMenu = [this](const std::string& href, int x, int y) { ShowLinkMenu(href, x, y); };
     view_.SetEvents(std::move(events));
-    view_.SetOptions({});
+    platform::HtmlView::Options options;
+    options.localPagesUseNetwork = true;  // the program's pages show the sites' thumbnails
+    view_.SetOptions(options);
 }
 
 PlayHtmlViewBase::~PlayHtmlViewBase() = default;
