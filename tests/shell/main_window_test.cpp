@@ -372,6 +372,10 @@ TEST_F(MainWindowTest, AnHlsPageIsDetectedAndPlaysToItsEndFromTheCache)
         EXPECT_EQ(requests[0].Value("Referer"), page);
     }
     EXPECT_TRUE(site->RequestsFor("/hls/v1/seg0.ts").empty());
+    // The status line counts the segments as the video's row does.
+    auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
+    ASSERT_NE(status, nullptr);
+    EXPECT_NE(status->text().toStdString().find("段)"), std::string::npos) << status->text().toStdString();
 }
 
 TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)

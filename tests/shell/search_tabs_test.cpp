@@ -20,6 +20,7 @@
 #include "shell/search_tabs/play_special_view.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
+#include "support/script_wait.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
@@ -182,16 +183,10 @@ protected:
         search.Tick();
     }
 
+    // A script's answer in the view's page.
     static std::string Run(PlayHtmlViewBase& view, const std::string& script)
     {
-        std::string answer;
-        bool done = false;
-        view.View().ExecScript(script, [&](const std::string& result) {
-            answer = result;
-            done = true;
-        });
-        RunEventsUntil([&] { return done; });
-        return answer;
+        return test_support::RunScriptAndWait(view.View(), script);
     }
     static int Cards(PlayHtmlViewBase& view)
     {

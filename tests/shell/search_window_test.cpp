@@ -3,6 +3,7 @@
 // into the search box and Enter, the search tab filling with the sites'
 // results.
 #include "main_window_fixture.h"
+#include "support/script_wait.h"
 
 #include "common/ids/command_ids.h"
 #include "common/ids/control_ids.h"
@@ -70,14 +71,7 @@ protected:
     // A script's answer in the view's page.
     static std::string Run(PlayHtmlViewBase& view, const std::string& script)
     {
-        std::string answer;
-        bool done = false;
-        view.View().ExecScript(script, [&](const std::string& result) {
-            answer = result;
-            done = true;
-        });
-        RunEventsUntil([&] { return done; });
-        return answer;
+        return test_support::RunScriptAndWait(view.View(), script);
     }
     static int Cards(PlayHtmlViewBase& view)
     {

@@ -47,7 +47,8 @@
 // window of the program.
 class CMainEventWindow : public CEventWindowBaseT<CWnd> {
 public:
-    CMainEventWindow(const CAppSetting& settings, std::function<void(const std::string&)> show)
+    // show: the playing video's progress for the status line.
+    CMainEventWindow(const CAppSetting& settings, std::function<void(const InfoVideo&)> show)
         : settings_(settings), show_(std::move(show))
     {
         Create();
@@ -69,12 +70,12 @@ protected:
     {
         if (!video || !settings_.nowPlaying || settings_.nowPlaying->key != video->a2)
             return;
-        show_(BufferedLine(*video));
+        show_(*video);
     }
 
 private:
     const CAppSetting& settings_;
-    std::function<void(const std::string&)> show_;
+    std::function<void(const InfoVideo&)> show_;
 };
 
 COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& desktop, MainWindowParts parts)
@@ -88,8 +89,9 @@ COvrinDlg::COvrinDlg(CAppSetting& settings, const platform::DesktopIntegration& 
     browseTabs_ = std::make_unique<CBrowseTabs>(*this, *this);
     RegisterSearchViews();
     RegisterPlayerWindow();
-    mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const std::string& text) {
-        ShowStatus(text);
+    // The same line as the video's play-list row, segments and all.
+    mainEvents_ = std::make_unique<CMainEventWindow>(settings, [this](const InfoVideo& video) {
+        ShowStatus(BufferedLine(video, HlsCache(video)));
     });
 }
 
