@@ -175,6 +175,25 @@ TEST(CoderReport, PrintsDurationOnceAndProgressInSeconds)
     EXPECT_EQ(lines[0], "frame=50 time=2.04 bitrate=65.7kbits/s\n");
 }
 
+// ffmpeg's log and its progress come on two pipes; a short conversion may
+// deliver its only progress block before the log line with the duration. The
+// library can only turn "time=" into a share after it saw the duration, so a
+// block that arrives first is held back and printed right after it.
+TEST(CoderReport, ProgressBeforeTheDurationIsPrintedAfterIt)
+{
+    coder::FfmpegReport report;
+    auto lines = report.FeedProgress("frame=16\nout_time_us=1000000\nbitrate=1k\nprogress=continue\n");
+    EXPECT_TRUE(lines.empty());
+    lines = report.FeedProgress("frame=32\nout_time_us=2000000\nbitrate=2k\nprogress=end\n");
+    EXPECT_TRUE(lines.empty());
+    lines = report.FeedLog("  Duration: 00:00:02.00, start: 0\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "  Duration: 00:00:02.00, start\n");
+    EXPECT_EQ(lines[1], "frame=32 time=2.00 bitrate=2k\n");  // only the latest block
+    lines = report.FeedProgress("frame=33\nout_time_us=2100000\nbitrate=2k\nprogress=end\n");
+    ASSERT_EQ(lines.size(), 1u);
+}
+
 TEST(CoderReport, NamesTheEncoderFfmpegLacks)
 {
     coder::FfmpegReport report;

@@ -72,6 +72,11 @@ void FfmpegReport::LogLine(const std::string& line, std::vector<std::string>& ou
         return;
     durationSent_ = true;
     out.push_back("  Duration: " + value + ", start\n");
+    // A progress block that came first on the other pipe is only readable
+    // now that the duration is out.
+    if (!heldProgress_.empty())
+        out.push_back(std::move(heldProgress_));
+    heldProgress_.clear();
 }
 
 void FfmpegReport::ProgressLine(const std::string& line, std::vector<std::string>& out)
@@ -95,7 +100,10 @@ void FfmpegReport::ProgressLine(const std::string& line, std::vector<std::string
         char text[160];
         std::snprintf(text, sizeof text, "frame=%s time=%.2f bitrate=%s\n", frame_.c_str(), micros / 1e6,
                       bitrate_.c_str());
-        out.push_back(text);
+        if (durationSent_)
+            out.push_back(text);
+        else
+            heldProgress_ = text;
     }
 }
 

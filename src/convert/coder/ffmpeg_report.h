@@ -28,6 +28,8 @@ private:
     std::string logPartial_;
     std::string progressPartial_;
     bool durationSent_ = false;
+    // The latest progress line seen before the duration was printed.
+    std::string heldProgress_;
     std::string frame_ = "0";
     std::string outTimeMicros_;
     std::string bitrate_ = "N/A";
