@@ -12,8 +12,10 @@
 #include "common/event_window.h"
 #include "shell/browse/browse_tabs.h"
 #include "shell/browse/play_view_browser_manager.h"
+#include "shell/browse/wnd_hot_tab_list.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
+#include "support/script_wait.h"
 #include "test_site/test_site.h"
 #include "ui/tab_band/wnd_tab_band.h"
 #include "ui/widgets/ctrl_id.h"
@@ -97,6 +99,11 @@ protected:
         site->AddFile("/second.html", "<html><head><title>Second</title></head><body>second</body></html>",
                       "text/html");
         site->AddFile("/address.html", "<html><head><title>Clip at http://example.test/page</title></head></html>",
+                      "text/html");
+        site->AddFile("/hot.html",
+                      "<html><head><title>Hot</title></head><body style='margin:0'>"
+                      "<a id='blank' href='/second.html' target='_blank' style='display:block;position:absolute;"
+                      "left:20px;top:20px;width:200px;height:30px'>new window</a></body></html>",
                       "text/html");
         site->AddFile("/wait.html", "<html><head><title>Wait</title></head></html>", "text/html");
         site->AddFile("/zero.html", "<html><head><title>Zero</title></head></html>", "text/html");
@@ -434,6 +441,115 @@ TEST_F(BrowseTabsTest, ASkinReadAfterNetworkReadyLoadsTheDefaultPagesAtOnce)
     ASSERT_EQ(tabs->Count(), 1u);
     PlayViewBrowser* view = tabs->FindView(Order().front());
     ASSERT_TRUE(RunEventsUntil([&] { return view->View().Title() == "Zero"; }, std::chrono::seconds(30)));
+}
+
+// The hot searches: a view of the skin, not a tab, placed where the tabs'
+// views go (below the band).
+class HotTabListTest : public BrowseTabsTest {
+protected:
+    void SetUp() override
+    {
+        BrowseTabsTest::SetUp();
+        PlayViewBrowserManager::ResetNetworkReadySeenForTesting();
+        tabs->RegisterViewFactory(ViewKind::Search, [](QWidget* parent, IBrowseHost& h, IViewTabs& t, int id) {
+            return std::make_unique<SearchView>(parent, h, t, id);
+        });
+    }
+    void TearDown() override
+    {
+        hot.reset();
+        PlayViewBrowserManager::ResetNetworkReadySeenForTesting();
+        BrowseTabsTest::TearDown();
+    }
+    CWndHotTabList& MakeHotList(const std::string& defaultUrl)
+    {
+        hot = std::make_unique<CWndHotTabList>(window.get(), host, *tabs, control::kHotTabList);
+        hot->Widget()->setGeometry(0, 34, 800, 466);
+        hot->Widget()->show();
+        pugi::xml_document doc;
+        pugi::xml_node element = doc.append_child("win32_ctrl");
+        element.append_attribute("ctrl_name") = "hot_tab_list";
+        element.append_attribute("defurl") = defaultUrl.c_str();
+        hot->ReadSkin(element);
+        return *hot;
+    }
+    // The middle of the first element a selector finds, in the view, once
+    // the page has made it.
+    static QPoint CentreOf(PlayHtmlViewBase& view, const std::string& selector)
+    {
+        const std::string script = "(function () { var e = document.querySelector('" + selector
+                                   + "'); if (!e) return ''; var r = e.getBoundingClientRect();"
+                                     " return Math.round(r.left + r.width / 2) + ',' + Math.round(r.top + r.height / 2); })()";
+        std::string at;
+        if (!RunEventsUntil([&] { return !(at = test_support::RunScriptAndWait(view.View(), script)).empty(); }))
+            return {-1, -1};
+        return {std::atoi(at.c_str()), std::atoi(at.substr(at.find(',') + 1).c_str())};
+    }
+
+    std::unique_ptr<CWndHotTabList> hot;
+};
+
+TEST_F(HotTabListTest, ItsPageLoadsAtNetworkReadyAndNotBefore)
+{
+    CWndHotTabList& list = MakeHotList(site->Url("/hot.html"));
+    EXPECT_EQ(list.DefaultUrl(), site->Url("/hot.html"));
+    QTest::qWait(0);
+    EXPECT_TRUE(list.HomeUrl().empty());
+    EXPECT_EQ(list.View().Url().find("/hot.html"), std::string::npos) << "nothing loads before the network is ready";
+    EXPECT_TRUE(site->RequestsFor("/hot.html").empty());
+
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    EXPECT_EQ(list.HomeUrl(), site->Url("/hot.html")) << "its page becomes the view's home page";
+    ASSERT_TRUE(RunEventsUntil([&] { return list.View().Title() == "Hot"; }, std::chrono::seconds(30)));
+    EXPECT_EQ(tabs->Count(), 0u) << "not a tab";
+    EXPECT_TRUE(Band()->GetButtons().empty());
+}
+
+TEST_F(HotTabListTest, ASkinReadAfterNetworkReadyLoadsItsPageAtOnce)
+{
+    {
+        PlayViewBrowserManager manager(*tabs, host.settings);
+        BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    }
+    ASSERT_TRUE(PlayViewBrowserManager::NetworkReadySeen());
+    CWndHotTabList& list = MakeHotList(site->Url("/hot.html"));
+    EXPECT_EQ(list.HomeUrl(), site->Url("/hot.html"));
+    ASSERT_TRUE(RunEventsUntil([&] { return list.View().Title() == "Hot"; }, std::chrono::seconds(30)));
+}
+
+TEST_F(HotTabListTest, ANewWindowFromItOpensAClosableBrowsingTab)
+{
+    CWndHotTabList& list = MakeHotList(site->Url("/hot.html"));
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    ASSERT_TRUE(RunEventsUntil([&] { return list.View().Title() == "Hot"; }, std::chrono::seconds(30)));
+    const QPoint link = CentreOf(list, "#blank");
+    ASSERT_TRUE(list.Widget()->rect().contains(link));
+    QTest::mouseClick(Input(&list), Qt::LeftButton, {}, link);
+    ASSERT_TRUE(RunEventsUntil([&] { return tabs->Count() == 1; }));
+    const int opened = Order().front();
+    EXPECT_TRUE(Band()->FindButton(opened)->IsClosable());
+    EXPECT_EQ(host.browseCommands, 1) << "the window switched to its browsing tabs";
+    PlayViewBrowser* popup = tabs->FindView(opened);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return popup->View().Title() == "Second"; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(RunEventsUntil([&] { return Band()->FindButton(opened)->GetText() == "Second"; }));
+    EXPECT_EQ(list.View().Title(), "Hot") << "the hot searches stay";
+}
+
+TEST_F(HotTabListTest, TheProgramsHotPageOpensASearchTabForAClickedKeyword)
+{
+    CWndHotTabList& list = MakeHotList("skin/main/hottab.html");
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    EXPECT_EQ(list.HomeUrl(), "file://" QUELT_APP_DIR "/skin/main/hottab.html");
+    ASSERT_TRUE(RunEventsUntil([&] { return list.View().Title() == "热门"; }, std::chrono::seconds(30)));
+    const QPoint keyword = CentreOf(list, "#keywords .card a");
+    ASSERT_TRUE(list.Widget()->rect().contains(keyword));
+    QTest::mouseClick(Input(&list), Qt::LeftButton, {}, keyword);
+    ASSERT_TRUE(RunEventsUntil([&] { return tabs->Count() == 1; }));
+    EXPECT_EQ(SearchView::last.keyword, "新闻");
+    EXPECT_EQ(SearchView::last.category, "");
+    EXPECT_TRUE(Band()->FindButton(Order().front())->IsClosable());
+    EXPECT_EQ(list.View().Title(), "热门") << "the link itself never loads";
 }
 
 }  // namespace

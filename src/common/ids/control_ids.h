@@ -9,6 +9,7 @@ inline constexpr int kPlayList = 209;
 inline constexpr int kFavorites = 211;
 inline constexpr int kMonitorPanel = 212;   // the side column's fourth panel (keyword subscriptions)
 inline constexpr int kRelatedView = 213;    // the related-videos view beside the player
+inline constexpr int kHotTabList = 214;     // the hot searches behind the browsing tabs
 inline constexpr int kSearchViews = 215;    // the search tabs' manager
 inline constexpr int kHistory = 216;
 inline constexpr int kVolumeSlider = 220;

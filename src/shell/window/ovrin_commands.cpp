@@ -51,6 +51,9 @@ namespace {
 constexpr int kPlayerTabCtrls[] = {control::kRelatedView, control::kSeekSlider, command::kPlayPause, command::kStop,
                                    command::kSaveVideo,   control::kTimeLabel,  command::kCapture,   command::kBrightness,
                                    command::kFullScreen,  command::kWideScreen, command::kMute,      control::kVolumeSlider};
+// Controls shown only with the browsing tabs: the band (which shows its
+// selected view) and the hot searches behind the views.
+constexpr int kBrowseTabCtrls[] = {control::kTabBand, control::kHotTabList};
 
 }  // namespace
 
@@ -175,8 +178,9 @@ void COvrinDlg::SelectMainTab(int id)
         if (QWidget* widget = GetCtrl(ctrl))
             widget->setVisible(playerTab);
     PlacePlayer();
-    if (QWidget* band = GetCtrl(control::kTabBand))
-        band->setVisible(id == command::kBrowseTab);
+    for (const int ctrl : kBrowseTabCtrls)
+        if (QWidget* widget = GetCtrl(ctrl))
+            widget->setVisible(id == command::kBrowseTab);
 }
 
 void COvrinDlg::ClearPlayList()

@@ -99,13 +99,14 @@ COvrinDlg::~COvrinDlg()
 {
     RunExitSequence();
     browserManager_.reset();
+    hotTabList_.reset();
     relationView_.reset();
     browseTabs_.reset();
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
     for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr", "browserview_mgr",
-                             "relation_view", "search_input", "search_btn"})
+                             "hot_tab_list", "relation_view", "search_input", "search_btn"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }
@@ -122,6 +123,14 @@ void COvrinDlg::RegisterPlayerWindow()
         browserManager_ = std::make_unique<PlayViewBrowserManager>(*browseTabs_, settings_);
         browserManager_->ReadSkin(element);
         return nullptr;
+    });
+    // The hot searches: a view of the skin behind the browsing tabs.
+    factory.Register("hot_tab_list", [this](const pugi::xml_node& element, const QRect& rect, QWidget* parent) {
+        hotTabList_ = std::make_unique<CWndHotTabList>(parent, *this, *browseTabs_, control::kHotTabList);
+        hotTabList_->Widget()->setGeometry(rect);
+        hotTabList_->Widget()->show();
+        hotTabList_->ReadSkin(element);
+        return hotTabList_->Widget();
     });
     factory.Register("history_list", [this](const pugi::xml_node&, const QRect& rect, QWidget* parent) -> QWidget* {
         auto* list = new CWndHistoryList(settings_, *this, parent);

@@ -8,6 +8,7 @@
 #include "shell/browse/browse_host.h"
 #include "shell/browse/browse_tabs.h"
 #include "shell/browse/play_view_browser_manager.h"
+#include "shell/browse/wnd_hot_tab_list.h"
 #include "shell/lists/list_host.h"
 #include "shell/search_tabs/play_relation_view.h"
 #include "shell/search_tabs/search_view_deps.h"
@@ -91,6 +92,9 @@ public:
     // The browsing tabs (the search views register their factories here).
     CBrowseTabs& BrowseTabs() { return *browseTabs_; }
     PlayViewBrowserManager* BrowserManager() { return browserManager_.get(); }
+    // The hot searches behind the browsing tabs (control 214), null before
+    // the skin names it.
+    CWndHotTabList* HotTabList() { return hotTabList_.get(); }
     // The related videos beside the player (control 213), null before the
     // skin names it.
     PlayRelationView* RelationView() { return relationView_.get(); }
@@ -184,6 +188,7 @@ private:
     std::unique_ptr<CPreviewWindow> preview_;
     std::unique_ptr<CBrowseTabs> browseTabs_;
     std::unique_ptr<PlayViewBrowserManager> browserManager_;
+    std::unique_ptr<CWndHotTabList> hotTabList_;
     SearchViewDeps searchDeps_;
     std::unique_ptr<PlayRelationView> relationView_;
     void StopDetection();
