@@ -383,8 +383,13 @@ TEST_F(MainWindowTest, ADashPageIsDetectedAndPlaysToItsEndFromTheCache)
     const std::string dash = test_site::MakeTestDash(3);
     ASSERT_FALSE(dash.empty());
     ASSERT_TRUE(test_site::ServeFolder(*site, "/dash", dash));
-    site->AddFile("/dash-watch.html", "<html><head><title>Dashed</title></head><body><video autoplay muted "
-                                      "width='480' height='360' src='/dash/manifest.mpd'></video></body></html>",
+    // The page plays the manifest with dash.js, the copy the player page uses.
+    ASSERT_TRUE(site->AddFileFromDisk("/dash.js", QUELT_APP_DIR "/skin/player/dash.mediaplayer.min.js",
+                                      "text/javascript"));
+    site->AddFile("/dash-watch.html",
+                  "<html><head><title>Dashed</title></head><body><video id='v' autoplay muted width='480' "
+                  "height='360'></video><script src='/dash.js'></script><script>dashjs.MediaPlayer().create()"
+                  ".initialize(document.getElementById('v'), '/dash/manifest.mpd', true);</script></body></html>",
                   "text/html");
     site->ClearRequests();
     const std::string page = "http://localhost:" + std::to_string(site->Port()) + "/dash-watch.html";
