@@ -134,6 +134,27 @@ TEST_F(DashDownloadTest, ASegmentNeverServedIsReportedAndNeverCountedAsCached)
     EXPECT_EQ(video->state, VIDEO_STATE_INCOMPLETE);
 }
 
+// A segment whose transfer breaks off keeps what arrived and is resumed
+// from there with a Range request; the cached file is byte for byte the
+// site's.
+TEST_F(DashDownloadTest, ASegmentCutShortIsResumedFromItsPartByteForByte)
+{
+    Serve(test_site::DashKind::NumberTimeline);
+    test_site::Behaviour cut;
+    cut.dropAfter = 300;
+    cut.dropOnce = true;
+    site.SetBehaviour("/dash/chunk-stream0-00002.m4s", cut);
+    AddVideo("dash", "/dash/manifest.mpd", VIDEO_STATE_MANIFEST);
+    Play("dash");
+    const std::vector<std::string> entries = Entries(server, "dash");
+    ASSERT_EQ(entries.size(), 10u);
+    EXPECT_TRUE(SameBytes(Fetch(entries[2]), FileBytes(media + "/chunk-stream0-00002.m4s")));
+    const auto requests = site.RequestsFor("/dash/chunk-stream0-00002.m4s");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].Value("Range"), "bytes=300-");
+    ASSERT_TRUE(Wait([&] { return manager.GetHlsStatus("dash").IsComplete(); }));
+}
+
 TEST_F(DashDownloadTest, ACachedStreamPlaysAgainWithoutTheSiteAfterARestart)
 {
     Serve(test_site::DashKind::NumberTimeline);
