@@ -187,8 +187,8 @@ void CFLVDownloadManager::ServeHlsRequest(InfoVideo& video, CPlayRequest& reques
         }
         return;
     }
-    const std::size_t segments = stream.Playlist().segments.size();
-    const std::size_t entry = resource.kind == HlsResource::Init ? segments : static_cast<std::size_t>(resource.index);
+    const std::size_t entry =
+        resource.kind == HlsResource::Init ? stream.InitEntry() : static_cast<std::size_t>(resource.index);
     HlsSegmentBook& book = stream.Book();
     if (entry >= book.Count() || book.StateOf(entry) == HlsSegmentBook::State::Missing) {
         request.AnswerError(404);
@@ -283,14 +283,21 @@ void CFLVDownloadManager::OnHlsFinish(HttpTask& task, bool success)
     FetchHlsSegments(*video, stream);
 }
 
-// A playlist arrived: a master playlist leads to its variant of highest
-// bandwidth; a finished media playlist is adopted and its segments fetched.
+// A manifest arrived: a master playlist leads to its variant of highest
+// bandwidth; a finished media playlist or an on-demand DASH manifest is
+// adopted and its segments fetched.
 void CFLVDownloadManager::OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok)
 {
     const std::string text = ok && task.body ? *task.body : std::string();
-    const HlsPlaylist playlist =
-        ClassifyStreamStart(text.data(), text.size()) == StreamStart::HlsManifest ? ParseHlsPlaylist(text, task.url)
-                                                                                 : HlsPlaylist{};
+    const StreamStart kind = ClassifyStreamStart(text.data(), text.size());
+    if (kind == StreamStart::DashManifest) {
+        const DashManifest manifest = ParseDashManifest(text, task.url);
+        if (manifest.IsPlayable())
+            stream.AdoptDash(manifest, text, task.url);
+        FinishManifest(video, stream, manifest.IsPlayable());
+        return;
+    }
+    const HlsPlaylist playlist = kind == StreamStart::HlsManifest ? ParseHlsPlaylist(text, task.url) : HlsPlaylist{};
     if (playlist.master) {
         if (const HlsVariant* variant = ChooseVariant(playlist)) {
             AddHlsTask(video, HlsJob{HlsJob::Manifest, video.a2, 0, false}, variant->url, 0);
@@ -298,14 +305,20 @@ void CFLVDownloadManager::OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, Ht
         }
     }
     // Live lists and encrypted segments are not played yet.
-    if (playlist.master || playlist.segments.empty() || !playlist.ended || playlist.encrypted) {
-        stream.failed = true;
-        AnswerHlsWaiting(video.a2, stream, kPlaylistEntry);
-        if (video.a2 == PlayingKey())
-            observer_.ShowStateMessage(IDS_SERVER_ERROR, video);
-        return;
-    }
-    stream.Adopt(playlist, text, task.url);
+    const bool playable = !playlist.master && !playlist.segments.empty() && playlist.ended && !playlist.encrypted;
+    if (playable)
+        stream.Adopt(playlist, text, task.url);
+    FinishManifest(video, stream, playable);
+}
+
+// The waiting player gets the play server's manifest, or 404 and the status
+// line's word when none could be had.
+void CFLVDownloadManager::FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted)
+{
+    stream.failed = !adopted;
     AnswerHlsWaiting(video.a2, stream, kPlaylistEntry);
-    FetchHlsSegments(video, stream);
+    if (adopted)
+        FetchHlsSegments(video, stream);
+    else if (video.a2 == PlayingKey())
+        observer_.ShowStateMessage(IDS_SERVER_ERROR, video);
 }

@@ -345,7 +345,7 @@ void CFLVDownloadManager::OnTaskReceive(HttpTask* task, const char* data, int co
         return;
     if (task->rangeStart == 0 && !JudgeStreamStart(*task, data, static_cast<std::size_t>(count))) {
         task->running.exchange(0);
-        if (ClassifyStreamStart(task->streamStart.data(), task->streamStart.size()) == StreamStart::HlsManifest)
+        if (IsManifestStart(ClassifyStreamStart(task->streamStart.data(), task->streamStart.size())))
             TurnToHls(*video);
         else
             SetVideoState(VIDEO_STATE_NOT_VIDEO, video);

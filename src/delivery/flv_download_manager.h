@@ -103,9 +103,10 @@ private:
     bool IsTaskRunning(const std::string& key) const;
     // The video a task downloads for: its key, or a relay's video.
     const std::string& VideoKeyOf(const HttpTask& task) const;
-    // HLS (flv_download_hls.cpp). A video plays as HLS when detection found
-    // a manifest or its HLS cache folder exists; its playlists and segments
-    // are fetched by tasks keyed "hls:<n>".
+    // HLS and DASH (flv_download_hls.cpp). A video plays from segments when
+    // detection found a manifest or its segment folder ("<md5>.hls")
+    // exists; its manifests and segments are fetched by tasks keyed
+    // "hls:<n>".
     struct HlsJob {
         enum Kind { Manifest, Segment } kind = Manifest;
         std::string videoKey;
@@ -118,7 +119,7 @@ private:
     // Whether the background step has something to fetch for the video:
     // nothing of it runs, and its playlist or some segment is still to come.
     bool HlsHasWork(const InfoVideo& video);
-    // A plain download found a playlist: the video plays as HLS from now on.
+    // A plain download found a manifest: the video plays from segments from now on.
     void TurnToHls(InfoVideo& video);
     void ServeHlsRequest(InfoVideo& video, CPlayRequest& request);
     void FetchHlsSegments(InfoVideo& video, CHlsStream& stream);
@@ -127,6 +128,7 @@ private:
     void OnHlsReceive(HttpTask& task, const HlsJob& job, const char* data, std::size_t count);
     void OnHlsFinish(HttpTask& task, bool success);
     void OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok);
+    void FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted);
     // Answers the requests waiting for an entry (-1: the playlist) from the
     // cache, or with 404 when it cannot be had.
     void AnswerHlsWaiting(const std::string& key, CHlsStream& stream, int entry);

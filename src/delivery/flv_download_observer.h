@@ -24,12 +24,12 @@ public:
     // with the video's site name filled in as the player does when it
     // connects.
     virtual void ShowStateMessage(int /*stringId*/, const InfoVideo& /*video*/) {}
-    // An HLS video's fetches are over and `missing` of its `count` segments
+    // An HLS or DASH video's fetches are over and `missing` of its `count` segments
     // never arrived: the video is incomplete and the user is told so.
     virtual void ReportMissingSegments(const InfoVideo& /*video*/, std::size_t /*missing*/, std::size_t /*count*/) {}
     // A stream address taken for a plain video answered with an HLS
-    // playlist: the video now plays as HLS, and a player showing it must
-    // start it again that way.
+    // playlist or a DASH manifest: the video now plays from segments, and a
+    // player showing it must start it again that way.
     virtual void StreamIsManifest(const InfoVideo& /*video*/) {}
     // A download ended: refresh the playing video's size and duration.
     virtual void RefreshPlayingSizeAndDuration() {}

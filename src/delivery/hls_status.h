@@ -1,11 +1,11 @@
 #pragma once
-// What the cache holds of an HLS video: segments (the init section counts
-// as one) arrived, missing for good, and listed, and the bytes kept.
+// What the cache holds of an HLS or DASH video: segments (each init section
+// counts as one) arrived, missing for good, and listed, and the bytes kept.
 #include <cstddef>
 #include <cstdint>
 
 struct HlsStatus {
-    bool known = false;  // the video plays as HLS and its playlist is here
+    bool known = false;  // the video plays from segments and its manifest is here
     std::size_t done = 0;
     std::size_t missing = 0;
     std::size_t count = 0;

@@ -46,11 +46,21 @@ CHlsStream::CHlsStream(std::string key, std::string folder) : key_(std::move(key
 bool CHlsStream::LoadFromCache()
 {
     const std::string url = ReadText(folder_ + "source.url");
+    if (url.empty())
+        return false;
+    const std::string dashText = ReadText(folder_ + "source.mpd");
+    if (!dashText.empty()) {
+        const DashManifest manifest = ParseDashManifest(dashText, url);
+        if (!manifest.IsPlayable())
+            return false;
+        AdoptDash(manifest, dashText, url);
+        return true;
+    }
     const HlsPlaylist media = ParseHlsPlaylist(ReadText(folder_ + "source.m3u8"), url);
-    if (url.empty() || media.master || media.segments.empty())
+    if (media.master || media.segments.empty())
         return false;
     playlist_ = media;
-    Settle();
+    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()));
     return true;
 }
 
@@ -60,31 +70,52 @@ void CHlsStream::Adopt(const HlsPlaylist& media, const std::string& text, const 
     fs::create_directories(folder_, ec);
     WriteText(folder_ + "source.m3u8", text);
     WriteText(folder_ + "source.url", url);
+    dash_ = false;
     playlist_ = media;
-    Settle();
+    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()));
 }
 
-// The account starts from the segment files present; the player's
-// playlist names the play server's addresses of this video.
-void CHlsStream::Settle()
+void CHlsStream::AdoptDash(const DashManifest& manifest, const std::string& text, const std::string& url)
 {
-    book_ = HlsSegmentBook(playlist_.segments.size() + (playlist_.initUrl.empty() ? 0 : 1));
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    WriteText(folder_ + "source.mpd", text);
+    WriteText(folder_ + "source.url", url);
+    dash_ = true;
+    playlist_ = HlsPlaylist{};
+    dashUrls_ = DashEntryUrls(manifest);
+    Settle(dashUrls_.size(), BuildLocalMpd(text, manifest, Prefix()));
+}
+
+// The play server's address of this video, which the player's manifest
+// puts before each entry.
+std::string CHlsStream::Prefix() const
+{
+    return "/" + Base64Encode(key_) + "-&flag&-0";
+}
+
+// The account starts from the entry files present.
+void CHlsStream::Settle(std::size_t entries, const std::string& localManifest)
+{
+    book_ = HlsSegmentBook(entries);
     std::error_code ec;
     for (std::size_t entry = 0; entry < book_.Count(); ++entry)
         if (fs::is_regular_file(FileOf(entry), ec))
             book_.MarkDone(entry);
-    WriteText(LocalPlaylistPath(), BuildLocalPlaylist(playlist_, "/" + Base64Encode(key_) + "-&flag&-0"));
+    WriteText(LocalPlaylistPath(), localManifest);
     hasPlaylist_ = true;
 }
 
 std::string CHlsStream::UrlOf(std::size_t entry) const
 {
+    if (dash_)
+        return entry < dashUrls_.size() ? dashUrls_[entry] : std::string();
     return entry < playlist_.segments.size() ? playlist_.segments[entry].url : playlist_.initUrl;
 }
 
 std::string CHlsStream::FileOf(std::size_t entry) const
 {
-    return folder_ + (entry < playlist_.segments.size() ? "s" + std::to_string(entry) : std::string("init"));
+    return folder_ + (dash_ || entry < playlist_.segments.size() ? "s" + std::to_string(entry) : std::string("init"));
 }
 
 bool CHlsStream::CommitPart(std::size_t entry)

@@ -1,11 +1,15 @@
 #pragma once
-// One HLS video in the cache: a folder beside the cache files,
-// "temp/<md5 of the stream URL>.hls/", holding the media playlist as the
-// site sent it ("source.m3u8", its address in "source.url"), the playlist
-// the player gets ("play.m3u8"), and one file per segment ("s<i>", the init
-// section as segment number Count): a segment is written to "<name>.part"
-// and renamed once it arrived whole, so a segment file is always complete
-// and a ".part" is resumed from its size. User-interface thread only.
+// One segmented video (HLS or DASH) in the cache: a folder beside the cache
+// files, "temp/<md5 of the stream URL>.hls/", holding the manifest as the
+// site sent it ("source.m3u8" or "source.mpd", its address in
+// "source.url"), the manifest the player gets ("play.m3u8" or "play.mpd"),
+// and one file per entry: "s<i>" (for HLS the init section is "init", the
+// entry after the segments; for DASH each chosen representation's init
+// section and segments are entries in turn). An entry is written to
+// "<name>.part" and renamed once it arrived whole, so an entry's file is
+// always complete and a ".part" is resumed from its size. User-interface
+// thread only.
+#include "delivery/dash_manifest.h"
 #include "delivery/hls_playlist.h"
 #include "delivery/hls_segment_book.h"
 
@@ -31,9 +35,13 @@ public:
     bool LoadFromCache();
     // Takes the media playlist fetched from url and keeps it on disk.
     void Adopt(const HlsPlaylist& media, const std::string& text, const std::string& url);
+    // Takes a playable DASH manifest fetched from url and keeps it on disk.
+    void AdoptDash(const DashManifest& manifest, const std::string& text, const std::string& url);
 
     bool HasPlaylist() const { return hasPlaylist_; }
-    const HlsPlaylist& Playlist() const { return playlist_; }
+    bool IsDash() const { return dash_; }
+    // The entry of the HLS init section; Count() when there is none.
+    std::size_t InitEntry() const { return dash_ ? book_.Count() : playlist_.segments.size(); }
     HlsSegmentBook& Book() { return book_; }
     const HlsSegmentBook& Book() const { return book_; }
 
@@ -41,7 +49,7 @@ public:
     std::string UrlOf(std::size_t entry) const;
     std::string FileOf(std::size_t entry) const;
     std::string PartOf(std::size_t entry) const { return FileOf(entry) + ".part"; }
-    std::string LocalPlaylistPath() const { return folder_ + "play.m3u8"; }
+    std::string LocalPlaylistPath() const { return folder_ + (dash_ ? "play.mpd" : "play.m3u8"); }
     // The part arrived whole: it becomes the segment's file.
     bool CommitPart(std::size_t entry);
     std::int64_t CachedBytes() const;
@@ -54,11 +62,14 @@ public:
     bool missingReported = false;  // the user was told of missing segments
 
 private:
-    void Settle();
+    void Settle(std::size_t entries, const std::string& localManifest);
+    std::string Prefix() const;
 
     std::string key_;
     std::string folder_;
     bool hasPlaylist_ = false;
+    bool dash_ = false;
     HlsPlaylist playlist_;
+    std::vector<std::string> dashUrls_;  // DASH: the address of each entry
     HlsSegmentBook book_;
 };

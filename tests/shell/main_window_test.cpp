@@ -378,6 +378,42 @@ TEST_F(MainWindowTest, AnHlsPageIsDetectedAndPlaysToItsEndFromTheCache)
     EXPECT_NE(status->text().toStdString().find("段)"), std::string::npos) << status->text().toStdString();
 }
 
+TEST_F(MainWindowTest, ADashPageIsDetectedAndPlaysToItsEndFromTheCache)
+{
+    const std::string dash = test_site::MakeTestDash(3);
+    ASSERT_FALSE(dash.empty());
+    ASSERT_TRUE(test_site::ServeFolder(*site, "/dash", dash));
+    // The page plays the manifest with dash.js, the copy the player page uses.
+    ASSERT_TRUE(site->AddFileFromDisk("/dash.js", QUELT_APP_DIR "/skin/player/dash.mediaplayer.min.js",
+                                      "text/javascript"));
+    site->AddFile("/dash-watch.html",
+                  "<html><head><title>Dashed</title></head><body><video id='v' autoplay muted width='480' "
+                  "height='360'></video><script src='/dash.js'></script><script>dashjs.MediaPlayer().create()"
+                  ".initialize(document.getElementById('v'), '/dash/manifest.mpd', true);</script></body></html>",
+                  "text/html");
+    site->ClearRequests();
+    const std::string page = "http://localhost:" + std::to_string(site->Port()) + "/dash-watch.html";
+    window->Control().AddVideo("", page, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    const InfoVideo* video = FindVideo(*settings, page);
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->a4.ends_with("/dash/manifest.mpd")) << video->a4;
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    // Each segment of the chosen video and of the audio came from the site
+    // once, fetched by the cache with the page as Referer.
+    for (const char* stream : {"0", "1"})
+        for (int i = 1; i <= 3; ++i) {
+            const std::string path = std::string("/dash/chunk-stream") + stream + "-0000" + std::to_string(i) + ".m4s";
+            const auto requests = site->RequestsFor(path);
+            ASSERT_EQ(requests.size(), 1u) << path;
+            EXPECT_EQ(requests[0].Value("Referer"), page);
+        }
+    EXPECT_TRUE(site->RequestsFor("/dash/chunk-stream2-00001.m4s").empty());
+    auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
+    ASSERT_NE(status, nullptr);
+    EXPECT_NE(status->text().toStdString().find("段)"), std::string::npos) << status->text().toStdString();
+}
+
 TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
 {
     const std::string page = "http://nowhere.invalid/watch";

@@ -122,7 +122,7 @@ TEST_F(VideoSourceTest, AnHlsStreamPlaysFromThePlayServerAlsoAfterARestart)
     auto video = MakeVideoRecord("http://videos.example/watch/4", "Four", "2", "http://cdn.example/four/master.m3u8");
     video->state = VIDEO_STATE_MANIFEST;
     const std::string url = BuildSourcePlayUrl(server, DecideVideoSource(video->a2, video.get()));
-    EXPECT_TRUE(url.ends_with("#type=hls")) << url;
+    EXPECT_TRUE(url.ends_with("#type=manifest")) << url;
 
     // A restored record has lost the state; its HLS cache folder tells.
     video->state = VIDEO_STATE_LOADED;

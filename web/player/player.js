@@ -12,6 +12,7 @@ var bridge = null;          // the program's object, once the channel is up
 var pending = [];           // events sent before that
 var flvPlayer = null;       // mpegts.js player of an FLV, if one plays
 var hlsPlayer = null;       // hls.js player of an HLS stream, if one plays
+var dashPlayer = null;      // dash.js player of a DASH stream, if one plays
 var texts = { station: '', connect: '' };
 var totalBytes = 0;         // told by SetVideoBytes
 var lastProcess = '';
@@ -45,6 +46,10 @@ function stop() {
   if (hlsPlayer) {
     hlsPlayer.destroy();
     hlsPlayer = null;
+  }
+  if (dashPlayer) {
+    dashPlayer.reset();
+    dashPlayer = null;
   }
   // Resetting an element that holds nothing would only cost time.
   if (video.getAttribute('src') || video.currentSrc) {
@@ -135,6 +140,36 @@ function playHls(url) {
   startPlaying();
 }
 
+// A DASH stream: the play server hands a manifest of the chosen
+// representations whose segments it serves from the cache, as for HLS.
+function playDash(url) {
+  dashPlayer = dashjs.MediaPlayer().create();
+  dashPlayer.updateSettings({ debug: { logLevel: dashjs.Debug.LOG_LEVEL_NONE } });
+  dashPlayer.on(dashjs.MediaPlayer.events.ERROR, function () {
+    showStatus('无法播放此视频');
+    fsCommand('OnSetStatus', '无法播放此视频');
+  });
+  dashPlayer.initialize(video, url, true);
+  startPlaying();
+}
+
+// A manifest of the play server: its text tells HLS from DASH.
+function playManifest(url, generation) {
+  fetch(url).then(function (answer) { return answer.text(); }).then(function (text) {
+    if (generation !== playGeneration) return;
+    if (/^\s*(\uFEFF)?#EXTM3U/.test(text)) {
+      if (window.Hls && Hls.isSupported()) playHls(url);
+      else showStatus('无法播放此视频');
+    } else if (text.indexOf('<MPD') >= 0 && window.dashjs) {
+      playDash(url);
+    } else {
+      showStatus('无法播放此视频');
+    }
+  }, function () {
+    if (generation === playGeneration) showStatus('无法播放此视频');
+  });
+}
+
 function startPlaying() {
   var attempt = video.play();
   if (attempt && attempt.catch) attempt.catch(function () {});
@@ -145,11 +180,12 @@ function startPlaying() {
 // program, which hands back the address of an H.264 stream; anything else
 // goes to the video element itself.
 // The program names what a file it has whole holds in the address's
-// fragment ("#type=mp4", "flv-h264", "flv-other"); otherwise the page looks.
+// fragment ("#type=mp4", "flv-h264", "flv-other"), and "#type=manifest" an
+// HLS or DASH manifest; otherwise the page looks.
 function knownKind(url) {
   var match = /#type=([a-z0-9-]+)$/.exec(url);
   if (!match) return null;
-  if (match[1] === 'hls') return { hls: true };
+  if (match[1] === 'manifest') return { manifest: true };
   return { flv: match[1] !== 'mp4', video: match[1] === 'flv-other' ? 2 : 7, audio: -1 };
 }
 
@@ -161,9 +197,8 @@ function play(url) {
   url = url.replace(/#.*$/, '');
   (known ? Promise.resolve(known) : probe(url)).then(function (found) {
     if (generation !== playGeneration) return;
-    if (found.hls) {
-      if (window.Hls && Hls.isSupported()) playHls(url);
-      else showStatus('无法播放此视频');
+    if (found.manifest) {
+      playManifest(url, generation);
       return;
     }
     if (!found.flv || !window.mpegts || !mpegts.isSupported()) {
@@ -238,7 +273,7 @@ video.addEventListener('click', function () {
   if (clickTimer) return;
   clickTimer = setTimeout(function () {
     clickTimer = null;
-    if (!video.currentSrc && !flvPlayer && !hlsPlayer) return;
+    if (!video.currentSrc && !flvPlayer && !hlsPlayer && !dashPlayer) return;
     if (video.paused) video.play(); else video.pause();
     fsCommand('PauseVideo', 'true');
   }, 250);

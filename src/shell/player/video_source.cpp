@@ -53,8 +53,9 @@ VideoSource DecideVideoSource(const std::string& key, const InfoVideo* video)
 }
 
 // Every source reaches the page through the play server: a whole file is
-// served from disk, a known stream as it downloads, an HLS stream as a
-// playlist of the play server whose segments come from the cache.
+// served from disk, a known stream as it downloads, an HLS or DASH stream
+// as a manifest of the play server whose segments come from the cache (the
+// page tells the two apart by the manifest's text).
 std::string BuildSourcePlayUrl(CPlayRequestManager& server, const VideoSource& source)
 {
     if (source.IsWhole())
@@ -62,6 +63,6 @@ std::string BuildSourcePlayUrl(CPlayRequestManager& server, const VideoSource& s
     if (source.kind == VideoSource::KnownStream)
         return server.BuildPlayUrl(source.key);
     if (source.kind == VideoSource::Manifest)
-        return server.BuildPlayUrl(source.key) + "#type=hls";
+        return server.BuildPlayUrl(source.key) + "#type=manifest";
     return {};
 }

@@ -15,7 +15,7 @@ struct VideoSource {
         Unknown,         // neither a file nor a play-list video: nothing plays
         LocalFile,       // the key is a file of this machine
         CompleteCache,   // the record's cache file holds the whole video
-        Manifest,        // the stream is an HLS manifest: its segments play from the cache
+        Manifest,        // the stream is an HLS or DASH manifest: its segments play from the cache
         KnownStream,     // the stream URL is known: it plays as it downloads
         NeedsDetection,  // a play-list video whose stream is still to be found
     };
@@ -37,6 +37,6 @@ VideoSource DecideVideoSource(const std::string& key, const InfoVideo* video);
 
 // The loopback play URL that gives the player the source; for a whole file
 // its fragment (#type=mp4, #type=flv-h264, #type=flv-other) tells the page
-// what the file holds, and #type=hls names an HLS playlist. Empty when the
+// what the file holds, and #type=manifest names an HLS or DASH manifest. Empty when the
 // source cannot play yet.
 std::string BuildSourcePlayUrl(CPlayRequestManager& server, const VideoSource& source);

@@ -48,6 +48,9 @@ constexpr DemoPage kPages[] = {
     {"/watch/popups.html", "A page with pop-ups", "opens pop-ups (never shown) and plays the MP4: found"},
     {"/watch/hls.html", "Test pattern (HLS)",
      "a VIDEO element given an HLS playlist (two variants, one-second segments): played while its segments are cached"},
+    {"/watch/dash.html", "Test pattern (DASH through dash.js)",
+     "dash.js playing a DASH manifest (two video representations and audio, one-second segments): played while "
+     "its segments are cached"},
 };
 
 std::string Html(const std::string& title, const std::string& body)
@@ -70,21 +73,22 @@ std::string VideoPage(const std::string& title, const std::string& video, const 
                            + "\"></video>\n<p><a href=\"" + video + "\">" + video + "</a></p>\n" + extra);
 }
 
-// mpegts.js as the program's player page uses it, found beside this program
-// (build/app/skin/player/mpegts.js) or given with --web-dir.
-std::string ReadMpegts(const std::string& webDir)
+// A script of the program's player page (mpegts.js, dash.js), found beside
+// this program (build/app/skin/player/) or given with --web-dir.
+std::string ReadPlayerScript(const std::string& webDir, const char* name)
 {
     std::filesystem::path dir = webDir;
     if (dir.empty())
         dir = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "skin" / "player";
-    std::ifstream in(dir / "mpegts.js", std::ios::binary);
+    std::ifstream in(dir / name, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
-void AddPages(test_site::TestSite& site, const std::string& mpegts)
+void AddPages(test_site::TestSite& site, const std::string& webDir)
 {
+    const std::string mpegts = ReadPlayerScript(webDir, "mpegts.js");
     const std::string html = "text/html; charset=utf-8";
     site.AddFile("/", IndexPage(), html);
     site.AddFile("/watch/flv.html", VideoPage(kPages[0].title, "/videos/demo.flv"), html);
@@ -120,6 +124,15 @@ void AddPages(test_site::TestSite& site, const std::string& mpegts)
                            "<script>for (var i = 0; i < 20; ++i) window.open('/watch/empty.html?' + i);</script>\n"),
                  html);
     site.AddFile("/watch/hls.html", VideoPage(kPages[9].title, "/videos/hls/master.m3u8"), html);
+    site.AddFile("/lib/dash.js", ReadPlayerScript(webDir, "dash.mediaplayer.min.js"), "text/javascript");
+    site.AddFile("/watch/dash.html",
+                 Html(kPages[10].title,
+                      "<video id=\"v\" controls muted width=\"640\" height=\"360\"></video>\n"
+                      "<script src=\"/lib/dash.js\"></script>\n<script>\n"
+                      "if (window.dashjs)\n"
+                      "  dashjs.MediaPlayer().create().initialize(document.getElementById('v'), "
+                      "'/videos/dash/manifest.mpd', true);\n</script>\n"),
+                 html);
     // The default browsing tabs of the main skin ("browserview_mgr").
     std::string videos;
     for (const DemoPage& page : kPages)
@@ -165,7 +178,8 @@ int main(int argc, char** argv)
     const std::string flvH264 = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 10, mediaDir);
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 10, mediaDir);
     const std::string hls = test_site::MakeTestHls(10, mediaDir);
-    if (flv.empty() || flvH264.empty() || mp4.empty() || hls.empty()) {
+    const std::string dash = test_site::MakeTestDash(10, test_site::DashKind::NumberTimeline, mediaDir);
+    if (flv.empty() || flvH264.empty() || mp4.empty() || hls.empty() || dash.empty()) {
         std::fprintf(stderr, "quelt-demo-service: could not make the demo videos (is ffmpeg installed?)\n");
         return 1;
     }
@@ -173,9 +187,10 @@ int main(int argc, char** argv)
     site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
     test_site::ServeFolder(site, "/videos/hls", hls);
+    test_site::ServeFolder(site, "/videos/dash", dash);
     for (const char* part : {"/videos/part1.flv", "/videos/part2.flv", "/videos/part3.flv"})
         site.AddFileFromDisk(part, flv, "video/x-flv");
-    AddPages(site, ReadMpegts(webDir));
+    AddPages(site, webDir);
     // The update check: the version the build installs (nothing to do), or
     // with --offer-update a newer one with its setup program.
     const std::string setup = "#!/bin/sh\necho 'Quelt demo setup: nothing is installed.'\n";

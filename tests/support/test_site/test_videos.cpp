@@ -81,6 +81,43 @@ std::string MakeTestHls(int seconds, const std::string& folder)
     return ec ? std::string() : dir;
 }
 
+std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
+{
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const char* name = kind == DashKind::NumberTimeline   ? "number"
+                       : kind == DashKind::NumberDuration ? "duration"
+                       : kind == DashKind::TimeTimeline   ? "time"
+                                                          : "list";
+    const std::string dir =
+        (folder.empty() ? DefaultFolder() : folder) + "/dash-" + name + "-" + std::to_string(seconds);
+    std::error_code ec;
+    if (fs::exists(dir + "/manifest.mpd", ec))
+        return dir;
+    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
+    fs::remove_all(partial, ec);
+    fs::create_directories(partial, ec);
+    const std::string s = std::to_string(seconds);
+    // ffmpeg 5.1 names an audio segment by a time other than the one its
+    // manifest lists when $Time$ is used, so that variant has no audio.
+    const bool audio = kind != DashKind::TimeTimeline;
+    const std::string options = kind == DashKind::NumberDuration ? " -use_timeline 0"
+                                : kind == DashKind::SegmentList  ? " -use_template 0 -use_timeline 0"
+                                : kind == DashKind::TimeTimeline
+                                    ? " -media_seg_name 'chunk-$RepresentationID$-$Time$.$ext$'"
+                                    : "";
+    const std::string command =
+        "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
+        + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s + " -map 0:v" + (audio ? " -map 1:a" : "")
+        + " -map 0:v -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -b:v:0 600k -s:v:0 320x240"
+          " -b:v:1 200k -s:v:1 160x120 -seg_duration 1 -adaptation_sets '"
+        + (audio ? "id=0,streams=v id=1,streams=a" : "id=0,streams=v") + "' -f dash" + options + " manifest.mpd";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    fs::rename(partial, dir, ec);
+    return ec ? std::string() : dir;
+}
+
 bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder)
 {
     std::error_code ec;
@@ -91,6 +128,8 @@ bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& f
         const std::string relative = fs::relative(entry.path(), folder).generic_string();
         const std::string type = relative.ends_with(".m3u8") ? "application/vnd.apple.mpegurl"
                                  : relative.ends_with(".ts") ? "video/mp2t"
+                                 : relative.ends_with(".mpd") ? "application/dash+xml"
+                                 : relative.ends_with(".m4s") ? "video/iso.segment"
                                                              : "application/octet-stream";
         any = site.AddFileFromDisk(prefix + "/" + relative, entry.path().string(), type) || any;
     }

@@ -21,9 +21,27 @@ std::string MakeTestVideo(VideoKind kind, int seconds = 2, const std::string& fo
 // them, or empty when ffmpeg failed.
 std::string MakeTestHls(int seconds = 4, const std::string& folder = {});
 
+// How a DASH test stream addresses its segments, each as ffmpeg's dash
+// muxer writes it.
+enum class DashKind {
+    NumberTimeline,  // the muxer's defaults: SegmentTemplate, $Number$, SegmentTimeline
+    NumberDuration,  // SegmentTemplate with $Number$ and a fixed duration (-use_timeline 0)
+    TimeTimeline,    // SegmentTemplate with $Time$ and SegmentTimeline; video only
+    SegmentList,     // SegmentList of SegmentURLs (-use_template 0 -use_timeline 0)
+};
+
+// A DASH VOD of about `seconds` seconds in one-second fMP4 segments:
+// "manifest.mpd" with one video adaptation set of two representations
+// (id 0: 320x240, the higher bandwidth; id 2: 160x120) and one audio
+// representation (id 1), files "init-stream<id>.m4s" and
+// "chunk-stream<id>-<number, 5 digits from 00001>.m4s" ("chunk-<id>-<time>.m4s"
+// for TimeTimeline, whose second video representation is id 1). Returns the folder, or empty when ffmpeg failed.
+std::string MakeTestDash(int seconds = 4, DashKind kind = DashKind::NumberTimeline, const std::string& folder = {});
+
 class TestSite;
 // Serves every file under `folder` at prefix + its relative path (HLS
-// playlists as "application/vnd.apple.mpegurl", TS as "video/mp2t").
+// playlists as "application/vnd.apple.mpegurl", TS as "video/mp2t", DASH
+// manifests as "application/dash+xml").
 bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder);
 
 // The whole file, or empty.
