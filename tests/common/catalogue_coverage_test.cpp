@@ -1,5 +1,5 @@
 // Every Chinese text the program shows has an English entry: the skins'
-// texts and tooltips and the code's literals. Each
+// texts and tooltips, the code's literals and the program's pages. Each
 // case lists the texts without one, so that a new text cannot slip by.
 #include "common/lang/translate.h"
 
@@ -76,6 +76,30 @@ std::vector<std::string> CppLiterals(const std::string& source)
     return literals;
 }
 
+// The texts of a page: quoted JavaScript strings and the text between
+// tags outside scripts (in markup), trimmed; comments are left out.
+std::vector<std::string> PageTexts(const std::string& page, bool markup)
+{
+    static const std::regex comment(R"((^|[^:])//[^\n]*|<!--[\s\S]*?-->)");
+    static const std::regex quoted(R"('([^'\n]*)')");
+    static const std::regex between(R"(>([^<>]+)<)");
+    static const std::regex script(R"(<script[^>]*>[\s\S]*?</script>)");
+    const std::string text = std::regex_replace(page, comment, "$1");
+    std::vector<std::string> texts;
+    for (std::sregex_iterator it(text.begin(), text.end(), quoted), end; it != end; ++it)
+        texts.push_back((*it)[1]);
+    if (!markup)
+        return texts;
+    const std::string outside = std::regex_replace(text, script, "");
+    for (std::sregex_iterator it(outside.begin(), outside.end(), between), end; it != end; ++it) {
+        std::string inner = (*it)[1];
+        inner.erase(0, inner.find_first_not_of(" \r\n\t"));
+        inner.erase(inner.find_last_not_of(" \r\n\t") + 1);
+        texts.push_back(inner);
+    }
+    return texts;
+}
+
 const std::filesystem::path kSource = QUELT_SOURCE_DIR;
 
 }  // namespace
@@ -109,5 +133,27 @@ TEST(CatalogueCoverage, EveryChineseLiteralOfTheCodeHasAnEnglishEntry)
             continue;
         CollectMissing(entry.path(), CppLiterals(ReadFile(entry.path())), missing);
     }
+    EXPECT_TRUE(missing.empty()) << "without English:" << Joined(missing);
+}
+
+TEST(CatalogueCoverage, EveryChineseTextOfTheProgramsPagesHasAnEnglishEntry)
+{
+    std::vector<std::string> missing;
+    int pages = 0;
+    for (const std::filesystem::path& folder : {kSource / "skin", kSource / "web" / "player"}) {
+        for (auto it = std::filesystem::recursive_directory_iterator(folder);
+             it != std::filesystem::recursive_directory_iterator(); ++it) {
+            if (it->path().filename() == "node_modules") {
+                it.disable_recursion_pending();
+                continue;
+            }
+            const std::string extension = it->path().extension().string();
+            if (extension != ".html" && extension != ".js")
+                continue;
+            ++pages;
+            CollectMissing(it->path(), PageTexts(ReadFile(it->path()), extension == ".html"), missing);
+        }
+    }
+    EXPECT_GE(pages, 8);
     EXPECT_TRUE(missing.empty()) << "without English:" << Joined(missing);
 }

@@ -19,6 +19,12 @@ var lastLoaded = '';
 var started = false;
 var playGeneration = 0;     // a newer PlayVideo or StopVideo makes older replies void
 
+// The page's texts in the program's language (the program injects
+// QueltTr; written in Chinese, they stay so without it).
+function tr(chinese) {
+  return window.QueltTr ? window.QueltTr(chinese) : chinese;
+}
+
 function fsCommand(command, args) {
   if (bridge) bridge.fsCommand(command, String(args));
   else pending.push([command, String(args)]);
@@ -126,8 +132,8 @@ function playHls(url) {
   hlsPlayer = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false });
   hlsPlayer.on(Hls.Events.ERROR, function (event, data) {
     if (data.fatal) {
-      showStatus('无法播放此视频');
-      fsCommand('OnSetStatus', '无法播放此视频');
+      showStatus(tr('无法播放此视频'));
+      fsCommand('OnSetStatus', tr('无法播放此视频'));
     }
   });
   hlsPlayer.loadSource(url);
@@ -163,7 +169,7 @@ function play(url) {
     if (generation !== playGeneration) return;
     if (found.hls) {
       if (window.Hls && Hls.isSupported()) playHls(url);
-      else showStatus('无法播放此视频');
+      else showStatus(tr('无法播放此视频'));
       return;
     }
     if (!found.flv || !window.mpegts || !mpegts.isSupported()) {
@@ -179,7 +185,7 @@ function play(url) {
     bridge.transcode(url, function (converted) {
       if (generation !== playGeneration) return;
       if (converted) playFlv(converted);
-      else showStatus('无法播放此视频：需要 ffmpeg 转换');
+      else showStatus(tr('无法播放此视频：需要 ffmpeg 转换'));
     });
   }, function () {
     if (generation !== playGeneration) return;
@@ -218,7 +224,7 @@ video.addEventListener('playing', function () {
     fsCommand('OnStatus', 'NetStream.Play.Start');
   }
 });
-video.addEventListener('waiting', function () { if (started) showStatus('正在缓冲...'); });
+video.addEventListener('waiting', function () { if (started) showStatus(tr('正在缓冲...')); });
 video.addEventListener('timeupdate', reportProgress);
 video.addEventListener('progress', reportProgress);
 video.addEventListener('ended', function () {
@@ -227,8 +233,8 @@ video.addEventListener('ended', function () {
 });
 video.addEventListener('error', function () {
   if (video.getAttribute('src')) {
-    showStatus('无法播放此视频');
-    fsCommand('OnSetStatus', '无法播放此视频');
+    showStatus(tr('无法播放此视频'));
+    fsCommand('OnSetStatus', tr('无法播放此视频'));
   }
 });
 // The picture answers the mouse as the old player did: a click pauses or
