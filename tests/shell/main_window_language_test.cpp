@@ -5,6 +5,7 @@
 
 #include "common/ids/command_ids.h"
 #include "common/lang/language.h"
+#include "platform/web/page_texts.h"
 #include "ui/toolkit/list_item.h"
 
 #include <QTest>
@@ -74,6 +75,7 @@ TEST_F(WindowLanguageTest, ChineseOrEnglishByTheLocale)
     EXPECT_EQ(chinese.texts.at(command::kBrowseTab), "网络浏览");
     EXPECT_EQ(chinese.texts.at(command::kPlayListPanel), "播放队列");
     EXPECT_EQ(chinese.playTooltip, "播放 （空格）");
+    EXPECT_EQ(platform::PageTexts(), "{}") << "the pages keep their Chinese";
 
     RestartIn("en");
     const WindowLook english = Look("window-en.png");
@@ -81,6 +83,8 @@ TEST_F(WindowLanguageTest, ChineseOrEnglishByTheLocale)
     EXPECT_EQ(english.texts.at(command::kBrowseTab), "Browse");
     EXPECT_EQ(english.texts.at(command::kPlayListPanel), "Play list");
     EXPECT_EQ(english.playTooltip, "Play (Space)");
+    EXPECT_NE(platform::PageTexts().find("\"No related videos yet\""), std::string::npos)
+        << "the pages are handed the English texts";
     EXPECT_EQ(english.shot.size(), chinese.shot.size());
     EXPECT_NE(english.shot, chinese.shot) << "the two pictures show different texts";
     const QRect tab = window->GetCtrl(command::kPlayerTab)->geometry();
