@@ -55,7 +55,7 @@ DlgColorScheme::DlgColorScheme(CAppSetting& settings, QWidget* parent)
     number_ = new QLabel(QStringLiteral("999"));
     number_->setMinimumWidth(32);
     auto* restore = new QPushButton(ui::Tr("恢复默认"));
-    auto* ok = new QPushButton(ui::Tr("确定"));
+    auto* ok = new QPushButton(ui::Text(IDS_BUTTON_OK));
     auto* tip = new QLabel(ui::Text(IDS_PICK_COLOUR));
 
     auto* vivid = new QHBoxLayout;

@@ -40,7 +40,7 @@ DlgInputVideoHtml::DlgInputVideoHtml(const QString& clipboard, QWidget* parent) 
     edit_ = new QPlainTextEdit;
     auto* playNow = new QPushButton(ui::Tr("立即播放"));
     auto* addToList = new QPushButton(ui::Tr("加入列表"));
-    auto* cancel = new QPushButton(ui::Tr("取消"));
+    auto* cancel = new QPushButton(ui::Text(IDS_BUTTON_CANCEL));
     playNow->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

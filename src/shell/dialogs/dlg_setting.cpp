@@ -45,8 +45,8 @@ DlgSetting::DlgSetting(CAppSetting& settings, const platform::DesktopIntegration
     auto* tabs = new QTabWidget;
     tabs->addTab(page, ui::Tr("基本设置"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(ui::Tr("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(ui::Tr("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(ui::Text(IDS_BUTTON_OK));
+    buttons->button(QDialogButtonBox::Cancel)->setText(ui::Text(IDS_BUTTON_CANCEL));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(buttons);
