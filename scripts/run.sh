@@ -2,7 +2,9 @@
 # Builds Quelt and starts it, with the embedded demo service on
 # 127.0.0.1:20080 (unless one already runs). With no argument it plays the
 # demo's video page; otherwise the argument (a video file, a stream URL or
-# a page address) goes to the program.
+# a page address) goes to the program. Quelt speaks the language of the
+# locale (Chinese for a "zh" locale, English otherwise); QUELT_LANG=zh|en,
+# passed through, forces one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -1,5 +1,6 @@
 #include "app/program_detection.h"
 
+#include "common/lang/translate.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/http_task.h"
 #include "shell/player/play_control.h"
@@ -40,8 +41,9 @@ void CProgramDetection::ReportMissingSegments(const InfoVideo& video, std::size_
 {
     if (!surface_)
         return;
-    surface_->ShowStatus((video.a1.empty() ? video.a2 : video.a1) + ": " + std::to_string(missing) + "/"
-                         + std::to_string(count) + " 个分段未能下载，缓存不完整");
+    surface_->ShowStatus((video.a1.empty() ? video.a2 : video.a1) + ": "
+                         + lang::Fill(lang::Tr("%1/%2 个分段未能下载，缓存不完整"),
+                                      {std::to_string(missing), std::to_string(count)}));
 }
 
 void CProgramDetection::ShowStateMessage(int stringId, const InfoVideo& video)

@@ -3,8 +3,10 @@
 #include "common/app_folder.h"
 #include "common/event_window.h"
 #include "common/ids/command_ids.h"
+#include "common/lang/translate.h"
 #include "common/string_table.h"
 #include "platform/web/html_view.h"
+#include "platform/web/page_texts.h"
 #include "search/scheme_url.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/settings/app_setting.h"
@@ -37,8 +39,10 @@ CProgramParts::CProgramParts(CAppSetting& settings)
       update_(settings.configUrl, GetAppFolder(), UpdateHooks())
 {
     // Before any view exists: every view stops and reports the program's
-    // own schemes, whoever builds the window on these parts.
+    // own schemes, whoever builds the window on these parts,
     platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
+    // and speaks the language of this run in the program's own pages.
+    platform::SetPageTexts(lang::PageDictionaryJson(lang::CurrentLanguage()));
     dayRunCount_.SendUseReport(0);
     playServer_.SetRequestServer(&router_);
 }

@@ -1,5 +1,7 @@
 #include "common/string_table.h"
 
+#include "common/lang/translate.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -8,6 +10,8 @@ namespace {
 struct Entry {
     int id;
     const char* text;
+    // Tells apart, for the translation, a Chinese text that two ids share.
+    const char* context = "";
 };
 
 // Sorted by id.
@@ -101,13 +105,35 @@ constexpr Entry kStrings[] = {
     // An HLS video's cached share, counted by segments.
     {30106, "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"},
     {30107, "缺少%d段"},
+    // The stream address answered with something that is not a video; the
+    // Chinese text is the one of a connection error (30034).
+    {30108, "%s服务器连接错误，请您稍后再试", "not-video"},
 };
 
 }  // namespace
 
 std::string LoadString(int id)
 {
+    std::string context;
+    const std::string chinese = ChineseString(id, &context);
+    return chinese.empty() ? chinese : lang::Tr(chinese, context);
+}
+
+std::vector<int> StringTableIds()
+{
+    std::vector<int> ids;
+    for (const Entry& entry : kStrings)
+        ids.push_back(entry.id);
+    return ids;
+}
+
+std::string ChineseString(int id, std::string* context)
+{
     auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
                                [](const Entry& e, int wanted) { return e.id < wanted; });
-    return it != std::end(kStrings) && it->id == id ? it->text : std::string();
+    if (it == std::end(kStrings) || it->id != id)
+        return {};
+    if (context)
+        *context = it->context;
+    return it->text;
 }

@@ -228,8 +228,8 @@ void CFLVDownloadManager::SetVideoState(int code, InfoVideo* video)
     switch (code) {
     case VIDEO_STATE_NO_RESPONSE: observer_.ShowStateMessage(IDS_SERVER_BUSY, *video); break;
     case VIDEO_STATE_REMOVED: observer_.ShowStateMessage(IDS_VIDEO_DELETED, *video); break;
-    case VIDEO_STATE_HTTP_ERROR:
-    case VIDEO_STATE_NOT_VIDEO: observer_.ShowStateMessage(IDS_SERVER_ERROR, *video); break;
+    case VIDEO_STATE_HTTP_ERROR: observer_.ShowStateMessage(IDS_SERVER_ERROR, *video); break;
+    case VIDEO_STATE_NOT_VIDEO: observer_.ShowStateMessage(IDS_NOT_VIDEO_ADDRESS, *video); break;
     default: break;
     }
 }

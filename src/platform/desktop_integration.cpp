@@ -126,7 +126,10 @@ std::string DesktopIntegration::MimeAppsFile() const
 
 std::string DesktopIntegration::DesktopEntry(const std::string& exec, bool autostart) const
 {
-    std::string text = "[Desktop Entry]\nType=Application\nName=Quelt\nComment=在线视频播放器\nExec=" + exec + "\n";
+    // The menus of a Chinese desktop show the Chinese comment.
+    const std::string chineseComment = "在线视频播放器";
+    std::string text = "[Desktop Entry]\nType=Application\nName=Quelt\nComment=Online video player\nComment[zh]="
+                       + chineseComment + "\nExec=" + exec + "\n";
     if (autostart)
         text += "X-GNOME-Autostart-enabled=true\n";
     else

@@ -3,6 +3,7 @@
 #include "flv_download_fixture.h"
 
 #include "common/event_window.h"
+#include "common/ids/string_ids.h"
 
 #include "delivery/flv_probe.h"
 
@@ -225,10 +226,11 @@ TEST_F(StreamingTest, FailuresSetTheirStateCodes)
     html.htmlInstead = true;
     dropped.dropAfter = 20000;
     const Case cases[] = {
-        {"404", notFound, false, VIDEO_STATE_REMOVED, 30032, true},
-        {"500", broken, false, VIDEO_STATE_HTTP_ERROR, 30034, true},
-        {"html", html, false, VIDEO_STATE_NOT_VIDEO, 30034, true},
-        {"no server", {}, true, VIDEO_STATE_NO_RESPONSE, 30033, false},
+        {"404", notFound, false, VIDEO_STATE_REMOVED, IDS_VIDEO_DELETED, true},
+        {"500", broken, false, VIDEO_STATE_HTTP_ERROR, IDS_SERVER_ERROR, true},
+        // Its own text: in English, the address does not lead to a video.
+        {"html", html, false, VIDEO_STATE_NOT_VIDEO, IDS_NOT_VIDEO_ADDRESS, true},
+        {"no server", {}, true, VIDEO_STATE_NO_RESPONSE, IDS_SERVER_BUSY, false},
         {"dropped", dropped, false, VIDEO_STATE_INCOMPLETE, 0, false},
     };
     test_site::TestSite down;

@@ -1,8 +1,10 @@
 // The HTML view layer in QtWebEngine offscreen, against the test site:
 // titles and document complete, cancelled navigations, the program's
 // schemes, new windows, errors and scripts. One engine for all cases.
+#include "common/lang/translate.h"
 #include "platform/web/html_view.h"
 #include "platform/web/media_request_header.h"
+#include "platform/web/page_texts.h"
 #include "platform/web/player_page_view.h"
 #include "search/scheme_url.h"
 #include "support/event_wait.h"
@@ -213,3 +215,32 @@ TEST_F(HtmlViewTest, ErrorsCarryTheHttpStatusOrTheNetworkCode)
 }
 
 }  // namespace
+
+// The program hands its pages the dictionary of the run's language: a page
+// of its own folder shows its texts, title and the texts its script makes
+// in English; a page from the network is left as it is.
+TEST_F(HtmlViewTest, TheProgramsOwnPagesSpeakTheLanguageOfTheRun)
+{
+    const std::string related = "file://" QUELT_SOURCE_DIR "/skin/main/relatedstyle.html";
+    const auto loadOwnPage = [&] {
+        SetUp();  // a view made after the dictionary was handed over
+        const std::size_t before = completed.size();
+        view->Navigate(related);
+        return RunEventsUntil([&] { return completed.size() > before; }, std::chrono::seconds(30));
+    };
+
+    platform::SetPageTexts(lang::PageDictionaryJson(lang::Language::English));
+    ASSERT_TRUE(loadOwnPage());
+    EXPECT_EQ(Run("document.getElementById('status').textContent"), "No related videos yet");
+    EXPECT_EQ(Run("document.title"), "Related videos");
+    EXPECT_EQ(Run("Quelt.tr('第 %1 / %2 页', 2, 7)"), "Page 2 of 7");
+    EXPECT_EQ(Run("Quelt.tr('不在词典里的话')"), "不在词典里的话") << "a text without English stays";
+    ASSERT_TRUE(Load("/page.html"));
+    EXPECT_EQ(Run("typeof window.QueltTr"), "undefined") << "pages of the network are not touched";
+
+    platform::SetPageTexts(lang::PageDictionaryJson(lang::Language::Chinese));
+    ASSERT_TRUE(loadOwnPage());
+    EXPECT_EQ(Run("document.getElementById('status').textContent"), "暂无相关视频");
+    EXPECT_EQ(Run("Quelt.tr('第 %1 / %2 页', 2, 7)"), "第 2 / 7 页");
+    platform::SetPageTexts("{}");
+}

@@ -4,6 +4,7 @@
 // manager sees real pointer events. Where Xvfb, openbox or xdotool are
 // missing, every case is skipped with the reason.
 #include "main_window_fixture.h"
+#include "support/test_language.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -236,6 +237,7 @@ TEST_F(WindowManagerTest, FullScreenCoversTheScreenEveryTime)
 
 int main(int argc, char** argv)
 {
+    UseChineseForTests();
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the cases needs no display.
     if (!::testing::GTEST_FLAG(list_tests) && !StartDesktop())

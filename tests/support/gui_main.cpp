@@ -2,8 +2,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "support/test_language.h"
+
 int main(int argc, char** argv)
 {
+    UseChineseForTests();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

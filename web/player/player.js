@@ -20,6 +20,12 @@ var lastLoaded = '';
 var started = false;
 var playGeneration = 0;     // a newer PlayVideo or StopVideo makes older replies void
 
+// The page's texts in the program's language (the program injects
+// QueltTr; written in Chinese, they stay so without it).
+function tr(chinese) {
+  return window.QueltTr ? window.QueltTr(chinese) : chinese;
+}
+
 function fsCommand(command, args) {
   if (bridge) bridge.fsCommand(command, String(args));
   else pending.push([command, String(args)]);
@@ -131,8 +137,8 @@ function playHls(url) {
   hlsPlayer = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false });
   hlsPlayer.on(Hls.Events.ERROR, function (event, data) {
     if (data.fatal) {
-      showStatus('无法播放此视频');
-      fsCommand('OnSetStatus', '无法播放此视频');
+      showStatus(tr('无法播放此视频'));
+      fsCommand('OnSetStatus', tr('无法播放此视频'));
     }
   });
   hlsPlayer.loadSource(url);
@@ -146,8 +152,8 @@ function playDash(url) {
   dashPlayer = dashjs.MediaPlayer().create();
   dashPlayer.updateSettings({ debug: { logLevel: dashjs.Debug.LOG_LEVEL_NONE } });
   dashPlayer.on(dashjs.MediaPlayer.events.ERROR, function () {
-    showStatus('无法播放此视频');
-    fsCommand('OnSetStatus', '无法播放此视频');
+    showStatus(tr('无法播放此视频'));
+    fsCommand('OnSetStatus', tr('无法播放此视频'));
   });
   dashPlayer.initialize(video, url, true);
   startPlaying();
@@ -159,14 +165,14 @@ function playManifest(url, generation) {
     if (generation !== playGeneration) return;
     if (/^\s*(\uFEFF)?#EXTM3U/.test(text)) {
       if (window.Hls && Hls.isSupported()) playHls(url);
-      else showStatus('无法播放此视频');
+      else showStatus(tr('无法播放此视频'));
     } else if (text.indexOf('<MPD') >= 0 && window.dashjs) {
       playDash(url);
     } else {
-      showStatus('无法播放此视频');
+      showStatus(tr('无法播放此视频'));
     }
   }, function () {
-    if (generation === playGeneration) showStatus('无法播放此视频');
+    if (generation === playGeneration) showStatus(tr('无法播放此视频'));
   });
 }
 
@@ -214,7 +220,7 @@ function play(url) {
     bridge.transcode(url, function (converted) {
       if (generation !== playGeneration) return;
       if (converted) playFlv(converted);
-      else showStatus('无法播放此视频：需要 ffmpeg 转换');
+      else showStatus(tr('无法播放此视频：需要 ffmpeg 转换'));
     });
   }, function () {
     if (generation !== playGeneration) return;
@@ -253,7 +259,7 @@ video.addEventListener('playing', function () {
     fsCommand('OnStatus', 'NetStream.Play.Start');
   }
 });
-video.addEventListener('waiting', function () { if (started) showStatus('正在缓冲...'); });
+video.addEventListener('waiting', function () { if (started) showStatus(tr('正在缓冲...')); });
 video.addEventListener('timeupdate', reportProgress);
 video.addEventListener('progress', reportProgress);
 video.addEventListener('ended', function () {
@@ -262,8 +268,8 @@ video.addEventListener('ended', function () {
 });
 video.addEventListener('error', function () {
   if (video.getAttribute('src')) {
-    showStatus('无法播放此视频');
-    fsCommand('OnSetStatus', '无法播放此视频');
+    showStatus(tr('无法播放此视频'));
+    fsCommand('OnSetStatus', tr('无法播放此视频'));
   }
 });
 // The picture answers the mouse as the old player did: a click pauses or

@@ -14,6 +14,17 @@ var Quelt = (function () {
     return prefix + url + '&&&' + text;
   }
 
+  // A text of the page in the program's language (the program injects
+  // QueltTr; without it the Chinese text stays), with %1, %2, ... taking
+  // the further arguments.
+  function tr(chinese) {
+    if (window.QueltTr) return window.QueltTr.apply(null, arguments);
+    var args = arguments;
+    return String(chinese).replace(/%(\d)/g, function (all, n) {
+      return n > 0 && n < args.length ? String(args[n]) : all;
+    });
+  }
+
   function element(tag, className, text) {
     var node = document.createElement(tag);
     if (className) node.className = className;
@@ -71,10 +82,10 @@ var Quelt = (function () {
   // that slow; untested sites (100000) show none lit.
   function speedMark(rate) {
     var mark = element('span', 'speed');
-    var kind = '', tip = '未测速';
+    var kind = '', tip = tr('未测速');
     if (rate >= 0 && rate < 100000) {
       kind = rate < 1000 ? 'fast' : rate < 3000 ? 'mid' : 'slow';
-      tip = '速度 ' + (rate / 1000).toFixed(1) + ' 秒';
+      tip = tr('速度 %1 秒', (rate / 1000).toFixed(1));
     }
     if (kind) mark.classList.add(kind);
     mark.setAttribute('title', tip);
@@ -110,17 +121,17 @@ var Quelt = (function () {
       var meta = element('div', 'meta');
       meta.appendChild(speedMark(item.rate));
       meta.appendChild(element('span', 'site', item.site || hostOf(item.url)));
-      if (item.playcount) meta.appendChild(element('span', 'count', '播放 ' + item.playcount));
-      if (item.vcount) meta.appendChild(element('span', 'count', '观看 ' + item.vcount));
+      if (item.playcount) meta.appendChild(element('span', 'count', tr('播放 %1', item.playcount)));
+      if (item.vcount) meta.appendChild(element('span', 'count', tr('观看 %1', item.vcount)));
       info.appendChild(meta);
       if (item.memo) info.appendChild(element('div', 'memo', item.memo));
     }
     node.appendChild(info);
     if (!options.compact) {
       var actions = element('div', 'actions');
-      actions.appendChild(link(play, 'play', '播放'));
-      actions.appendChild(link(schemeLink('inxev://', item.url, item.title), 'preview', '预览'));
-      actions.appendChild(link(schemeLink('addxev://', item.url, item.title), 'add', '加入列表'));
+      actions.appendChild(link(play, 'play', tr('播放')));
+      actions.appendChild(link(schemeLink('inxev://', item.url, item.title), 'preview', tr('预览')));
+      actions.appendChild(link(schemeLink('addxev://', item.url, item.title), 'add', tr('加入列表')));
       node.appendChild(actions);
     }
     return node;
@@ -150,6 +161,6 @@ var Quelt = (function () {
     for (var i = 0; i < items.length; i++) container.appendChild(card(items[i], options));
   }
 
-  return { schemeLink: schemeLink, element: element, link: link, parseItems: parseItems, card: card,
+  return { tr: tr, schemeLink: schemeLink, element: element, link: link, parseItems: parseItems, card: card,
            sorts: sorts, sorted: sorted, fill: fill };
 })();

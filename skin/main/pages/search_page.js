@@ -41,17 +41,17 @@ function doSort(by, order, from) {
 
 function RSSRequest(keyword) {
   gKeyword = String(keyword);
-  byId('heading').textContent = '“' + gKeyword + '”的搜索结果';
+  byId('heading').textContent = Quelt.tr('“%1”的搜索结果', gKeyword);
   document.title = gKeyword;
 }
 
 function draw() {
   var list = byId('results');
   Quelt.fill(list, Quelt.sorted(gItems, nowSortBy, nowSortUp));
-  byId('count').textContent = gItems.length ? gItems.length + ' 个视频' : '';
+  byId('count').textContent = gItems.length ? Quelt.tr('%1 个视频', gItems.length) : '';
   byId('more').classList.toggle('hidden', !gItems.length);
   if (gItems.length) showStatus('');
-  else if (gHadData) showStatus('没有找到相关的视频。换个关键词试试？', true);
+  else if (gHadData) showStatus(Quelt.tr('没有找到相关的视频。换个关键词试试？'), true);
 }
 
 // The monitor page fills its keyword box from the program; nothing here.

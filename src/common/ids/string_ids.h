@@ -37,6 +37,7 @@ constexpr int IDS_CONNECTING = 30031;            // "正在连接%s服务器"
 constexpr int IDS_VIDEO_DELETED = 30032;         // "%s服务器已经删除此视频"
 constexpr int IDS_SERVER_BUSY = 30033;           // "%s服务器繁忙，请您稍后再试"
 constexpr int IDS_SERVER_ERROR = 30034;          // "%s服务器连接错误，请您稍后再试"
+constexpr int IDS_NOT_VIDEO_ADDRESS = 30108;     // the same Chinese; English: not a video
 constexpr int IDS_CLEAR_PLAY_LIST_CONFIRM = 30050;
 constexpr int IDS_NOT_A_VIDEO = 30051;           // "不支持的视频文件格式。"
 constexpr int IDS_QUEUE_SUMMARY = 30052;         // play-list tooltip: videos, megabytes, downloads

@@ -1,6 +1,7 @@
 #include "platform/web/html_view.h"
 
 #include "platform/web/media_request_header.h"
+#include "platform/web/page_texts.h"
 
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -188,6 +189,7 @@ HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(st
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(true);
     impl_->page->scripts().insert(script);
+    InjectPageTexts(impl_->page->scripts(), true);
     if (withWidget) {
         impl_->view = new QWebEngineView(parent);
         impl_->view->setPage(impl_->page);

@@ -1,5 +1,7 @@
 #include "platform/web/player_page_view.h"
 
+#include "platform/web/page_texts.h"
+
 #include <QFile>
 #include <QPointer>
 #include <QUrl>
@@ -113,6 +115,7 @@ PlayerPageView::PlayerPageView(QWidget* parent) : impl_(std::make_unique<Impl>()
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
     page->setBackgroundColor(Qt::black);
     page->scripts().insert(ChannelScript());
+    InjectPageTexts(page->scripts(), false);
     impl_->channel.registerObject(QStringLiteral("bridge"), &impl_->bridge);
     page->setWebChannel(&impl_->channel);
     impl_->view->setContextMenuPolicy(Qt::NoContextMenu);

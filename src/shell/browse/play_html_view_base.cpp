@@ -5,6 +5,7 @@
 #include "common/string_table.h"
 #include "search/scheme_url.h"
 #include "ui/widgets/resource_image.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QIcon>
 #include <QMenu>
@@ -112,7 +113,7 @@ QMenu* PlayHtmlViewBase::ShowLinkMenu(const std::string& href, int x, int y)
     menu_ = new QMenu(Widget());
     menu_->setObjectName(QStringLiteral("menu-%1").arg(menu::kSearchResult));
     for (const MenuEntry& entry : kLinkMenu) {
-        QAction* action = menu_->addAction(QString::fromUtf8(entry.text));
+        QAction* action = menu_->addAction(ui::Tr(entry.text));
         action->setData(entry.command);
         if (entry.image != 0) {
             const QImage image = ui::FCResourceImage(entry.image);

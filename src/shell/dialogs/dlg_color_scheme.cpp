@@ -43,7 +43,7 @@ protected:
 DlgColorScheme::DlgColorScheme(CAppSetting& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), oldTone_(settings.skinColorTone), oldVividness_(settings.skinSaturation)
 {
-    setWindowTitle(QStringLiteral("调节颜色"));
+    setWindowTitle(ui::Tr("调节颜色"));
     ui::FCApplySkinPalette(this);
     strip_ = new ColourStrip(this);
     strip_->setFixedHeight(30);
@@ -54,12 +54,12 @@ DlgColorScheme::DlgColorScheme(CAppSetting& settings, QWidget* parent)
     slider_->setRange(0, 200);
     number_ = new QLabel(QStringLiteral("999"));
     number_->setMinimumWidth(32);
-    auto* restore = new QPushButton(QStringLiteral("恢复默认"));
-    auto* ok = new QPushButton(QStringLiteral("确定"));
+    auto* restore = new QPushButton(ui::Tr("恢复默认"));
+    auto* ok = new QPushButton(ui::Text(IDS_BUTTON_OK));
     auto* tip = new QLabel(ui::Text(IDS_PICK_COLOUR));
 
     auto* vivid = new QHBoxLayout;
-    vivid->addWidget(new QLabel(QStringLiteral("鲜艳：")));
+    vivid->addWidget(new QLabel(ui::Tr("鲜艳：")));
     vivid->addWidget(slider_, 1);
     vivid->addWidget(number_);
     auto* buttons = new QHBoxLayout;

@@ -35,12 +35,12 @@ std::string CutUtf8(std::string text, std::size_t limit)
 
 DlgInputVideoHtml::DlgInputVideoHtml(const QString& clipboard, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("播放视频网页"));
+    setWindowTitle(ui::Tr("播放视频网页"));
     ui::FCApplySkinPalette(this);
     edit_ = new QPlainTextEdit;
-    auto* playNow = new QPushButton(QStringLiteral("立即播放"));
-    auto* addToList = new QPushButton(QStringLiteral("加入列表"));
-    auto* cancel = new QPushButton(QStringLiteral("取消"));
+    auto* playNow = new QPushButton(ui::Tr("立即播放"));
+    auto* addToList = new QPushButton(ui::Tr("加入列表"));
+    auto* cancel = new QPushButton(ui::Text(IDS_BUTTON_CANCEL));
     playNow->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

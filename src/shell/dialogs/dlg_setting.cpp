@@ -4,6 +4,7 @@
 #include "platform/desktop_integration.h"
 #include "shell/settings/app_setting.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,19 +21,19 @@ DlgSetting::DlgSetting(CAppSetting& settings, const platform::DesktopIntegration
                        CFLVDownloadManager& downloads, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop), downloads_(downloads)
 {
-    setWindowTitle(QStringLiteral("设置"));
+    setWindowTitle(ui::Tr("设置"));
     ui::FCApplySkinPalette(this);
     auto* page = new QWidget;
     auto* form = new QVBoxLayout(page);
-    autoStart_ = new QCheckBox(QStringLiteral("系统启动时自动运行"));
-    associate_ = new QCheckBox(QStringLiteral("用Quelt打开.flv视频文件"));
-    idleDownload_ = new QCheckBox(QStringLiteral("空闲时自动缓冲列表中的视频"));
+    autoStart_ = new QCheckBox(ui::Tr("系统启动时自动运行"));
+    associate_ = new QCheckBox(ui::Tr("用Quelt打开.flv视频文件"));
+    idleDownload_ = new QCheckBox(ui::Tr("空闲时自动缓冲列表中的视频"));
     maxDownload_ = new QComboBox;
-    maxDownload_->addItems({QStringLiteral("1 个"), QStringLiteral("2 个"), QStringLiteral("3 个")});
-    exitPlaylist_ = new QCheckBox(QStringLiteral("退出时清空播放队列并删除缓存"));
-    exitHistory_ = new QCheckBox(QStringLiteral("退出时清空历史记录"));
+    maxDownload_->addItems({ui::Tr("1 个"), ui::Tr("2 个"), ui::Tr("3 个")});
+    exitPlaylist_ = new QCheckBox(ui::Tr("退出时清空播放队列并删除缓存"));
+    exitHistory_ = new QCheckBox(ui::Tr("退出时清空历史记录"));
     auto* maxRow = new QFormLayout;
-    maxRow->addRow(QStringLiteral("最多缓冲视频"), maxDownload_);
+    maxRow->addRow(ui::Tr("最多缓冲视频"), maxDownload_);
     for (QWidget* widget : {static_cast<QWidget*>(autoStart_), static_cast<QWidget*>(associate_),
                             static_cast<QWidget*>(idleDownload_)})
         form->addWidget(widget);
@@ -42,10 +43,10 @@ DlgSetting::DlgSetting(CAppSetting& settings, const platform::DesktopIntegration
     form->addStretch();
 
     auto* tabs = new QTabWidget;
-    tabs->addTab(page, QStringLiteral("基本设置"));
+    tabs->addTab(page, ui::Tr("基本设置"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(ui::Text(IDS_BUTTON_OK));
+    buttons->button(QDialogButtonBox::Cancel)->setText(ui::Text(IDS_BUTTON_CANCEL));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(buttons);

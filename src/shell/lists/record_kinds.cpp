@@ -1,5 +1,6 @@
 #include "shell/lists/record_kinds.h"
 
+#include "common/lang/translate.h"
 #include "shell/lists/list_host.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/records_ops.h"
@@ -66,7 +67,7 @@ RecordLook FavoriteKind::Look(const Item& item, const CAppSetting& settings)
 {
     const std::string path = GetFavoritePath(item.url);
     // A favorite plays from its own file.
-    return {item.title.empty() ? item.url : item.title, FileIsThere(path) ? item.url : "视频文件已不在收藏夹中",
+    return {item.title.empty() ? item.url : item.title, FileIsThere(path) ? item.url : lang::Tr("视频文件已不在收藏夹中"),
             IsPlaying(settings, path)};
 }
 

@@ -1,5 +1,6 @@
 #include "shell/lists/record_list_view.h"
 
+#include "common/lang/translate.h"
 #include "ui/widgets/skin_paint.h"
 
 #include <QDir>
@@ -281,7 +282,7 @@ void ShowSourcesFile(const std::string& path, const std::string& text,
     }
     // xdg-open as QDesktopServices would start it, but watched: it fails
     // (or is missing) where the desktop has no program for text files.
-    const std::string told = "没有可以显示文本文件的程序，视频来源已写入 " + path;
+    const std::string told = lang::Fill(lang::Tr("没有可以显示文本文件的程序，视频来源已写入 %1"), {path});
     auto* opener = new QProcess;
     QObject::connect(opener, &QProcess::finished, opener, [opener, showStatus, told](int code, QProcess::ExitStatus how) {
         if ((code != 0 || how != QProcess::NormalExit) && showStatus)

@@ -152,7 +152,7 @@ void CWndPlayList::FillMenu(QMenu& menu)
     for (const MenuEntry& entry : kMenu) {
         if ((entry.command == command::kListPlay || entry.command == command::kListPreview) && !state.playAndPreview)
             continue;
-        QAction* action = menu.addAction(QString::fromUtf8(entry.text));
+        QAction* action = menu.addAction(ui::Tr(entry.text));
         if (entry.command == command::kListSave || entry.command == command::kListAddFavorite)
             action->setEnabled(state.saveAndFavorite);
         if (entry.command == command::kListSearchThis)

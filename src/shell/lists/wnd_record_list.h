@@ -84,7 +84,7 @@ public:
     void FillMenu(QMenu& menu) override
     {
         for (const RecordMenuEntry& entry : Kind::kMenu) {
-            QAction* action = menu.addAction(QString::fromUtf8(entry.text));
+            QAction* action = menu.addAction(ui::Tr(entry.text));
             action->setEnabled(IsEnabled(entry.command));
             QObject::connect(action, &QAction::triggered, this, [this, id = entry.command] { RunCommand(id); });
         }

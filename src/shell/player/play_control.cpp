@@ -1,6 +1,7 @@
 #include "shell/player/play_control.h"
 
 #include "common/event_window.h"
+#include "common/lang/translate.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "delivery/flv_download_manager.h"
@@ -135,7 +136,7 @@ void CPlayControl::StartSource(const VideoSource& source, InfoVideo* video, Targ
         downloads_.StopDownloadsExceptPlaying();
     else
         downloads_.StopDownloadsExceptCurrent();
-    const auto tell = [&](const char* text) {
+    const auto tell = [&](const std::string& text) {
         if (target == Target::Player)
             surface_.ShowStatus(text);
         else
@@ -144,7 +145,7 @@ void CPlayControl::StartSource(const VideoSource& source, InfoVideo* video, Targ
     if (source.kind == VideoSource::KnownStream || source.kind == VideoSource::Manifest)
         play();
     else if (!detection_.StartDetection(*video))
-        tell(kNoDetectionYet);
+        tell(lang::Tr(kNoDetectionYet));
 }
 
 void CPlayControl::PreviewItem(const std::string& key)

@@ -65,7 +65,7 @@ private:
 DlgSaveVideo::DlgSaveVideo(CAppSetting& settings, const std::string& documentsFolder, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(std::make_unique<Messages>(*this))
 {
-    setWindowTitle(QStringLiteral("保存视频文件"));
+    setWindowTitle(ui::Tr("保存视频文件"));
     ui::FCApplySkinPalette(this);
     folderBox_ = new QLineEdit;
     folderBox_->setReadOnly(true);
@@ -74,24 +74,24 @@ DlgSaveVideo::DlgSaveVideo(CAppSetting& settings, const std::string& documentsFo
     formats_ = new QComboBox;
     for (const OfferedFormat& format : OfferedFormats())
         formats_->addItem(ui::Text(format.stringId), format.format);
-    status_ = new QLabel(QStringLiteral("正在处理：..."));
+    status_ = new QLabel(ui::Tr("正在处理：..."));
     progress_ = new QProgressBar;
     progress_->setRange(0, 100);
     progress_->setValue(0);
     log_ = new QPlainTextEdit;
     log_->setReadOnly(true);
-    save_ = new QPushButton(QStringLiteral("保存(&S)"));
+    save_ = new QPushButton(ui::Tr("保存(&S)"));
     save_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("取消(&C)"));
+    cancel_ = new QPushButton(ui::Tr("取消(&C)"));
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("另存为：")), 0, 0);
+    grid->addWidget(new QLabel(ui::Tr("另存为：")), 0, 0);
     grid->addWidget(folderBox_, 0, 1);
     grid->addWidget(browse, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("保存格式：")), 1, 0);
+    grid->addWidget(new QLabel(ui::Tr("保存格式：")), 1, 0);
     grid->addWidget(formats_, 1, 1, 1, 2);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(new QLabel(QStringLiteral("提示：视频的标题将作为文件名")), 1);
+    buttons->addWidget(new QLabel(ui::Tr("提示：视频的标题将作为文件名")), 1);
     buttons->addWidget(save_);
     buttons->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
@@ -164,7 +164,7 @@ bool DlgSaveVideo::FolderIsUsable()
     std::remove(probe.c_str());
     if (!writable)
         QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("无法写入保存文件夹：%1\n请选择另一个文件夹。").arg(QString::fromStdString(folder_)));
+                             ui::Tr("无法写入保存文件夹：%1\n请选择另一个文件夹。").arg(QString::fromStdString(folder_)));
     return writable;
 }
 

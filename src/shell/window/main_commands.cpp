@@ -133,7 +133,7 @@ void COvrinDlg::HideToTray()
 void COvrinDlg::ShowAboutBox()
 {
     const QString product = ui::Text(IDS_PRODUCT_NAME);
-    QMessageBox::about(this, product, product + QStringLiteral(" — 在线视频播放器"));
+    QMessageBox::about(this, product, product + QStringLiteral(" — ") + ui::Tr("在线视频播放器"));
 }
 
 void COvrinDlg::SelectAllOfPlayList()

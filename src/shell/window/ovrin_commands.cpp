@@ -159,7 +159,7 @@ void COvrinDlg::CaptureScreen()
     const QString path = QFileDialog::getSaveFileName(this, QString(), folder + '/' + name + QStringLiteral(".bmp"),
                                                       QStringLiteral("BMP files (*.bmp);;PNG files (*.png)"));
     if (!path.isEmpty() && !image.save(path))
-        QMessageBox::warning(this, ui::Text(IDS_PRODUCT_NAME), QStringLiteral("无法保存截图：") + path);
+        QMessageBox::warning(this, ui::Text(IDS_PRODUCT_NAME), ui::Tr("无法保存截图：%1").arg(path));
     if (std::exchange(resumeAfterCapture_, false))
         CallPlayer("PauseVideo", "null");
 }

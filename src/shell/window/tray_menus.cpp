@@ -2,6 +2,7 @@
 
 #include "common/app_folder.h"
 #include "common/ids/command_ids.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QIcon>
 #include <QMenu>
@@ -40,7 +41,7 @@ void Fill(QMenu& menu, const MenuEntry (&entries)[N], const CTrayAndMenus::Comma
             continue;
         }
         const int id = entry.command;
-        QObject::connect(menu.addAction(QString::fromUtf8(entry.text)), &QAction::triggered, &menu,
+        QObject::connect(menu.addAction(ui::Tr(entry.text)), &QAction::triggered, &menu,
                          [command, id] { command(id); });
     }
 }

@@ -6,6 +6,7 @@
 #include "ui/widgets/panel_window.h"
 #include "ui/widgets/resource_image.h"
 #include "ui/widgets/skin_paint.h"
+#include "ui/widgets/ui_text.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -169,7 +170,7 @@ HWND CWndTabBand::MainWindowHandle() const
 QMenu* CWndTabBand::CreateBandMenu()
 {
     auto* menu = new QMenu(this);
-    QAction* closeAll = menu->addAction(QString::fromUtf8("关闭全部页面(&C)"));
+    QAction* closeAll = menu->addAction(Tr("关闭全部页面(&C)"));
     closeAll->setData(kCloseAllCommand);
     const QImage image = FCResourceImage(kCloseAllImage);
     if (!image.isNull())

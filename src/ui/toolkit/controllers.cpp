@@ -29,7 +29,7 @@ void FCController_Border::Read(const pugi::xml_node& element)
 
 void FCController_3StateText::Read(const pugi::xml_node& element)
 {
-    text = ReadSkinText(element, "text");
+    text = ReadSkinLabel(element, "text");
     hAlign = ReadSkinInt(element, "txt_h_align", kAlignLeft);
     colourNormal = ReadSkinColour(element, "txt_cr_normal", 0);
     colourHover = ReadSkinColour(element, "txt_cr_hover", 0);

@@ -13,7 +13,7 @@ void FCListItem::ReadCommonListAttributes(const pugi::xml_node& element)
     modes = {ReadSkinInt(element, "position_x_mode", 1), ReadSkinInt(element, "position_y_mode", 1),
              ReadSkinInt(element, "resize_x_mode", 1), ReadSkinInt(element, "resize_y_mode", 1)};
     ownFont = ReadOwnFont(element);
-    tooltip = ReadSkinText(element, "tooltip");
+    tooltip = ReadSkinLabel(element, "tooltip");
     colorScheme = ReadSkinInt(element, "color_scheme", 1);
 }
 

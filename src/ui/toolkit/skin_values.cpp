@@ -1,6 +1,7 @@
 #include "ui/toolkit/skin_values.h"
 
 #include "common/app_folder.h"
+#include "common/lang/translate.h"
 
 #include <cctype>
 #include <charconv>
@@ -43,6 +44,11 @@ std::string ReadSkinText(const pugi::xml_node& element, const char* name, const 
 {
     const pugi::xml_attribute attribute = element.attribute(name);
     return attribute ? std::string(attribute.value()) : defaultValue;
+}
+
+std::string ReadSkinLabel(const pugi::xml_node& element, const char* name)
+{
+    return lang::Tr(ReadSkinText(element, name));
 }
 
 std::uint32_t ReadSkinColour(const pugi::xml_node& element, const char* name, std::uint32_t defaultValue)

@@ -14,6 +14,9 @@ namespace ui {
 // integer; anything else gives the default.
 int ReadSkinInt(const pugi::xml_node& element, const char* name, int defaultValue);
 std::string ReadSkinText(const pugi::xml_node& element, const char* name, const std::string& defaultValue = {});
+// A text the user reads (an item's text, a tooltip): written in Chinese in
+// the skin, read in the language of this run.
+std::string ReadSkinLabel(const pugi::xml_node& element, const char* name);
 // A colour is a Win32 colour value 0x00BBGGRR written as a decimal integer.
 std::uint32_t ReadSkinColour(const pugi::xml_node& element, const char* name, std::uint32_t defaultValue);
 // "x", "y", "width" and "height" (default 0), each within kMaxSkinCoordinate.
