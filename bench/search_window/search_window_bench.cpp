@@ -71,9 +71,7 @@ QByteArray originalFlags;
 void RouteThroughProxy(const CHookInternetAPI& proxy)
 {
     originalFlags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (originalFlags + " --proxy-server=http://127.0.0.1:"
-                                           + QByteArray::number(proxy.Port()) + " --proxy-bypass-list=<-loopback>")
-                                              .trimmed());
+    platform::RouteWebEngineThroughProxy(proxy.Port());
 }
 
 // The demo sites and lists on loopback servers, the window's settings
