@@ -40,8 +40,11 @@
 #include <QTest>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
