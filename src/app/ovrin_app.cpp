@@ -80,21 +80,14 @@ void SendUninstallReport(const CAppSetting& settings)
 
 }  // namespace
 
-// The browser views reach the web through the interception proxy, loopback
-// included (the detection skips the program's own play server by its
-// address); the flag must be set before the browser starts.
-static void RouteBrowserThroughProxy(const CHookInternetAPI& proxy)
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    flags += " --proxy-server=http://127.0.0.1:" + QByteArray::number(proxy.Port()) + " --proxy-bypass-list=<-loopback>";
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
-}
-
 int COvrinApp::Run(int argc, char** argv)
 {
+    // The browser views reach the web through the interception proxy,
+    // loopback included (the detection skips the program's own play server
+    // by its address); the flag must be set before the browser starts.
     CHookInternetAPI proxy;
     if (proxy.Start())
-        RouteBrowserThroughProxy(proxy);
+        platform::RouteWebEngineThroughProxy(proxy.Port());
     platform::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();

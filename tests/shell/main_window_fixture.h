@@ -56,9 +56,7 @@ protected:
         // detected.
         proxy = std::make_unique<CHookInternetAPI>();
         ASSERT_TRUE(proxy->Start());
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --proxy-server=http://127.0.0.1:"
-                                                  + QByteArray::number(proxy->Port())
-                                                  + " --proxy-bypass-list=<-loopback>");
+        platform::RouteWebEngineThroughProxy(proxy->Port());
         platform::PrepareWebEngineEnvironment();
         platform::InstallMediaRequestHeader();
         folder = (fs::temp_directory_path() / ("quelt-window-test-" + std::to_string(::getpid()))).string() + "/";

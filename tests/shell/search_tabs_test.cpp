@@ -158,9 +158,10 @@ protected:
     }
     static std::string Page(const std::string& name) { return "file://" + folder + "skin/main/" + name; }
 
-    std::unique_ptr<PlaySearchView> OpenSearch(const std::string& category)
+    std::unique_ptr<PlaySearchView> OpenSearch(const std::string& category) { return OpenSearch(category, Deps()); }
+    std::unique_ptr<PlaySearchView> OpenSearch(const std::string& category, SearchViewDeps deps)
     {
-        auto view = std::make_unique<PlaySearchView>(&parent, host, tabs, 2100, Deps());
+        auto view = std::make_unique<PlaySearchView>(&parent, host, tabs, 2100, std::move(deps));
         view->Widget()->setGeometry(0, 0, 800, 500);
         view->Widget()->show();
         SearchTabRequest request;
@@ -253,6 +254,31 @@ TEST_F(SearchTabsTest, ASearchThatFoundNothingTellsThePage)
         [&] { return Run(*view, "document.getElementById('status').textContent").find("没有找到") != std::string::npos; }))
         << Run(*view, "document.getElementById('status').textContent");
     EXPECT_EQ(Cards(*view), 0);
+}
+
+// The steps the search benchmark times, in their order; a script run at a
+// site's results step finds that site's cards already drawn.
+TEST_F(SearchTabsTest, AnObserverHearsTheTabsStepsInTheirOrder)
+{
+    manager = std::make_unique<PlaySearchViewManager>(host.settings, nullptr);
+    std::vector<SearchTabStep> steps;
+    std::vector<int> cardsAtResults;
+    SearchViewDeps deps = Deps();
+    deps.observeSteps = [&](PlaySearchView& view, SearchTabStep step) {
+        steps.push_back(step);
+        if (step == SearchTabStep::SiteResults)
+            view.View().ExecScript("String(document.querySelectorAll('#results .card').length)",
+                                   [&](const std::string& cards) { cardsAtResults.push_back(std::atoi(cards.c_str())); });
+    };
+    auto view = OpenSearch("", std::move(deps));
+    EXPECT_EQ(steps, std::vector<SearchTabStep>{SearchTabStep::Opened}) << "the view asked for its page";
+    ASSERT_TRUE(LoadsReach(1));
+    EXPECT_EQ(steps, (std::vector<SearchTabStep>{SearchTabStep::Opened, SearchTabStep::PageLoaded}));
+    Answer(view->Search(), {Item("http://v/a", "a"), Item("http://v/b", "b")});
+    ASSERT_TRUE(RunEventsUntil([&] { return cardsAtResults.size() == 1; }));
+    EXPECT_EQ(cardsAtResults.front(), 2);
+    EXPECT_EQ(steps, (std::vector<SearchTabStep>{SearchTabStep::Opened, SearchTabStep::PageLoaded,
+                                                 SearchTabStep::SiteResults}));
 }
 
 TEST_F(SearchTabsTest, TheSearchIsNarrowedToTheTabsCategory)

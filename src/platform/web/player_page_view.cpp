@@ -191,6 +191,13 @@ void PrepareWebEngineEnvironment()
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
 }
 
+void RouteWebEngineThroughProxy(int port)
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    flags += " --proxy-server=http://127.0.0.1:" + QByteArray::number(port) + " --proxy-bypass-list=<-loopback>";
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
 }  // namespace platform
 
 #include "player_page_view.moc"

@@ -44,5 +44,8 @@ private:
 // Chromium settings the views need, applied before the first view exists:
 // no sandbox when running as root, no GPU without a display.
 void PrepareWebEngineEnvironment();
+// Every browser view reaches the web through the HTTP proxy on this
+// loopback port, loopback addresses included; set before the first view.
+void RouteWebEngineThroughProxy(int port);
 
 }  // namespace platform

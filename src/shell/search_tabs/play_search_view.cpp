@@ -28,6 +28,7 @@ void PlaySearchView::OpenSearch(const SearchTabRequest& request)
     requestFeed_ = request.requestFeed;
     SetHomeUrl(request.page);
     Navigate(request.page);
+    Observe(SearchTabStep::Opened);
 }
 
 void PlaySearchView::OnBeforeNavigate(const std::string& url, bool& cancel)
@@ -42,6 +43,7 @@ void PlaySearchView::OnBeforeNavigate(const std::string& url, bool& cancel)
 void PlaySearchView::OnDocumentComplete(const std::string& /*url*/)
 {
     loaded_ = true;
+    Observe(SearchTabStep::PageLoaded);
     if (page_ != 0 || keyword_.empty())
         return;
     page_ = 1;
@@ -70,8 +72,10 @@ void PlaySearchView::OnSearchResult(const std::vector<SearchResultItem>& items, 
     if (!loaded_)
         return;
     MergeResults(results_, items);
-    if (!results_.empty())
-        SendResults();
+    if (results_.empty())
+        return;
+    SendResults();
+    Observe(SearchTabStep::SiteResults);
 }
 
 // A search that found nothing still tells the page, which then says so.
@@ -87,4 +91,10 @@ void PlaySearchView::SendResults()
     const std::vector<SpeedInfoRecord>* records = manager ? manager->SpeedRecords() : nullptr;
     RateResults(results_, records);
     RunScript(SearchResultCall(BuildResultXml(results_, records)));
+}
+
+void PlaySearchView::Observe(SearchTabStep step)
+{
+    if (deps_.observeSteps)
+        deps_.observeSteps(*this, step);
 }

@@ -39,6 +39,7 @@ protected:
 private:
     void SearchNextPage();
     void SendResults();
+    void Observe(SearchTabStep step);
 
     SearchViewDeps deps_;
     std::unique_ptr<CQueltMultiSearch> search_;
