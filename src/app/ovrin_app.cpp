@@ -99,7 +99,9 @@ int COvrinApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();
     CreateProgramFolders();
-    const StartRequest request = ParseCommandLine(argc > 1 ? argv[1] : "");
+    const StartRequest request = ParseArguments(argc, argv);
+    if (request.problem != PathProblem::None)
+        std::fprintf(stderr, "quelt: %s\n", BadPathReason(request).c_str());
     const std::string productName = LoadString(IDS_PRODUCT_NAME);
     QApplication::setApplicationName(QString::fromStdString(productName));
 
@@ -140,6 +142,9 @@ int COvrinApp::Run(int argc, char** argv)
             window->close();
     });
     if (!first) {
+        // A path that names no file changes nothing in the running instance.
+        if (request.problem != PathProblem::None)
+            return kExitBadArgument;
         // The running instance comes to the front and plays what was given.
         instance.SendToRunning(platform::SingleInstance::kTagActivate, {});
         const std::string key = !request.pendingKey.empty() ? request.pendingKey : request.pageUrl;
@@ -167,6 +172,8 @@ int COvrinApp::Run(int argc, char** argv)
     }
     parts.ConnectWindow(dialog);
     parts.StartServices();
+    if (request.problem != PathProblem::None)
+        dialog.ShowStatus(BadPathStatus(request));
     if (!request.streamUrl.empty())
         PlayStream(settings, dialog.Control(), request.streamUrl);
     if (!request.pageUrl.empty())

@@ -101,6 +101,10 @@ constexpr Entry kStrings[] = {
     // An HLS video's cached share, counted by segments.
     {30106, "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"},
     {30107, "缺少%d段"},
+    // A command-line argument that names no video file.
+    {30120, "找不到视频文件：%s"},
+    {30121, "这是一个文件夹，不是视频文件：%s"},
+    {30122, "这不是一个可以播放的文件：%s"},
 };
 
 }  // namespace

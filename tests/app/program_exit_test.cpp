@@ -156,15 +156,21 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
     const QByteArray key = video.toUtf8().toBase64();
     EXPECT_TRUE(WaitForOutput(key)) << output.toStdString();
 
-    // A path that does not exist starts nothing new either, and the running
-    // instance plays nothing for it.
-    QProcess third;
-    Prepare(third);
-    third.start(Program(), {folder.filePath("missing.flv")});
-    ASSERT_TRUE(third.waitForFinished(20000));
-    EXPECT_EQ(third.exitCode(), 0);
-    const QByteArray missingKey = folder.filePath("missing.flv").toUtf8().toBase64();
-    EXPECT_FALSE(output.contains(missingKey)) << output.toStdString();
+    // A path that names no file starts nothing new either: the second start
+    // says why and fails, and the running instance plays nothing for it.
+    for (const QString& bad : {folder.filePath("missing.flv"), folder.path()}) {
+        SCOPED_TRACE(bad.toStdString());
+        QProcess third;
+        Prepare(third);
+        third.start(Program(), {bad});
+        ASSERT_TRUE(third.waitForFinished(20000));
+        EXPECT_EQ(third.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(third.exitCode(), 2);
+        const QByteArray said = third.readAllStandardError();
+        EXPECT_TRUE(said.contains("quelt: " + bad.toUtf8() + ": ")) << said.toStdString();
+        // A play URL ends its key with "-".
+        EXPECT_FALSE(output.contains(bad.toUtf8().toBase64() + "-")) << output.toStdString();
+    }
     SignalAndWait(SIGTERM);
     EXPECT_EQ(quelt.exitCode(), 0);
 }
@@ -301,6 +307,30 @@ TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnceAndFetche
     QFile file(SettingFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("first_run=\"0\"")) << "the install report goes once per installation";
+}
+
+// A first start given a path that names no file says why and opens its
+// window all the same.
+TEST_F(ProgramExitTest, AFirstStartGivenAMissingFileSaysWhyAndRuns)
+{
+    CopyProgram();
+    QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
+    Prepare(quelt);
+    const QString missing = folder.filePath("missing.flv");
+    quelt.start(Program(), {missing});
+    ASSERT_TRUE(quelt.waitForStarted());
+    const QByteArray reason = "quelt: " + missing.toUtf8() + ": no such file";
+    QByteArray said;
+    QElapsedTimer waited;
+    waited.start();
+    while (!said.contains(reason) && waited.elapsed() < 20000 && quelt.state() == QProcess::Running) {
+        quelt.waitForReadyRead(200);
+        said += quelt.readAllStandardError();
+    }
+    EXPECT_TRUE(said.contains(reason)) << said.toStdString();
+    EXPECT_EQ(quelt.state(), QProcess::Running) << "the window opens all the same";
+    SignalAndWait(SIGTERM);
+    EXPECT_EQ(quelt.exitCode(), 0);
 }
 
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
