@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -16,7 +15,9 @@
 #include "common/md5.h"
 #include "test_site/demo_lists.h"
 #include "test_site/test_site.h"
+#include "test_site/test_videos.h"
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -27,8 +28,9 @@ const QString kStreamUrl = QStringLiteral("http://127.0.0.1:9/videos/exit-test.f
 class ProgramExitTest : public ::testing::Test {
 protected:
     // Runs a copy of quelt in a program folder of its own, so that its
-    // "setting.xml" is this test's, and waits until the video plays.
-    void StartQuelt()
+    // "setting.xml" is this test's, and waits until the video is listed and
+    // its download has failed (nobody serves it).
+    void StartQuelt(const QString& argument = kStreamUrl, const QByteArray& awaited = "quelt: failed: ")
     {
         ASSERT_TRUE(folder.isValid());
         if (!QFile::exists(Program())) {
@@ -40,9 +42,9 @@ protected:
         QProcessEnvironment environment = quelt.processEnvironment();
         environment.insert(extraEnvironment);
         quelt.setProcessEnvironment(environment);
-        quelt.start(Program(), {kStreamUrl});
+        quelt.start(Program(), {argument});
         ASSERT_TRUE(quelt.waitForStarted());
-        ASSERT_TRUE(WaitForOutput("quelt: playing")) << "quelt did not add the video";
+        ASSERT_TRUE(WaitForOutput(awaited)) << "quelt did not try the video: " << output.toStdString();
     }
     static QString AppFolder() { return QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath(); }
     // quelt with the library and the encoder it loads from its own folder.
@@ -59,10 +61,10 @@ protected:
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::SeparateChannels);
     }
-    // Reads quelt's output until it holds the text.
-    bool WaitForOutput(const QByteArray& text)
+    // Reads quelt's output until it holds the text (after from).
+    bool WaitForOutput(const QByteArray& text, qsizetype from = 0)
     {
-        while (!output.contains(text)) {
+        while (output.indexOf(text, std::max<qsizetype>(from, 0)) < 0) {
             if (!quelt.waitForReadyRead(20000))
                 return false;
             output += quelt.readAllStandardOutput();
@@ -139,11 +141,10 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
 {
     StartQuelt();
     ASSERT_FALSE(HasFatalFailure());
+    const std::string made = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 2);
+    ASSERT_FALSE(made.empty());
     const QString video = folder.filePath("holiday.flv");
-    QFile file(video);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("FLV\x01\x05\0\0\0\x09", 9));
-    file.close();
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(made), video));
 
     QProcess second;
     Prepare(second);
@@ -173,6 +174,48 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
     }
     SignalAndWait(SIGTERM);
     EXPECT_EQ(quelt.exitCode(), 0);
+}
+
+// The terminal follows a play as it happens: a page is looked up, its
+// stream found, cached and played, one line each; a failure says why.
+TEST_F(ProgramExitTest, TheTerminalShowsEachStepOfAPlayAndAFailureAsTheyHappen)
+{
+    test_site::TestSite site;
+    ASSERT_TRUE(site.Start());
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
+    ASSERT_FALSE(mp4.empty());
+    site.AddFileFromDisk("/clip.mp4", mp4, "video/mp4");
+    site.AddFile("/watch.html", "<html><head><title>Clip</title></head><body><video autoplay muted width='480' "
+                                "height='360' src='/clip.mp4'></video></body></html>",
+                 "text/html");
+    // By name: the detection leaves the loopback address alone.
+    const QString page = "http://localhost:" + QString::number(site.Port()) + "/watch.html";
+    StartQuelt(page, "quelt: playing ");
+    ASSERT_FALSE(HasFatalFailure());
+    WaitForOutput("\n", output.indexOf("quelt: playing "));
+    const QList<QByteArray> lines = output.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 4) << output.toStdString();
+    EXPECT_EQ(lines[0], "quelt: looking up " + page.toUtf8());
+    EXPECT_EQ(lines[1], "quelt: detected http://localhost:" + QByteArray::number(site.Port()) + "/clip.mp4");
+    int tenth = -1;
+    for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].toStdString());
+        ASSERT_TRUE(lines[i].startsWith("quelt: caching ") && lines[i].endsWith(" %"));
+        const int percent = lines[i].mid(15, lines[i].size() - 17).toInt();
+        EXPECT_GT(percent / 10, tenth) << "at most one line per tenth";
+        tenth = percent / 10;
+    }
+    EXPECT_TRUE(lines.back().startsWith("quelt: playing http://127.0.0.1:")) << output.toStdString();
+    SignalAndWait(SIGTERM);
+
+    // A stream nobody serves: no "playing", the status line's reason.
+    output.clear();
+    StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
+    WaitForOutput("\n", output.indexOf("quelt: failed: "));
+    EXPECT_TRUE(output.startsWith("quelt: failed: 127.0.0.1")) << output.toStdString();
+    EXPECT_FALSE(output.contains("quelt: playing")) << output.toStdString();
+    SignalAndWait(SIGTERM);
 }
 
 TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntries)
@@ -316,21 +359,17 @@ TEST_F(ProgramExitTest, AFirstStartGivenAMissingFileSaysWhyAndRuns)
     CopyProgram();
     QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
     Prepare(quelt);
+    // The program ends by itself once its player page is ready.
+    QProcessEnvironment environment = quelt.processEnvironment();
+    environment.insert("QUELT_EXIT_WHEN_READY", "1");
+    quelt.setProcessEnvironment(environment);
     const QString missing = folder.filePath("missing.flv");
     quelt.start(Program(), {missing});
-    ASSERT_TRUE(quelt.waitForStarted());
-    const QByteArray reason = "quelt: " + missing.toUtf8() + ": no such file";
-    QByteArray said;
-    QElapsedTimer waited;
-    waited.start();
-    while (!said.contains(reason) && waited.elapsed() < 20000 && quelt.state() == QProcess::Running) {
-        quelt.waitForReadyRead(200);
-        said += quelt.readAllStandardError();
-    }
-    EXPECT_TRUE(said.contains(reason)) << said.toStdString();
-    EXPECT_EQ(quelt.state(), QProcess::Running) << "the window opens all the same";
-    SignalAndWait(SIGTERM);
+    ASSERT_TRUE(quelt.waitForFinished(20000));
     EXPECT_EQ(quelt.exitCode(), 0);
+    EXPECT_TRUE(quelt.readAllStandardOutput().contains("quelt: ready")) << "the window opens all the same";
+    const QByteArray said = quelt.readAllStandardError();
+    EXPECT_TRUE(said.contains("quelt: " + missing.toUtf8() + ": no such file\n")) << said.toStdString();
 }
 
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
