@@ -38,22 +38,30 @@ StartRequest ParseCommandLine(std::string argument)
     return request;
 }
 
+namespace {
+
+constexpr const char* kVerbose = "--verbose";
+
+}  // namespace
+
+bool AsksForVerbose(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == kVerbose)
+            return true;
+    return false;
+}
+
 StartRequest ParseArguments(int argc, const char* const* argv)
 {
-    bool verbose = false;
     std::string argument;
-    bool taken = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string text = argv[i];
-        if (text == "--verbose")
-            verbose = true;
-        else if (!taken) {
-            argument = text;
-            taken = true;
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) != kVerbose) {
+            argument = argv[i];
+            break;
         }
-    }
     StartRequest request = ParseCommandLine(argument);
-    request.verbose = verbose;
+    request.verbose = AsksForVerbose(argc, argv);
     return request;
 }
 

@@ -23,6 +23,8 @@ StartRequest ParseCommandLine(std::string argument);
 // The program's arguments (argv[0] is the program): "--verbose" wherever
 // it stands, and the first other argument read by ParseCommandLine.
 StartRequest ParseArguments(int argc, const char* const* argv);
+// Whether "--verbose" is among the arguments (known before the rest is read).
+bool AsksForVerbose(int argc, const char* const* argv);
 
 // A second start given a bad path ends with this code and hands nothing
 // to the running instance.

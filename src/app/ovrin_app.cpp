@@ -9,6 +9,7 @@
 #include "detection/interception_proxy.h"
 #include "image/skin_color_tone.h"
 #include "platform/desktop_integration.h"
+#include "platform/quiet_terminal.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
 #include "platform/web/media_request_header.h"
@@ -92,6 +93,7 @@ static void RouteBrowserThroughProxy(const CHookInternetAPI& proxy)
 
 int COvrinApp::Run(int argc, char** argv)
 {
+    platform::QuietTerminal(platform::WantsVerboseTerminal(AsksForVerbose(argc, argv)));
     CHookInternetAPI proxy;
     if (proxy.Start())
         RouteBrowserThroughProxy(proxy);
@@ -99,6 +101,7 @@ int COvrinApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();
     CreateProgramFolders();
+    // After the application object, which takes Qt's own options away.
     const StartRequest request = ParseArguments(argc, argv);
     if (request.problem != PathProblem::None)
         std::fprintf(stderr, "quelt: %s\n", BadPathReason(request).c_str());

@@ -152,6 +152,9 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+    // The hand-over says nothing at all.
+    EXPECT_EQ(second.readAllStandardError(), "");
+    EXPECT_EQ(second.readAllStandardOutput(), "");
     // The first instance plays the file, through its play server.
     ASSERT_TRUE(WaitForOutput("quelt: playing"));
     const QByteArray key = video.toUtf8().toBase64();
@@ -207,6 +210,11 @@ TEST_F(ProgramExitTest, TheTerminalShowsEachStepOfAPlayAndAFailureAsTheyHappen)
     }
     EXPECT_TRUE(lines.back().startsWith("quelt: playing http://127.0.0.1:")) << output.toStdString();
     SignalAndWait(SIGTERM);
+    // Nothing but the program's own lines: no engine dump, no D-Bus.
+    EXPECT_EQ(quelt.readAllStandardError(), "");
+    output += quelt.readAllStandardOutput();
+    for (const QByteArray& line : output.trimmed().split('\n'))
+        EXPECT_TRUE(line.startsWith("quelt: ")) << line.toStdString();
 
     // A stream nobody serves: no "playing", the status line's reason.
     output.clear();
@@ -370,6 +378,38 @@ TEST_F(ProgramExitTest, AFirstStartGivenAMissingFileSaysWhyAndRuns)
     EXPECT_TRUE(quelt.readAllStandardOutput().contains("quelt: ready")) << "the window opens all the same";
     const QByteArray said = quelt.readAllStandardError();
     EXPECT_TRUE(said.contains("quelt: " + missing.toUtf8() + ": no such file\n")) << said.toStdString();
+}
+
+// The browser engine's messages reach the terminal only when asked for.
+TEST_F(ProgramExitTest, AStartIsQuietUnlessQueltDebugOrVerboseAsksForTheEnginesMessages)
+{
+    CopyProgram();
+    QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
+    struct Run {
+        const char* debug;
+        QStringList arguments;
+        bool verbose;
+    };
+    for (const Run& run : {Run{"", {}, false}, Run{"0", {}, false}, Run{"1", {}, true}, Run{"", {"--verbose"}, true}}) {
+        SCOPED_TRACE(std::string(run.debug) + " " + run.arguments.join(' ').toStdString());
+        QProcess program;
+        Prepare(program);
+        QProcessEnvironment environment = program.processEnvironment();
+        environment.insert("QUELT_EXIT_WHEN_READY", "1");
+        environment.remove("QUELT_DEBUG");
+        if (*run.debug)
+            environment.insert("QUELT_DEBUG", run.debug);
+        program.setProcessEnvironment(environment);
+        program.start(Program(), run.arguments);
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(program.readAllStandardOutput(), "quelt: ready\n");
+        const QByteArray said = program.readAllStandardError();
+        if (run.verbose)
+            EXPECT_TRUE(said.contains("qt.webenginecontext")) << said.toStdString();
+        else
+            EXPECT_EQ(said, "");
+    }
 }
 
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
