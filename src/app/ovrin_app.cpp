@@ -6,6 +6,7 @@
 #include "app/program_parts.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
+#include "delivery/flv_cache.h"
 #include "detection/interception_proxy.h"
 #include "image/skin_color_tone.h"
 #include "platform/desktop_integration.h"
@@ -39,8 +40,8 @@ namespace {
 void CreateProgramFolders()
 {
     std::error_code ec;
-    std::filesystem::create_directories(GetAppFolder() + "temp", ec);
-    std::filesystem::create_directories(GetAppFolder() + "favorite", ec);
+    std::filesystem::create_directories(GetCacheFolder(), ec);
+    std::filesystem::create_directories(GetFavoriteFolder(), ec);
 }
 
 // Without a display nobody could close a message box: the reason goes to
