@@ -3,6 +3,7 @@
 
 #include "app/app_skin_color_settings.h"
 #include "app/command_line.h"
+#include "app/installation.h"
 #include "app/program_parts.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
@@ -94,6 +95,8 @@ static void RouteBrowserThroughProxy(const CHookInternetAPI& proxy)
 
 int COvrinApp::Run(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == kMenuEntryArgument)
+        return platform::DesktopIntegration(GetAppFolder() + "quelt").WriteMenuEntry() ? 0 : 1;
     platform::QuietTerminal(platform::WantsVerboseTerminal(AsksForVerbose(argc, argv)));
     CHookInternetAPI proxy;
     if (proxy.Start())
@@ -128,6 +131,8 @@ int COvrinApp::Run(int argc, char** argv)
         desktop.DissociateFlv();
         const int result = Uninstall(instance);
         SendUninstallReport(settings);
+        // An installed program goes with its command, menu entry and icon.
+        RemoveInstallation(GetAppFolder());
         return result;
     }
     COvrinDlg* window = nullptr;

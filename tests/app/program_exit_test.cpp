@@ -412,6 +412,59 @@ TEST_F(ProgramExitTest, AStartIsQuietUnlessQueltDebugOrVerboseAsksForTheEnginesM
     }
 }
 
+// scripts/install.sh into a prefix: the program, its command, icon and menu
+// entry; the installed program keeps the user's files in the XDG folders,
+// and "quelt uninstall" takes the installation away again.
+TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstallRemovesIt)
+{
+    const QString prefix = folder.filePath("prefix");
+    QProcess install;
+    Prepare(install);
+    QProcessEnvironment environment = install.processEnvironment();
+    environment.insert("QUELT_BUILD_DIR", QUELT_BUILD_DIR);
+    install.setProcessEnvironment(environment);
+    install.start("bash", {QUELT_SOURCE_DIR "/scripts/install.sh", prefix});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    const QString program = prefix + "/lib/quelt/quelt";
+    for (const QString& file : {program, prefix + "/lib/quelt/libConvert.so", prefix + "/lib/quelt/coder",
+                                prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt",
+                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    QFile entry(prefix + "/share/applications/quelt.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray text = entry.readAll();
+    entry.close();
+    EXPECT_TRUE(text.contains("Exec=\"" + program.toUtf8() + "\" %f")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Icon=quelt\n")) << text.toStdString();
+
+    // The installed program, by its command, for a user of this test.
+    const QString home = folder.filePath("home");
+    QProcess run;
+    Prepare(run);
+    environment = run.processEnvironment();
+    environment.insert("QUELT_EXIT_WHEN_READY", "1");
+    environment.insert("XDG_DATA_HOME", home + "/data");
+    environment.insert("XDG_CACHE_HOME", home + "/cache");
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    run.setProcessEnvironment(environment);
+    run.start(prefix + "/bin/quelt", {});
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home + "/data/quelt/setting.xml"));
+    EXPECT_TRUE(QFileInfo(home + "/data/quelt/favorite").isDir());
+    EXPECT_TRUE(QFileInfo(home + "/cache/quelt/temp").isDir());
+    EXPECT_FALSE(QFileInfo::exists(prefix + "/lib/quelt/setting.xml")) << "nothing of the user's in the program folder";
+
+    run.start(prefix + "/bin/quelt", {"uninstall"});
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 0);
+    for (const QString& gone : {prefix + "/lib/quelt", prefix + "/bin/quelt", prefix + "/share/applications/quelt.desktop",
+                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+        EXPECT_FALSE(QFileInfo::exists(gone) || QFileInfo(gone).isSymLink()) << gone.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home + "/data/quelt/setting.xml")) << "the user's files stay";
+}
+
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)
 {
     CopyProgram();
