@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include "common/ids/string_ids.h"
+#include "common/string_table.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -11,6 +14,8 @@ StartRequest ParseCommandLine(std::string argument)
         argument.erase(argument.begin());
     StartRequest request;
     std::error_code error;
+    if (argument.empty())
+        return request;
     if (argument == "uninstall") {
         request.uninstall = true;
     } else if (argument.starts_with("http://") || argument.starts_with("https://")) {
@@ -19,10 +24,71 @@ StartRequest ParseCommandLine(std::string argument)
             request.streamUrl = argument;
         else
             request.pageUrl = argument;
-    } else if (!argument.empty() && std::filesystem::is_regular_file(argument, error)) {
+    } else if (std::filesystem::is_regular_file(argument, error)) {
         request.pendingKey = std::filesystem::absolute(argument, error).string();
+    } else {
+        request.badPath = argument;
+        if (!std::filesystem::exists(argument, error))
+            request.problem = PathProblem::Missing;
+        else if (std::filesystem::is_directory(argument, error))
+            request.problem = PathProblem::Folder;
+        else
+            request.problem = PathProblem::NotAFile;
     }
     return request;
+}
+
+namespace {
+
+constexpr const char* kVerbose = "--verbose";
+
+}  // namespace
+
+bool AsksForVerbose(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == kVerbose)
+            return true;
+    return false;
+}
+
+StartRequest ParseArguments(int argc, const char* const* argv)
+{
+    std::string argument;
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) != kVerbose) {
+            argument = argv[i];
+            break;
+        }
+    StartRequest request = ParseCommandLine(argument);
+    request.verbose = AsksForVerbose(argc, argv);
+    return request;
+}
+
+std::string BadPathReason(const StartRequest& request)
+{
+    switch (request.problem) {
+    case PathProblem::Missing: return request.badPath + ": no such file";
+    case PathProblem::Folder: return request.badPath + ": is a folder, not a video file";
+    case PathProblem::NotAFile: return request.badPath + ": is not a file that can be played";
+    case PathProblem::None: break;
+    }
+    return {};
+}
+
+std::string BadPathStatus(const StartRequest& request)
+{
+    int id = 0;
+    switch (request.problem) {
+    case PathProblem::Missing: id = IDS_ARG_NO_SUCH_FILE; break;
+    case PathProblem::Folder: id = IDS_ARG_IS_FOLDER; break;
+    case PathProblem::NotAFile: id = IDS_ARG_NOT_A_FILE; break;
+    case PathProblem::None: return {};
+    }
+    std::string text = LoadString(id);
+    if (const std::size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, request.badPath);
+    return text;
 }
 
 std::string StreamTitle(const std::string& url)

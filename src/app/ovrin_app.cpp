@@ -3,12 +3,15 @@
 
 #include "app/app_skin_color_settings.h"
 #include "app/command_line.h"
+#include "app/installation.h"
 #include "app/program_parts.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
+#include "delivery/flv_cache.h"
 #include "detection/interception_proxy.h"
 #include "image/skin_color_tone.h"
 #include "platform/desktop_integration.h"
+#include "platform/quiet_terminal.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
 #include "platform/web/media_request_header.h"
@@ -38,8 +41,8 @@ namespace {
 void CreateProgramFolders()
 {
     std::error_code ec;
-    std::filesystem::create_directories(GetAppFolder() + "temp", ec);
-    std::filesystem::create_directories(GetAppFolder() + "favorite", ec);
+    std::filesystem::create_directories(GetCacheFolder(), ec);
+    std::filesystem::create_directories(GetFavoriteFolder(), ec);
 }
 
 // Without a display nobody could close a message box: the reason goes to
@@ -82,6 +85,9 @@ void SendUninstallReport(const CAppSetting& settings)
 
 int COvrinApp::Run(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == kMenuEntryArgument)
+        return platform::DesktopIntegration(GetAppFolder() + "quelt").WriteMenuEntry() ? 0 : 1;
+    platform::QuietTerminal(platform::WantsVerboseTerminal(AsksForVerbose(argc, argv)));
     // The browser views reach the web through the interception proxy,
     // loopback included (the detection skips the program's own play server
     // by its address); the flag must be set before the browser starts.
@@ -92,7 +98,10 @@ int COvrinApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();
     CreateProgramFolders();
-    const StartRequest request = ParseCommandLine(argc > 1 ? argv[1] : "");
+    // After the application object, which takes Qt's own options away.
+    const StartRequest request = ParseArguments(argc, argv);
+    if (request.problem != PathProblem::None)
+        std::fprintf(stderr, "quelt: %s\n", BadPathReason(request).c_str());
     const std::string productName = LoadString(IDS_PRODUCT_NAME);
     QApplication::setApplicationName(QString::fromStdString(productName));
 
@@ -115,6 +124,8 @@ int COvrinApp::Run(int argc, char** argv)
         desktop.DissociateFlv();
         const int result = Uninstall(instance);
         SendUninstallReport(settings);
+        // An installed program goes with its command, menu entry and icon.
+        RemoveInstallation(GetAppFolder());
         return result;
     }
     COvrinDlg* window = nullptr;
@@ -133,6 +144,9 @@ int COvrinApp::Run(int argc, char** argv)
             window->close();
     });
     if (!first) {
+        // A path that names no file changes nothing in the running instance.
+        if (request.problem != PathProblem::None)
+            return kExitBadArgument;
         // The running instance comes to the front and plays what was given.
         instance.SendToRunning(platform::SingleInstance::kTagActivate, {});
         const std::string key = !request.pendingKey.empty() ? request.pendingKey : request.pageUrl;
@@ -160,6 +174,8 @@ int COvrinApp::Run(int argc, char** argv)
     }
     parts.ConnectWindow(dialog);
     parts.StartServices();
+    if (request.problem != PathProblem::None)
+        dialog.ShowStatus(BadPathStatus(request));
     if (!request.streamUrl.empty())
         PlayStream(settings, dialog.Control(), request.streamUrl);
     if (!request.pageUrl.empty())

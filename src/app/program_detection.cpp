@@ -1,14 +1,16 @@
 #include "app/program_detection.h"
 
+#include "app/terminal_report.h"
 #include "common/lang/translate.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/http_task.h"
 #include "shell/player/play_control.h"
 #include "shell/settings/app_setting.h"
+#include "shell/settings/records_ops.h"
 #include "shell/settings/service_hosts.h"
 
-CProgramDetection::CProgramDetection(CAppSetting& settings, CFLVDownloadManager& downloads)
-    : downloads_(downloads),
+CProgramDetection::CProgramDetection(CAppSetting& settings, CFLVDownloadManager& downloads, CTerminalReport& report)
+    : settings_(settings), downloads_(downloads), report_(report),
       manager_(settings.playList,
                CDetectManager::Services{service_hosts::kDetectionService, service_hosts::kSegmentService},
                ManagerHooks(), HttpTaskUserAgent())
@@ -23,6 +25,8 @@ void CProgramDetection::ConnectPlayer(CPlayControl& control, IPlayerSurface& sur
 
 bool CProgramDetection::StartDetection(InfoVideo& video)
 {
+    if (control_ && video.a2 == control_->PlayingKey())
+        report_.LookingUp(video.a2);
     manager_.StartDetection(video);
     return true;
 }
@@ -51,6 +55,7 @@ void CProgramDetection::ShowStateMessage(int stringId, const InfoVideo& video)
     if (!control_ || !surface_)
         return;
     const std::string text = control_->MessageForSite(stringId, video);
+    report_.Failed(text);
     surface_->ShowStatus(text);
     surface_->CallPlayer("SetConnectStatus", text);
 }
@@ -80,6 +85,8 @@ CDetectManager::Hooks CProgramDetection::ManagerHooks()
     hooks.playingKey = [this] { return control_ ? control_->PlayingKey() : std::string(); };
     hooks.previewingKey = [this] { return control_ ? control_->PreviewingKey() : std::string(); };
     hooks.play = [this](const std::string& key) {
+        if (const InfoVideo* video = FindVideo(settings_, key))
+            report_.Detected(video->a4);
         if (control_)
             control_->PlayItem(key);
     };

@@ -10,13 +10,15 @@
 class CAppSetting;
 class CFLVDownloadManager;
 class CPlayControl;
+class CTerminalReport;
 
 class CProgramDetection : public IStreamDetection, public IFlvDownloadObserver {
 public:
     // downloads: sets a video's state when detection ends it. The download
     // manager is built with this observer, so it may not exist yet: it is
-    // not used before the first detection ends.
-    CProgramDetection(CAppSetting& settings, CFLVDownloadManager& downloads);
+    // not used before the first detection ends. report: the terminal hears
+    // of the playing video's lookup, its stream and its failure.
+    CProgramDetection(CAppSetting& settings, CFLVDownloadManager& downloads, CTerminalReport& report);
 
     // The window's play control and its surface (status line, player).
     void ConnectPlayer(CPlayControl& control, IPlayerSurface& surface);
@@ -39,7 +41,9 @@ public:
 private:
     CDetectManager::Hooks ManagerHooks();
 
+    CAppSetting& settings_;
     CFLVDownloadManager& downloads_;
+    CTerminalReport& report_;
     CPlayControl* control_ = nullptr;
     IPlayerSurface* surface_ = nullptr;
     CDetectManager manager_;

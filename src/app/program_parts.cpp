@@ -8,6 +8,7 @@
 #include "platform/web/html_view.h"
 #include "platform/web/page_texts.h"
 #include "search/scheme_url.h"
+#include "shell/lists/play_list_layout.h"
 #include "shell/net/connect_net_state.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/service_hosts.h"
@@ -31,10 +32,28 @@ private:
     CProgramParts& parts_;
 };
 
+// The playing video's download progress, for the terminal.
+class CProgramParts::ProgressWatch : public CEventWindowBaseT<CWnd> {
+public:
+    explicit ProgressWatch(CProgramParts& parts) : parts_(parts) { Create(); }
+
+protected:
+    void OnEventFlvDownloadProgress(InfoVideo* video) override
+    {
+        if (!video || !parts_.window_ || video->a2 != parts_.window_->Control().PlayingKey())
+            return;
+        const double share = CachedShare(*video, parts_.downloads_.GetHlsStatus(video->a2));
+        parts_.report_.Caching(video->a2, static_cast<int>(share * 100));
+    }
+
+private:
+    CProgramParts& parts_;
+};
+
 CProgramParts::CProgramParts(CAppSetting& settings)
     : settings_(settings), statQuery_(settings), dayRunCount_(statQuery_, service_hosts::kStatsHost),
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
-      downloadSettings_(settings), detection_(std::make_unique<CProgramDetection>(settings, downloads_)),
+      downloadSettings_(settings), detection_(std::make_unique<CProgramDetection>(settings, downloads_, report_)),
       downloads_(downloadSettings_, &playServer_, detection_.get()), router_(settings, downloads_),
       update_(settings.configUrl, GetAppFolder(), UpdateHooks())
 {
@@ -62,6 +81,19 @@ void CProgramParts::ConnectWindow(COvrinDlg& window)
 {
     window_ = &window;
     detection_->ConnectPlayer(window.Control(), window);
+    progressWatch_ = std::make_unique<ProgressWatch>(*this);
+    window.SetPlayerEventObserver(
+        [this](const std::string& command, const std::string& args) { OnPlayerEvent(command, args); });
+}
+
+void CProgramParts::OnPlayerEvent(const std::string& command, const std::string& args)
+{
+    if (!window_)
+        return;
+    if (command == "OnStatus" && args.find("Play.Start") != std::string::npos)
+        report_.Playing(window_->Player()->GetLastUrl());
+    else if (command == "OnSetStatus" && !args.empty())
+        report_.Failed(args);
 }
 
 void CProgramParts::StartServices()
@@ -74,6 +106,7 @@ void CProgramParts::StartServices()
 
 void CProgramParts::Stop()
 {
+    progressWatch_.reset();
     networkWatch_.reset();
     detection_->StopDetection();
 }

@@ -14,6 +14,7 @@
 // before the browser, since the browser is told its address at start.
 #include "app/program_detection.h"
 #include "app/site_names.h"
+#include "app/terminal_report.h"
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
 #include "search/list_keeper.h"
@@ -52,11 +53,17 @@ public:
 
 private:
     class NetworkWatch;
+    class ProgressWatch;
     void OnNetworkReady();
+    // The player page's events the terminal follows: the picture starts,
+    // or the page cannot play the video.
+    void OnPlayerEvent(const std::string& command, const std::string& args);
     CUpdateManager::Hooks UpdateHooks();
 
     CAppSetting& settings_;
     COvrinDlg* window_ = nullptr;
+    // The playing video's events, on standard output.
+    CTerminalReport report_{stdout};
     // List files: "VirurUZ Update" (the connectivity probe file), and the
     // sites with their speeds, which also name a video's site (measured at
     // network-ready by the search tabs' manager, which the window is handed).
@@ -76,4 +83,5 @@ private:
     CUpdateManager update_;
     // (The keyword search joins here.)
     std::unique_ptr<NetworkWatch> networkWatch_;
+    std::unique_ptr<ProgressWatch> progressWatch_;
 };

@@ -1,7 +1,7 @@
 // quelt-search: one multi-site search from the command line, over the same
 // classes as the program, to try a site list by hand.
 //   quelt-search <keyword> [page] [--category NAME]
-// It reads the program folder's "setting.xml" like the program does, brings
+// It reads the program's "setting.xml" (GetSettingFilePath) as the program does, brings
 // the site list and the category list up to date as the program does when
 // the network is found (a cached list serves when the service cannot be
 // reached), runs the search in an offscreen browser and prints each event

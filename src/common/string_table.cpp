@@ -108,6 +108,10 @@ constexpr Entry kStrings[] = {
     // The stream address answered with something that is not a video; the
     // Chinese text is the one of a connection error (30034).
     {30108, "%s服务器连接错误，请您稍后再试", "not-video"},
+    // A command-line argument that names no video file.
+    {30120, "找不到视频文件：%s"},
+    {30121, "这是一个文件夹，不是视频文件：%s"},
+    {30122, "这不是一个可以播放的文件：%s"},
 };
 
 }  // namespace

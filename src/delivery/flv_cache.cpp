@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 std::string GetCacheFolder()
 {
-    return GetAppFolder() + "temp/";
+    return GetUserFolders().cache + "temp/";
 }
 
 std::string GetCachePath(const InfoVideo& video)

@@ -12,7 +12,7 @@ struct CacheSizes {
     std::int64_t total = 0;   // the record's a5
 };
 
-std::string GetCacheFolder();                       // GetAppFolder() + "temp/"
+std::string GetCacheFolder();                       // GetUserFolders().cache + "temp/"
 std::string GetCachePath(const InfoVideo& video);   // empty without a stream URL
 CacheSizes GetCacheSizes(const InfoVideo& video);
 bool IsComplete(const InfoVideo& video);            // total > 0 and cached >= total

@@ -133,7 +133,7 @@ std::string DesktopIntegration::DesktopEntry(const std::string& exec, bool autos
     if (autostart)
         text += "X-GNOME-Autostart-enabled=true\n";
     else
-        text += std::string("MimeType=") + kFlvType + ";\nTerminal=false\nCategories=AudioVideo;Video;Player;\n";
+        text += std::string("MimeType=") + kFlvType + ";\nTerminal=false\nCategories=AudioVideo;Video;Player;\nIcon=quelt\n";
     return text;
 }
 
@@ -162,8 +162,12 @@ bool DesktopIntegration::AssociateFlv() const
 {
     if (IsFlvAssociated())
         return true;
-    return WriteText(ApplicationFile(), DesktopEntry("\"" + exePath_ + "\" %f", false))
-           && WriteText(MimeAppsFile(), WithFlvDefault(ReadText(MimeAppsFile()), kDesktopName));
+    return WriteMenuEntry() && WriteText(MimeAppsFile(), WithFlvDefault(ReadText(MimeAppsFile()), kDesktopName));
+}
+
+bool DesktopIntegration::WriteMenuEntry() const
+{
+    return WriteText(ApplicationFile(), DesktopEntry("\"" + exePath_ + "\" %f", false));
 }
 
 bool DesktopIntegration::DissociateFlv() const

@@ -20,6 +20,9 @@ public:
     bool AssociateFlv() const;
     // Only when associated: the default and the program's .desktop file go.
     bool DissociateFlv() const;
+    // The program's .desktop file alone (its menu entry, which also offers
+    // it for .flv files), without making it their default.
+    bool WriteMenuEntry() const;
 
     std::string AutoStartFile() const;
     std::string ApplicationFile() const;

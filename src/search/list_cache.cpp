@@ -17,7 +17,7 @@ constexpr std::uintmax_t kMaxCachedList = 16 * 1024 * 1024;
 
 std::string ListCachePath(const std::string& url)
 {
-    const std::string folder = GetAppFolder() + "sseting";
+    const std::string folder = GetUserFolders().data + "sseting";
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     return folder + "/" + Md5Hex(url);

@@ -1,5 +1,5 @@
 #pragma once
-// The disk cache of service lists: "sseting/" in the program folder, one
+// The disk cache of service lists: "sseting/" in the user's data folder, one
 // file per list URL named by the MD5 of the URL, holding the list exactly
 // as downloaded (still enciphered).
 #include <string>

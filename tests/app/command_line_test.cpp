@@ -2,6 +2,9 @@
 // stream address or a page address; quotes around it do not count.
 #include "app/command_line.h"
 
+#include "common/ids/string_ids.h"
+#include "common/string_table.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -75,6 +78,67 @@ TEST(CommandLineTest, FilesUninstallStreamsAndPagesAreToldApartWithOrWithoutQuot
     EXPECT_EQ(StreamTitle("http://host/v/clip.flv?x=1"), "clip.flv");
     EXPECT_EQ(StreamTitle("http://host/"), "http://host/");
     fs::remove_all(folder);
+}
+
+// A path that names no file plays nothing, and the request says why, for
+// the terminal and for the status line.
+TEST(CommandLineTest, APathThatNamesNoFileSaysWhyForTheTerminalAndTheStatusLine)
+{
+    const fs::path folder = fs::temp_directory_path() / ("quelt-bad-path-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string missing = (folder / "missing.flv").string();
+    struct Case {
+        std::string argument;
+        PathProblem problem;
+        std::string reason;
+        int status;
+    };
+    for (const Case& bad : {Case{missing, PathProblem::Missing, missing + ": no such file", IDS_ARG_NO_SUCH_FILE},
+                            Case{"\"" + folder.string() + "\"", PathProblem::Folder,
+                                 folder.string() + ": is a folder, not a video file", IDS_ARG_IS_FOLDER},
+                            Case{"/dev/null", PathProblem::NotAFile, "/dev/null: is not a file that can be played",
+                                 IDS_ARG_NOT_A_FILE}}) {
+        SCOPED_TRACE(bad.argument);
+        const StartRequest request = ParseCommandLine(bad.argument);
+        EXPECT_EQ(request.problem, bad.problem);
+        EXPECT_EQ(request.pendingKey, "");
+        EXPECT_EQ(BadPathReason(request), bad.reason);
+        const std::string status = BadPathStatus(request);
+        const std::string text = LoadString(bad.status);
+        ASSERT_NE(text.find("%s"), std::string::npos);
+        EXPECT_EQ(status, text.substr(0, text.find("%s")) + request.badPath) << status;
+    }
+    // The Chinese texts of the string table, in its style.
+    EXPECT_EQ(LoadString(IDS_ARG_NO_SUCH_FILE), "找不到视频文件：%s");
+    EXPECT_EQ(LoadString(IDS_ARG_IS_FOLDER), "这是一个文件夹，不是视频文件：%s");
+
+    // A file, a page, "uninstall" and nothing at all are no bad path.
+    const std::string file = (folder / "clip.flv").string();
+    std::ofstream(file) << "FLV";
+    for (const std::string& argument : {file, std::string("http://host/page"), std::string("uninstall"), std::string()}) {
+        SCOPED_TRACE(argument);
+        const StartRequest request = ParseCommandLine(argument);
+        EXPECT_EQ(request.problem, PathProblem::None);
+        EXPECT_EQ(BadPathReason(request), "");
+        EXPECT_EQ(BadPathStatus(request), "");
+    }
+    fs::remove_all(folder);
+}
+
+TEST(CommandLineTest, VerboseIsAnOptionWhereverItStandsAndTheFirstOtherArgumentCounts)
+{
+    const char* before[] = {"quelt", "--verbose", "http://host/page", "http://host/other"};
+    StartRequest request = ParseArguments(4, before);
+    EXPECT_TRUE(request.verbose);
+    EXPECT_EQ(request.pageUrl, "http://host/page");
+    const char* after[] = {"quelt", "http://host/v.flv", "--verbose"};
+    request = ParseArguments(3, after);
+    EXPECT_TRUE(request.verbose);
+    EXPECT_EQ(request.streamUrl, "http://host/v.flv");
+    const char* none[] = {"quelt"};
+    request = ParseArguments(1, none);
+    EXPECT_FALSE(request.verbose);
+    EXPECT_EQ(request.problem, PathProblem::None);
 }
 
 }  // namespace

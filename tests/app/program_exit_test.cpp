@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -16,7 +15,9 @@
 #include "common/md5.h"
 #include "test_site/demo_lists.h"
 #include "test_site/test_site.h"
+#include "test_site/test_videos.h"
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -27,8 +28,9 @@ const QString kStreamUrl = QStringLiteral("http://127.0.0.1:9/videos/exit-test.f
 class ProgramExitTest : public ::testing::Test {
 protected:
     // Runs a copy of quelt in a program folder of its own, so that its
-    // "setting.xml" is this test's, and waits until the video plays.
-    void StartQuelt()
+    // "setting.xml" is this test's, and waits until the video is listed and
+    // its download has failed (nobody serves it).
+    void StartQuelt(const QString& argument = kStreamUrl, const QByteArray& awaited = "quelt: failed: ")
     {
         ASSERT_TRUE(folder.isValid());
         if (!QFile::exists(Program())) {
@@ -40,9 +42,9 @@ protected:
         QProcessEnvironment environment = quelt.processEnvironment();
         environment.insert(extraEnvironment);
         quelt.setProcessEnvironment(environment);
-        quelt.start(Program(), {kStreamUrl});
+        quelt.start(Program(), {argument});
         ASSERT_TRUE(quelt.waitForStarted());
-        ASSERT_TRUE(WaitForOutput("quelt: playing")) << "quelt did not add the video";
+        ASSERT_TRUE(WaitForOutput(awaited)) << "quelt did not try the video: " << output.toStdString();
     }
     static QString AppFolder() { return QFileInfo(QStringLiteral(QUELT_BINARY)).absolutePath(); }
     // quelt with the library and the encoder it loads from its own folder.
@@ -59,10 +61,10 @@ protected:
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::SeparateChannels);
     }
-    // Reads quelt's output until it holds the text.
-    bool WaitForOutput(const QByteArray& text)
+    // Reads quelt's output until it holds the text (after from).
+    bool WaitForOutput(const QByteArray& text, qsizetype from = 0)
     {
-        while (!output.contains(text)) {
+        while (output.indexOf(text, std::max<qsizetype>(from, 0)) < 0) {
             if (!quelt.waitForReadyRead(20000))
                 return false;
             output += quelt.readAllStandardOutput();
@@ -139,11 +141,10 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
 {
     StartQuelt();
     ASSERT_FALSE(HasFatalFailure());
+    const std::string made = test_site::MakeTestVideo(test_site::VideoKind::FlvH264, 2);
+    ASSERT_FALSE(made.empty());
     const QString video = folder.filePath("holiday.flv");
-    QFile file(video);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("FLV\x01\x05\0\0\0\x09", 9));
-    file.close();
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(made), video));
 
     QProcess second;
     Prepare(second);
@@ -151,22 +152,78 @@ TEST_F(ProgramExitTest, ASecondStartHandsItsFileToTheRunningInstance)
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+    // The hand-over says nothing at all.
+    EXPECT_EQ(second.readAllStandardError(), "");
+    EXPECT_EQ(second.readAllStandardOutput(), "");
     // The first instance plays the file, through its play server.
     ASSERT_TRUE(WaitForOutput("quelt: playing"));
     const QByteArray key = video.toUtf8().toBase64();
     EXPECT_TRUE(WaitForOutput(key)) << output.toStdString();
 
-    // A path that does not exist starts nothing new either, and the running
-    // instance plays nothing for it.
-    QProcess third;
-    Prepare(third);
-    third.start(Program(), {folder.filePath("missing.flv")});
-    ASSERT_TRUE(third.waitForFinished(20000));
-    EXPECT_EQ(third.exitCode(), 0);
-    const QByteArray missingKey = folder.filePath("missing.flv").toUtf8().toBase64();
-    EXPECT_FALSE(output.contains(missingKey)) << output.toStdString();
+    // A path that names no file starts nothing new either: the second start
+    // says why and fails, and the running instance plays nothing for it.
+    for (const QString& bad : {folder.filePath("missing.flv"), folder.path()}) {
+        SCOPED_TRACE(bad.toStdString());
+        QProcess third;
+        Prepare(third);
+        third.start(Program(), {bad});
+        ASSERT_TRUE(third.waitForFinished(20000));
+        EXPECT_EQ(third.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(third.exitCode(), 2);
+        const QByteArray said = third.readAllStandardError();
+        EXPECT_TRUE(said.contains("quelt: " + bad.toUtf8() + ": ")) << said.toStdString();
+        // A play URL ends its key with "-".
+        EXPECT_FALSE(output.contains(bad.toUtf8().toBase64() + "-")) << output.toStdString();
+    }
     SignalAndWait(SIGTERM);
     EXPECT_EQ(quelt.exitCode(), 0);
+}
+
+// The terminal follows a play as it happens: a page is looked up, its
+// stream found, cached and played, one line each; a failure says why.
+TEST_F(ProgramExitTest, TheTerminalShowsEachStepOfAPlayAndAFailureAsTheyHappen)
+{
+    test_site::TestSite site;
+    ASSERT_TRUE(site.Start());
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
+    ASSERT_FALSE(mp4.empty());
+    site.AddFileFromDisk("/clip.mp4", mp4, "video/mp4");
+    site.AddFile("/watch.html", "<html><head><title>Clip</title></head><body><video autoplay muted width='480' "
+                                "height='360' src='/clip.mp4'></video></body></html>",
+                 "text/html");
+    // By name: the detection leaves the loopback address alone.
+    const QString page = "http://localhost:" + QString::number(site.Port()) + "/watch.html";
+    StartQuelt(page, "quelt: playing ");
+    ASSERT_FALSE(HasFatalFailure());
+    WaitForOutput("\n", output.indexOf("quelt: playing "));
+    const QList<QByteArray> lines = output.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 4) << output.toStdString();
+    EXPECT_EQ(lines[0], "quelt: looking up " + page.toUtf8());
+    EXPECT_EQ(lines[1], "quelt: detected http://localhost:" + QByteArray::number(site.Port()) + "/clip.mp4");
+    int tenth = -1;
+    for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].toStdString());
+        ASSERT_TRUE(lines[i].startsWith("quelt: caching ") && lines[i].endsWith(" %"));
+        const int percent = lines[i].mid(15, lines[i].size() - 17).toInt();
+        EXPECT_GT(percent / 10, tenth) << "at most one line per tenth";
+        tenth = percent / 10;
+    }
+    EXPECT_TRUE(lines.back().startsWith("quelt: playing http://127.0.0.1:")) << output.toStdString();
+    SignalAndWait(SIGTERM);
+    // Nothing but the program's own lines: no engine dump, no D-Bus.
+    EXPECT_EQ(quelt.readAllStandardError(), "");
+    output += quelt.readAllStandardOutput();
+    for (const QByteArray& line : output.trimmed().split('\n'))
+        EXPECT_TRUE(line.startsWith("quelt: ")) << line.toStdString();
+
+    // A stream nobody serves: no "playing", the status line's reason.
+    output.clear();
+    StartQuelt();
+    ASSERT_FALSE(HasFatalFailure());
+    WaitForOutput("\n", output.indexOf("quelt: failed: "));
+    EXPECT_TRUE(output.startsWith("quelt: failed: 127.0.0.1")) << output.toStdString();
+    EXPECT_FALSE(output.contains("quelt: playing")) << output.toStdString();
+    SignalAndWait(SIGTERM);
 }
 
 TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntries)
@@ -301,6 +358,111 @@ TEST_F(ProgramExitTest, AFirstRunSendsTheUseInstallAndOnlineReportsOnceAndFetche
     QFile file(SettingFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("first_run=\"0\"")) << "the install report goes once per installation";
+}
+
+// A first start given a path that names no file says why and opens its
+// window all the same.
+TEST_F(ProgramExitTest, AFirstStartGivenAMissingFileSaysWhyAndRuns)
+{
+    CopyProgram();
+    QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
+    Prepare(quelt);
+    // The program ends by itself once its player page is ready.
+    QProcessEnvironment environment = quelt.processEnvironment();
+    environment.insert("QUELT_EXIT_WHEN_READY", "1");
+    quelt.setProcessEnvironment(environment);
+    const QString missing = folder.filePath("missing.flv");
+    quelt.start(Program(), {missing});
+    ASSERT_TRUE(quelt.waitForFinished(20000));
+    EXPECT_EQ(quelt.exitCode(), 0);
+    EXPECT_TRUE(quelt.readAllStandardOutput().contains("quelt: ready")) << "the window opens all the same";
+    const QByteArray said = quelt.readAllStandardError();
+    EXPECT_TRUE(said.contains("quelt: " + missing.toUtf8() + ": no such file\n")) << said.toStdString();
+}
+
+// The browser engine's messages reach the terminal only when asked for.
+TEST_F(ProgramExitTest, AStartIsQuietUnlessQueltDebugOrVerboseAsksForTheEnginesMessages)
+{
+    CopyProgram();
+    QFile::link(AppFolder() + "/skin", folder.filePath("skin"));
+    struct Run {
+        const char* debug;
+        QStringList arguments;
+        bool verbose;
+    };
+    for (const Run& run : {Run{"", {}, false}, Run{"0", {}, false}, Run{"1", {}, true}, Run{"", {"--verbose"}, true}}) {
+        SCOPED_TRACE(std::string(run.debug) + " " + run.arguments.join(' ').toStdString());
+        QProcess program;
+        Prepare(program);
+        QProcessEnvironment environment = program.processEnvironment();
+        environment.insert("QUELT_EXIT_WHEN_READY", "1");
+        environment.remove("QUELT_DEBUG");
+        if (*run.debug)
+            environment.insert("QUELT_DEBUG", run.debug);
+        program.setProcessEnvironment(environment);
+        program.start(Program(), run.arguments);
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(program.readAllStandardOutput(), "quelt: ready\n");
+        const QByteArray said = program.readAllStandardError();
+        if (run.verbose)
+            EXPECT_TRUE(said.contains("qt.webenginecontext")) << said.toStdString();
+        else
+            EXPECT_EQ(said, "");
+    }
+}
+
+// scripts/install.sh into a prefix: the program, its command, icon and menu
+// entry; the installed program keeps the user's files in the XDG folders,
+// and "quelt uninstall" takes the installation away again.
+TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstallRemovesIt)
+{
+    const QString prefix = folder.filePath("prefix");
+    QProcess install;
+    Prepare(install);
+    QProcessEnvironment environment = install.processEnvironment();
+    environment.insert("QUELT_BUILD_DIR", QUELT_BUILD_DIR);
+    install.setProcessEnvironment(environment);
+    install.start("bash", {QUELT_SOURCE_DIR "/scripts/install.sh", prefix});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    const QString program = prefix + "/lib/quelt/quelt";
+    for (const QString& file : {program, prefix + "/lib/quelt/libConvert.so", prefix + "/lib/quelt/coder",
+                                prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt",
+                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    QFile entry(prefix + "/share/applications/quelt.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray text = entry.readAll();
+    entry.close();
+    EXPECT_TRUE(text.contains("Exec=\"" + program.toUtf8() + "\" %f")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Icon=quelt\n")) << text.toStdString();
+
+    // The installed program, by its command, for a user of this test.
+    const QString home = folder.filePath("home");
+    QProcess run;
+    Prepare(run);
+    environment = run.processEnvironment();
+    environment.insert("QUELT_EXIT_WHEN_READY", "1");
+    environment.insert("XDG_DATA_HOME", home + "/data");
+    environment.insert("XDG_CACHE_HOME", home + "/cache");
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    run.setProcessEnvironment(environment);
+    run.start(prefix + "/bin/quelt", {});
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home + "/data/quelt/setting.xml"));
+    EXPECT_TRUE(QFileInfo(home + "/data/quelt/favorite").isDir());
+    EXPECT_TRUE(QFileInfo(home + "/cache/quelt/temp").isDir());
+    EXPECT_FALSE(QFileInfo::exists(prefix + "/lib/quelt/setting.xml")) << "nothing of the user's in the program folder";
+
+    run.start(prefix + "/bin/quelt", {"uninstall"});
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 0);
+    for (const QString& gone : {prefix + "/lib/quelt", prefix + "/bin/quelt", prefix + "/share/applications/quelt.desktop",
+                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+        EXPECT_FALSE(QFileInfo::exists(gone) || QFileInfo(gone).isSymLink()) << gone.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home + "/data/quelt/setting.xml")) << "the user's files stay";
 }
 
 TEST_F(ProgramExitTest, AMissingSkinIsOneClearMessageAndAFailureStatus)

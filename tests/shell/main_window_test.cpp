@@ -426,6 +426,27 @@ TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
     window->Control().StopPlaying();
 }
 
+// A failure's message stays only until the next video: a new play clears
+// the status line.
+TEST_F(MainWindowTest, TheNextVideoClearsTheFailureLeftInTheStatusLine)
+{
+    const std::string broken = folder + "broken.mp4";
+    std::ofstream(broken) << std::string(4096, 'x');
+    window->Control().PlayItem(broken);
+    auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return !status->text().isEmpty(); }, std::chrono::seconds(30)))
+        << "the broken file is refused by the player";
+    EXPECT_EQ(status->text().toStdString(), "无法播放此视频");
+
+    const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 2);
+    ASSERT_FALSE(mp4.empty());
+    window->Control().PlayItem(mp4);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    EXPECT_EQ(status->text().toStdString(), "") << "the old failure is gone";
+    window->Control().StopPlaying();
+}
+
 TEST_F(MainWindowTest, AnMp4WithItsIndexAtTheEndStartsWhileItsDownloadGoesOn)
 {
     // ffmpeg's default layout: the index the player needs first comes last.

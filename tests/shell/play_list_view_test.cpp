@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
@@ -25,6 +26,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
+
 #include <unistd.h>
 
 namespace {
@@ -276,6 +279,36 @@ TEST_F(PlayListViewTest, AnHlsVideosTipCountsItsSegmentsAndTheMissingOnes)
     EXPECT_EQ(QToolTip::text().toStdString(), "已缓冲: 25% (3/12段)\n已缓存: 2.00 Mb\n缺少1段\n下载速度: 0 Kb/S");
     QToolTip::hideText();
     EXPECT_DOUBLE_EQ(view->Layout().Item(3)->share, 0.25);
+}
+
+// The skin gives the window a font in pixels: each row's second line is
+// still drawn smaller, and painting makes Qt complain about no font size.
+std::vector<QString> fontWarnings;
+
+void KeepFontWarnings(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    if (text.contains("QFont"))
+        fontWarnings.push_back(text);
+}
+
+TEST_F(PlayListViewTest, TheSecondLineIsSmallerAlsoInAFontSetInPixelsAndPaintsWithoutWarnings)
+{
+    for (const bool pixels : {true, false}) {
+        SCOPED_TRACE(pixels ? "pixels" : "points");
+        QFont font = view->font();
+        if (pixels)
+            font.setPixelSize(13);
+        else
+            font.setPointSizeF(10);
+        view->setFont(font);
+        EXPECT_LT(QFontInfo(view->DetailFont()).pixelSize(), QFontInfo(view->font()).pixelSize());
+        fontWarnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(KeepFontWarnings);
+        const QImage shot = view->grab().toImage();
+        qInstallMessageHandler(previous);
+        EXPECT_FALSE(shot.isNull());
+        EXPECT_TRUE(fontWarnings.empty()) << fontWarnings.front().toStdString();
+    }
 }
 
 }  // namespace

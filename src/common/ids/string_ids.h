@@ -73,3 +73,8 @@ constexpr int IDS_BUTTON_CLOSE = 30105;
 // An HLS video's row in the play list.
 constexpr int IDS_HLS_CACHED_SHARE = 30106;      // "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"
 constexpr int IDS_HLS_MISSING = 30107;           // "缺少%d段"
+
+// A command-line argument that names no video file; %s is the path.
+constexpr int IDS_ARG_NO_SUCH_FILE = 30120;      // "找不到视频文件：%s"
+constexpr int IDS_ARG_IS_FOLDER = 30121;         // "这是一个文件夹，不是视频文件：%s"
+constexpr int IDS_ARG_NOT_A_FILE = 30122;        // "这不是一个可以播放的文件：%s"

@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QToolTip>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -132,13 +134,25 @@ void CRecordListView::DrawButton(QPainter& painter, const QRect& item, int butto
     painter.drawRect(QRectF(box.left() + 3, box.bottom() - 3, box.width() - 6, 2));
 }
 
+QFont CRecordListView::DetailFont() const
+{
+    constexpr double kShare = 0.85;
+    QFont small = font();
+    // A font set in pixels has no point size (-1): scaling that gave a
+    // negative size, which Qt refused, so the line kept the full size.
+    if (small.pixelSize() > 0)
+        small.setPixelSize(std::max(1, static_cast<int>(std::lround(small.pixelSize() * kShare))));
+    else
+        small.setPointSizeF(small.pointSizeF() * kShare);
+    return small;
+}
+
 void CRecordListView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), ui::FCSkinColour(kBackground, 1));
-    QFont small = font();
-    small.setPointSizeF(font().pointSizeF() * 0.85);
+    const QFont small = DetailFont();
     QPoint inItem;
     const std::optional<std::size_t> hovered = ItemAt(lastMouse_, &inItem);
     for (std::size_t i = 0; i < Selection().Count(); ++i) {

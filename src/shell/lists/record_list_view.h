@@ -32,6 +32,9 @@ public:
     void SelectAndReveal(std::size_t index);
     // Fills the context menu for the selection; an empty menu is not shown.
     virtual void FillMenu(QMenu& /*menu*/) {}
+    // The smaller font of each row's second line: 85 % of the view's,
+    // whether the view's font is set in pixels (the skin's) or in points.
+    QFont DetailFont() const;
 
 protected:
     struct ItemLook {

@@ -92,6 +92,8 @@ void CPlayControl::PlayItem(const std::string& key, bool keepPreview)
         settings_.nowPreviewing.reset();
 
     surface_.StopPlayer();
+    // A message about the video before (a failure) is not this video's.
+    surface_.ShowStatus("");
     if (video && !local) {
         const std::string site = SiteNameOf(*video);
         surface_.CallPlayer("SetWebStationName", site);

@@ -60,5 +60,5 @@ CAppSetting& AppSetting()
 
 std::string GetSettingFilePath()
 {
-    return GetAppFolder() + "setting.xml";
+    return GetUserFolders().data + "setting.xml";
 }

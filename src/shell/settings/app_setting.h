@@ -79,5 +79,5 @@ public:
 // The program's settings object.
 CAppSetting& AppSetting();
 
-// GetAppFolder() + "setting.xml".
+// GetUserFolders().data + "setting.xml".
 std::string GetSettingFilePath();

@@ -129,7 +129,7 @@ void ClearHistory(CAppSetting& setting)
 
 std::string GetFavoriteFolder()
 {
-    return GetAppFolder() + "favorite/";
+    return GetUserFolders().data + "favorite/";
 }
 
 std::string GetFavoritePath(const std::string& key)

@@ -36,7 +36,7 @@ bool RemoveHistory(CAppSetting& setting, const std::string& key);
 void ClearHistory(CAppSetting& setting);
 
 // Favorites.
-std::string GetFavoriteFolder();  // GetAppFolder() + "favorite/"
+std::string GetFavoriteFolder();  // GetUserFolders().data + "favorite/"
 // The favorite's copy of the video: the folder + MD5 of the key.
 std::string GetFavoritePath(const std::string& key);
 InfoFavorite* FindFavorite(const CAppSetting& setting, const std::string& key);

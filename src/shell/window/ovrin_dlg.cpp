@@ -279,10 +279,6 @@ void COvrinDlg::PlayInPlayer(const std::string& url)
     transcoder_.Stop();
     if (!player_)
         return;
-    // Any player can open the same address: handy when the page cannot
-    // show a video.
-    std::printf("quelt: playing %s\n", url.c_str());
-    std::fflush(stdout);
     player_->PlayVideo(url);
 }
 

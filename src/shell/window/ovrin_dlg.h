@@ -57,7 +57,7 @@ public:
     // Brings the window to the front (a second start of the program).
     void ShowAndActivate();
     // Sees every event of the player page after the window handled it
-    // (tests, tracing).
+    // (the program's terminal report; tests).
     void SetPlayerEventObserver(platform::PlayerPageView::CommandHandler observer) { observer_ = std::move(observer); }
 
     // IPlayerSurface, for play control.
