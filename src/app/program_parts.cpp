@@ -81,7 +81,7 @@ CProgramParts::CProgramParts(CAppSetting& settings)
         settings.searchKeys, *keywordHost_,
         std::make_unique<CQueltMultiSearch>(
             CQueltParseHtmlView::Factory([this] { return keywordHost_->FullScreen(); })),
-        PlaySearchKeyManager::Lists{settings.searchUrl, settings.searchSettingInfoUrl});
+        [&settings] { return PlaySearchKeyManager::Lists{settings.searchUrl, settings.searchSettingInfoUrl}; });
 }
 
 CProgramParts::~CProgramParts()

@@ -6,15 +6,16 @@
 #include <vector>
 
 PlaySearchKeyManager::PlaySearchKeyManager(PCL_Interface_Composite<InfoSearchKey>& keys, IKeywordSearchHost& host,
-                                           std::unique_ptr<CQueltMultiSearch> search, const Lists& lists,
+                                           std::unique_ptr<CQueltMultiSearch> search, std::function<Lists()> lists,
                                            unsigned minuteMs)
-    : keys_(keys), host_(host), search_(std::move(search))
+    : keys_(keys), host_(host), search_(std::move(search)), lists_(std::move(lists))
 {
     Create();
     SetTimer(timer::kKeywordMinute, minuteMs);
     search_->Advise(this);
-    search_->Initialize(lists.searchUrl);
-    categories_.LoadCategoriesFromCache(lists.categoriesUrl);
+    const Lists now = lists_();
+    search_->Initialize(now.searchUrl);
+    categories_.LoadCategoriesFromCache(now.categoriesUrl);
 }
 
 // The search must not call a manager that is half gone.
@@ -30,7 +31,15 @@ LRESULT PlaySearchKeyManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         OnMinute();
         return 0;
     }
-    return CWnd::WindowProc(msg, wParam, lParam);
+    return CEventWindowBaseT<CWnd>::WindowProc(msg, wParam, lParam);
+}
+
+// A first run has no cached lists: they come with the network.
+void PlaySearchKeyManager::OnEventNetworkReady()
+{
+    const Lists now = lists_();
+    search_->Downloader().CheckForUpdate(now.searchUrl);
+    categories_.CheckForUpdate(now.categoriesUrl);
 }
 
 void PlaySearchKeyManager::OnMinute()

@@ -91,7 +91,7 @@ protected:
             [this](CQueltMultiSearch&) { return std::make_unique<FakeView>(loads); },
             CQueltMultiSearch::Timing{3600000, 2});
         manager = std::make_unique<PlaySearchKeyManager>(keys, host, std::move(search),
-                                                         PlaySearchKeyManager::Lists{kSitesUrl, kCategoriesUrl},
+                                                         [] { return PlaySearchKeyManager::Lists{kSitesUrl, kCategoriesUrl}; },
                                                          minuteMs);
     }
     void Subscribe(const std::string& xml) { ReplaceKeywordList(keys, xml); }
