@@ -4,18 +4,22 @@
 #include "common/event_window.h"
 #include "common/ids/command_ids.h"
 #include "common/lang/translate.h"
+#include "common/ids/control_ids.h"
 #include "common/string_table.h"
 #include "platform/web/html_view.h"
 #include "platform/web/page_texts.h"
 #include "search/scheme_url.h"
 #include "shell/lists/play_list_layout.h"
+#include "search/views/parse_html_view.h"
 #include "shell/net/connect_net_state.h"
+#include "shell/search_tabs/play_search_view_manager.h"
 #include "shell/settings/app_setting.h"
 #include "shell/settings/service_hosts.h"
 #include "shell/window/ovrin_dlg.h"
 #include "ui/widgets/ui_text.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 
 #include <iterator>
@@ -50,6 +54,34 @@ private:
     CProgramParts& parts_;
 };
 
+// The keyword search's way to the window: found videos join its play list,
+// and the search tabs' manager (control 215), when the skin made one,
+// narrows the search and rates the sites. Nothing before ConnectWindow,
+// nor once the window is gone.
+class CProgramParts::KeywordHost : public IKeywordSearchHost {
+public:
+    void Connect(COvrinDlg& window) { window_ = &window; }
+    void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override
+    {
+        if (window_)
+            window_->AddVideo(title, key, mode);
+    }
+    bool HasSearchViews() override { return Manager() != nullptr; }
+    const std::vector<SpeedInfoRecord>* SpeedRecords() override
+    {
+        const PlaySearchViewManager* manager = Manager();
+        return manager ? manager->SpeedRecords() : nullptr;
+    }
+    bool FullScreen() const { return window_ && window_->isFullScreen(); }
+
+private:
+    const PlaySearchViewManager* Manager() const
+    {
+        return window_ ? dynamic_cast<PlaySearchViewManager*>(window_->GetCtrl(control::kSearchViews)) : nullptr;
+    }
+    QPointer<COvrinDlg> window_;
+};
+
 CProgramParts::CProgramParts(CAppSetting& settings)
     : settings_(settings), statQuery_(settings), dayRunCount_(statQuery_, service_hosts::kStatsHost),
       clientCount_(settings, statQuery_, service_hosts::kStatsHost, service_hosts::kStatsOnlineHost),
@@ -64,11 +96,18 @@ CProgramParts::CProgramParts(CAppSetting& settings)
     platform::SetPageTexts(lang::PageDictionaryJson(lang::CurrentLanguage()));
     dayRunCount_.SendUseReport(0);
     playServer_.SetRequestServer(&router_);
+    keywordHost_ = std::make_unique<KeywordHost>();
+    keywordSearch_ = std::make_unique<PlaySearchKeyManager>(
+        settings.searchKeys, *keywordHost_,
+        std::make_unique<CQueltMultiSearch>(
+            CQueltParseHtmlView::Factory([this] { return keywordHost_->FullScreen(); })),
+        [&settings] { return PlaySearchKeyManager::Lists{settings.searchUrl, settings.searchSettingInfoUrl}; });
 }
 
 CProgramParts::~CProgramParts()
 {
     Stop();
+    keywordSearch_.reset();
     playServer_.SetRequestServer(nullptr);
 }
 
@@ -80,6 +119,7 @@ MainWindowParts CProgramParts::WindowParts()
 void CProgramParts::ConnectWindow(COvrinDlg& window)
 {
     window_ = &window;
+    keywordHost_->Connect(window);
     detection_->ConnectPlayer(window.Control(), window);
     progressWatch_ = std::make_unique<ProgressWatch>(*this);
     window.SetPlayerEventObserver(

@@ -10,7 +10,7 @@
 // the sites), the usage counter, the play server and the download manager
 // (the server first, since the manager serves through it and must go
 // first), the detection manager, the update manager, and the keyword
-// search when it joins. The traffic interception is started by main.cpp
+// search (which adds what it finds through the window once connected). The traffic interception is started by main.cpp
 // before the browser, since the browser is told its address at start.
 #include "app/program_detection.h"
 #include "app/site_names.h"
@@ -18,6 +18,7 @@
 #include "delivery/flv_download_manager.h"
 #include "delivery/play_request_manager.h"
 #include "search/list_keeper.h"
+#include "search/play_search_key_manager.h"
 #include "search/play_speed_info_manager.h"
 #include "shell/player/play_source_router.h"
 #include "shell/settings/app_setting_downloads.h"
@@ -50,10 +51,12 @@ public:
 
     CFLVDownloadManager& Downloads() { return downloads_; }
     PlaySpeedInfoManager& SpeedInfo() { return speedInfo_; }
+    PlaySearchKeyManager& KeywordSearch() { return *keywordSearch_; }
 
 private:
     class NetworkWatch;
     class ProgressWatch;
+    class KeywordHost;
     void OnNetworkReady();
     // The player page's events the terminal follows: the picture starts,
     // or the page cannot play the video.
@@ -81,7 +84,9 @@ private:
     CFLVDownloadManager downloads_;
     CPlaySourceRouter router_;
     CUpdateManager update_;
-    // (The keyword search joins here.)
+    // The scheduled keyword search over the settings' subscriptions.
+    std::unique_ptr<KeywordHost> keywordHost_;
+    std::unique_ptr<PlaySearchKeyManager> keywordSearch_;
     std::unique_ptr<NetworkWatch> networkWatch_;
     std::unique_ptr<ProgressWatch> progressWatch_;
 };

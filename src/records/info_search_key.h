@@ -14,4 +14,10 @@ public:
     std::string interval;
     std::string limit;
     std::string schema;
+
+    // This run's counters, never stored: videos added, searches started,
+    // and the minutes counted toward the next search.
+    int added = 0;
+    int searches = 0;
+    int ticks = 0;
 };

@@ -34,9 +34,9 @@ std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std:
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("xml").append_child("root");
     for (const SearchResultItem& item : list) {
-        const SpeedInfoRecord* record = records ? FindSpeedRecord(*records, item.url) : nullptr;
-        if (records && !record)
+        if (!IsListedSite(records, item.url))
             continue;
+        const SpeedInfoRecord* record = records ? FindSpeedRecord(*records, item.url) : nullptr;
         pugi::xml_node node = root.append_child("item");
         node.append_attribute("url") = item.url.c_str();
         node.append_attribute("mimage") = item.imageUrl.c_str();

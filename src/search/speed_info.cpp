@@ -33,3 +33,8 @@ std::int32_t MeasuredRate(std::int64_t elapsedMs, std::int32_t offset)
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(rate < kMin ? kMin : rate > kMax ? kMax : rate);
 }
+
+bool IsListedSite(const std::vector<SpeedInfoRecord>* records, const std::string& url)
+{
+    return !records || FindSpeedRecord(*records, url) != nullptr;
+}

@@ -25,5 +25,8 @@ SpeedInfoRecord MakeSpeedInfoRecord(const SearchSite& entry);
 // The first record whose pattern occurs in the URL (an empty pattern
 // matches every URL); null when none.
 const SpeedInfoRecord* FindSpeedRecord(const std::vector<SpeedInfoRecord>& records, const std::string& url);
+// Whether the player can use a video of this URL: its site has a speed
+// record, or there is no speed information at all (null records).
+bool IsListedSite(const std::vector<SpeedInfoRecord>* records, const std::string& url);
 // The rate of a test that took elapsedMs from its start: elapsed − offset.
 std::int32_t MeasuredRate(std::int64_t elapsedMs, std::int32_t offset);

@@ -8,6 +8,7 @@
 #include "common/ids/command_ids.h"
 #include "common/ids/control_ids.h"
 #include "common/ids/message_ids.h"
+#include "delivery/flv_cache.h"
 #include "platform/window.h"
 #include "search/multi_search.h"
 #include "search/relation_fill.h"
@@ -16,12 +17,16 @@
 #include "shell/search_tabs/play_relation_view.h"
 #include "shell/search_tabs/play_search_view_manager.h"
 #include "shell/search_tabs/play_special_view.h"
+#include "shell/search_tabs/wnd_monitor_list.h"
 #include "test_site/demo_lists.h"
 #include "test_site/demo_search_sites.h"
 
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+
+#include <set>
 
 namespace main_window_test {
 namespace {
@@ -317,6 +322,127 @@ TEST_F(SearchWindowTest, ASpecialAddressOfFivePiecesOpensTheSpecialPageWithItsSi
                == "true";
     }, 30s)) << "the banner and the thumbnails have loaded";
     EXPECT_FALSE(ScreenshotOnceDrawn(*tab, "special-page.png").isNull()) << "the items are drawn";
+}
+
+// A subscription made on the page in the side column, by mouse and keys:
+// one (injected) minute later the demo results of its category are in the
+// play list, and background caching fetches the first of them while
+// nothing plays.
+TEST_F(SearchWindowTest, ASubscriptionQueuesItsResultsAndTheyAreCachedInTheBackground)
+{
+    window->resize(960, 640);
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);  // nothing plays
+    settings->idleDownEnable = 1;
+    // Videos queued to an empty play list would play at once: when this
+    // test runs alone, a video already cached stands first.
+    if (settings->playList.PCL_GetObjectCount() == 0) {
+        std::unique_ptr<InfoVideo> done = MakeVideoRecord("http://127.0.0.1:1/done.flv", "done", "2");
+        done->a4 = done->a2;
+        done->a5 = "1";
+        ASSERT_TRUE(AppendToCacheFile(GetCachePath(*done), "x", 1));
+        settings->playList.PCL_PushObject(done.release());
+    }
+    QTest::mouseClick(window->GetCtrl(command::kMonitorPanel), Qt::LeftButton);
+    CWndMonitorList* page = window->MonitorView();
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] { return page->Widget()->isVisible() && page->Loaded(); }));
+    ASSERT_TRUE(RunEventsUntil(
+        [&] { return Run(*page, "String(document.getElementById('category').options.length)") == "2"; }));
+
+    // Types into a field of the page, as the user does (Chinese through the
+    // input method, which commits the text).
+    const auto type = [&](const std::string& id, const QString& text) {
+        QTest::mouseClick(Input(*page), Qt::LeftButton, {}, CentreOf(*page, "#" + id));
+        ASSERT_TRUE(RunEventsUntil([&] { return Run(*page, "document.activeElement.id") == id; }));
+        QTest::keyClick(Input(*page), Qt::Key_A, Qt::ControlModifier);
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii) {
+            QTest::keyClicks(Input(*page), text);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QCoreApplication::sendEvent(Input(*page), &commit);
+        }
+        ASSERT_TRUE(RunEventsUntil(
+            [&] { return Run(*page, "document.getElementById('" + id + "').value") == text.toStdString(); }));
+    };
+    const auto rows = [&] { return Run(*page, "String(document.querySelectorAll('#subscriptions li').length)"); };
+    // "clips" in the column category (Demo Clips alone), every minute, 3 videos.
+    type("keyword", QStringLiteral("clips"));
+    QTest::keyClick(Input(*page), Qt::Key_Tab);
+    ASSERT_TRUE(RunEventsUntil([&] { return Run(*page, "document.activeElement.id") == "category"; }));
+    QTest::keyClick(Input(*page), Qt::Key_Down);
+    ASSERT_TRUE(RunEventsUntil([&] { return Run(*page, "document.getElementById('category').value") == "栏目"; }));
+    type("interval", QStringLiteral("1"));
+    type("limit", QStringLiteral("3"));
+    QTest::mouseClick(Input(*page), Qt::LeftButton, {}, CentreOf(*page, "#add"));
+    ASSERT_TRUE(RunEventsUntil([&] { return rows() == "1"; }));
+    // A second one, not due for an hour.
+    type("keyword", QStringLiteral("演示 新闻"));
+    type("interval", QStringLiteral("60"));
+    QTest::keyClick(Input(*page), Qt::Key_Return);
+    ASSERT_TRUE(RunEventsUntil([&] { return rows() == "2"; }));
+    QTest::mouseClick(Input(*page), Qt::LeftButton, {}, CentreOf(*page, "#start"));
+    ASSERT_TRUE(RunEventsUntil([&] { return settings->searchKeys.PCL_GetObjectCount() == 2u; }));
+    const InfoSearchKey& clips = *settings->searchKeys.PCL_GetObject(0);
+    EXPECT_EQ(clips.key, "clips");
+    EXPECT_EQ(clips.schema, "栏目");
+    EXPECT_EQ(clips.interval, "1");
+    EXPECT_EQ(clips.limit, "3");
+    EXPECT_EQ(settings->searchKeys.PCL_GetObject(1)->key, "演示 新闻");
+
+    // The keyword search has its lists (from the network-ready) and the
+    // sites' speeds are known.
+    PlaySearchKeyManager& keywords = parts->KeywordSearch();
+    auto* manager = dynamic_cast<PlaySearchViewManager*>(window->GetCtrl(control::kSearchViews));
+    ASSERT_NE(manager, nullptr);
+    ASSERT_TRUE(RunEventsUntil([&] {
+        return keywords.Search().Sites().size() == 4 && keywords.Categories().Categories().size() == 2
+               && manager->SpeedRecords() && manager->SpeedRecords()->size() == 4;
+    }, 30s));
+
+    const std::size_t before = settings->playList.PCL_GetObjectCount();
+    keywords.OnMinute();
+    EXPECT_TRUE(keywords.Busy());
+    EXPECT_EQ(keywords.RunningKeyword(), "clips");
+    ASSERT_TRUE(RunEventsUntil([&] { return settings->playList.PCL_GetObjectCount() == before + 3; }, 60s))
+        << settings->playList.PCL_GetObjectCount() - before;
+    const std::string clipsHost = sites->Sites()[1].Host();
+    for (std::size_t i = before; i < before + 3; ++i)
+        EXPECT_EQ(settings->playList.PCL_GetObject(i)->a2.rfind(clipsHost, 0), 0u)
+            << settings->playList.PCL_GetObject(i)->a2 << " is a Demo Clips video";
+    ASSERT_TRUE(RunEventsUntil([&] { return !keywords.Busy(); }, 60s));
+    EXPECT_EQ(settings->playList.PCL_GetObjectCount(), before + 3) << "never more than the limit";
+
+    // Background caching: the first of them is detected and downloaded,
+    // while the player stays idle.
+    InfoVideo* first = settings->playList.PCL_GetObject(before);
+    ASSERT_TRUE(RunEventsUntil([&] { return GetCacheSizes(*first).cached > 0; }, 60s))
+        << "state " << first->state << ", stream " << first->a4;
+    EXPECT_EQ(window->Control().PlayingKey(), "");
+
+    // The page shows both keywords and what the first collected.
+    ASSERT_TRUE(RunEventsUntil(
+        [&] { return Run(*page, "document.querySelector('#subscriptions .count').textContent") == "3/3"; }));
+    const QRect area(page->Widget()->mapTo(window.get(), QPoint()), page->Widget()->size());
+    // Offscreen grabs may be stale: until the rows' text is drawn (its
+    // anti-aliasing gives many shades; an empty dark panel has a few).
+    const auto shades = [](const QImage& image) {
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                colours.insert(image.pixel(x, y));
+        return colours.size();
+    };
+    QImage shot;
+    EXPECT_TRUE(RunEventsUntil([&] {
+        shot = window->grab().toImage().copy(area);
+        return shades(shot) > 40;
+    }, 30s)) << shades(shot);
+    QDir().mkpath(QUELT_BUILD_DIR "/screenshots");
+    shot.save(QUELT_BUILD_DIR "/screenshots/subscriptions.png");
 }
 
 }  // namespace

@@ -49,4 +49,5 @@ inline constexpr int kSaveVideo = 240;
 
 namespace timer {
 inline constexpr int kSpecialRetry = 17173;  // a special tab asks its site again after a time-out
+inline constexpr int kKeywordMinute = 999;   // the keyword search's minute tick
 }  // namespace timer

@@ -101,12 +101,13 @@ COvrinDlg::~COvrinDlg()
     browserManager_.reset();
     hotTabList_.reset();
     relationView_.reset();
+    monitorView_.reset();
     browseTabs_.reset();
     parts_.router.RemoveOwnStream(&transcoder_);
     parts_.router.RemoveOwnStream(&previewTranscoder_);
     ui::CPlayerCtrlFactory::Instance().Register("flash_player", nullptr);
     for (const char* name : {"play_list", "history_list", "favorite_list", "search_view_mgr", "browserview_mgr",
-                             "hot_tab_list", "relation_view", "search_input", "search_btn"})
+                             "hot_tab_list", "relation_view", "monitor_list", "search_input", "search_btn"})
         ui::CPlayerCtrlFactory::Instance().Register(name, nullptr);
     player_.reset();
 }

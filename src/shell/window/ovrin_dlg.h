@@ -12,6 +12,7 @@
 #include "shell/lists/list_host.h"
 #include "shell/search_tabs/play_relation_view.h"
 #include "shell/search_tabs/search_view_deps.h"
+#include "shell/search_tabs/wnd_monitor_list.h"
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
 #include "shell/window/command_table.h"
@@ -98,6 +99,8 @@ public:
     // The related videos beside the player (control 213), null before the
     // skin names it.
     PlayRelationView* RelationView() { return relationView_.get(); }
+    // The subscriptions page (control 212), null before the skin names it.
+    CWndMonitorList* MonitorView() { return monitorView_.get(); }
     // What the search and special tabs are built with (tests shorten the
     // search's ticks and the special tab's retry before opening a tab).
     SearchViewDeps& SearchDeps() { return searchDeps_; }
@@ -191,6 +194,7 @@ private:
     std::unique_ptr<CWndHotTabList> hotTabList_;
     SearchViewDeps searchDeps_;
     std::unique_ptr<PlayRelationView> relationView_;
+    std::unique_ptr<CWndMonitorList> monitorView_;
     void StopDetection();
     CWndSliderLight* light_ = nullptr;
     QPoint previewPlace_;

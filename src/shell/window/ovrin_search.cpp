@@ -1,6 +1,6 @@
 // The main window's search: the search box (230) with its button (20032)
 // and category menu (20160), the search and special tabs' factories, the
-// related videos (213), and the tip page a second instance hands over.
+// related videos (213), the subscriptions page (212), and the tip page a second instance hands over.
 // Every search goes through the related view as a scheme address, so its
 // dispatcher opens the tab as a page's link would.
 #include "shell/window/ovrin_dlg.h"
@@ -43,6 +43,13 @@ void COvrinDlg::RegisterSearchViews()
         relationView_->Widget()->show();
         relationView_->ReadSkin(element);
         return relationView_->Widget();
+    });
+    // The subscriptions page, shown when its side panel is chosen.
+    factory.Register("monitor_list", [this](const pugi::xml_node& element, const QRect& rect, QWidget* parent) {
+        monitorView_ = std::make_unique<CWndMonitorList>(parent, *this, searchDeps_.manager);
+        monitorView_->Widget()->setGeometry(rect);
+        monitorView_->ReadSkin(element);
+        return monitorView_->Widget();
     });
     factory.Register("search_input", [this](const pugi::xml_node& element, const QRect& rect, QWidget* parent) {
         return CreateSearchBox(element, rect, parent);
