@@ -101,6 +101,7 @@ constexpr Entry kStrings[] = {
     // An HLS video's cached share, counted by segments.
     {30106, "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"},
     {30107, "缺少%d段"},
+    {30108, "还缺少%d段（共%d段）没有缓存，缓存完整后才能保存"},
 };
 
 }  // namespace

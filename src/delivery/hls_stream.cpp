@@ -43,7 +43,26 @@ bool HasHlsFolder(const InfoVideo& video)
 
 CHlsStream::CHlsStream(std::string key, std::string folder) : key_(std::move(key)), folder_(std::move(folder)) {}
 
-bool CHlsStream::LoadFromCache()
+SegmentedCache ReadSegmentedCache(const InfoVideo& video)
+{
+    SegmentedCache cache;
+    const std::string folder = HlsFolderOf(video);
+    CHlsStream stream(video.a2, folder);
+    if (folder.empty() || !stream.LoadFromCache(false))
+        return cache;
+    const HlsSegmentBook& book = stream.Book();
+    cache.known = true;
+    cache.count = book.Count();
+    cache.missing = book.Count() - book.DoneCount();
+    for (const std::vector<std::size_t>& entries : stream.TrackEntries()) {
+        std::vector<std::string>& files = cache.tracks.emplace_back();
+        for (const std::size_t entry : entries)
+            files.push_back(stream.FileOf(entry));
+    }
+    return cache;
+}
+
+bool CHlsStream::LoadFromCache(bool writeLocal)
 {
     const std::string url = ReadText(folder_ + "source.url");
     if (url.empty())
@@ -53,14 +72,17 @@ bool CHlsStream::LoadFromCache()
         const DashManifest manifest = ParseDashManifest(dashText, url);
         if (!manifest.IsPlayable())
             return false;
-        AdoptDash(manifest, dashText, url);
+        dash_ = true;
+        dashUrls_ = DashEntryUrls(manifest);
+        SetDashTracks(manifest);
+        Settle(dashUrls_.size(), BuildLocalMpd(dashText, manifest, Prefix()), writeLocal);
         return true;
     }
     const HlsPlaylist media = ParseHlsPlaylist(ReadText(folder_ + "source.m3u8"), url);
     if (media.master || media.segments.empty())
         return false;
     playlist_ = media;
-    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()));
+    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()), writeLocal);
     return true;
 }
 
@@ -84,6 +106,7 @@ void CHlsStream::AdoptDash(const DashManifest& manifest, const std::string& text
     dash_ = true;
     playlist_ = HlsPlaylist{};
     dashUrls_ = DashEntryUrls(manifest);
+    SetDashTracks(manifest);
     Settle(dashUrls_.size(), BuildLocalMpd(text, manifest, Prefix()));
 }
 
@@ -95,15 +118,45 @@ std::string CHlsStream::Prefix() const
 }
 
 // The account starts from the entry files present.
-void CHlsStream::Settle(std::size_t entries, const std::string& localManifest)
+void CHlsStream::Settle(std::size_t entries, const std::string& localManifest, bool writeLocal)
 {
     book_ = HlsSegmentBook(entries);
     std::error_code ec;
     for (std::size_t entry = 0; entry < book_.Count(); ++entry)
         if (fs::is_regular_file(FileOf(entry), ec))
             book_.MarkDone(entry);
-    WriteText(LocalPlaylistPath(), localManifest);
+    if (writeLocal)
+        WriteText(LocalPlaylistPath(), localManifest);
     hasPlaylist_ = true;
+}
+
+void CHlsStream::SetDashTracks(const DashManifest& manifest)
+{
+    dashTrackSizes_.clear();
+    for (const DashTrack& track : manifest.tracks)
+        dashTrackSizes_.push_back(track.segments.size() + (track.initUrl.empty() ? 0 : 1));
+}
+
+// DashEntryUrls lists each track's init section and segments in turn; an
+// HLS init section is the entry after the segments but comes first.
+std::vector<std::vector<std::size_t>> CHlsStream::TrackEntries() const
+{
+    std::vector<std::vector<std::size_t>> tracks;
+    if (dash_) {
+        std::size_t entry = 0;
+        for (const std::size_t size : dashTrackSizes_) {
+            std::vector<std::size_t>& track = tracks.emplace_back();
+            for (std::size_t i = 0; i < size; ++i)
+                track.push_back(entry++);
+        }
+        return tracks;
+    }
+    std::vector<std::size_t>& track = tracks.emplace_back();
+    if (InitEntry() < book_.Count())
+        track.push_back(InitEntry());
+    for (std::size_t i = 0; i < playlist_.segments.size(); ++i)
+        track.push_back(i);
+    return tracks;
 }
 
 std::string CHlsStream::UrlOf(std::size_t entry) const

@@ -72,3 +72,5 @@ constexpr int IDS_BUTTON_CLOSE = 30105;
 // An HLS video's row in the play list.
 constexpr int IDS_HLS_CACHED_SHARE = 30106;      // "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"
 constexpr int IDS_HLS_MISSING = 30107;           // "缺少%d段"
+// A segmented video asked to be saved before every segment is cached.
+constexpr int IDS_SAVE_SEGMENTS_MISSING = 30108;  // "还缺少%d段（共%d段）..."
