@@ -1,6 +1,7 @@
 #include "delivery/hls_stream.h"
 
 #include "common/base64.h"
+#include "delivery/aes_decrypt.h"
 #include "delivery/cache_file_reader.h"
 #include "delivery/flv_cache.h"
 #include "records/info_video.h"
@@ -79,10 +80,42 @@ bool CHlsStream::LoadFromCache(bool writeLocal)
         return true;
     }
     const HlsPlaylist media = ParseHlsPlaylist(ReadText(folder_ + "source.m3u8"), url);
-    if (media.master || media.segments.empty())
+    if (media.master || media.segments.empty() || media.unsupportedKey || !ReadKeys(media))
         return false;
     playlist_ = media;
     Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()), writeLocal);
+    return true;
+}
+
+bool CHlsStream::ReadKeys(const HlsPlaylist& media)
+{
+    keys_.clear();
+    for (std::size_t k = 0; k < media.keyUrls.size(); ++k) {
+        keys_.push_back(ReadText(KeyPath(k)));
+        if (keys_.back().size() != 16)
+            return false;
+    }
+    return true;
+}
+
+void CHlsStream::AwaitKeys(const HlsPlaylist& media, const std::string& text, const std::string& url)
+{
+    awaited_ = media;
+    awaitedText_ = text;
+    awaitedUrl_ = url;
+}
+
+bool CHlsStream::TakeKey(std::size_t k, const std::string& bytes)
+{
+    if (k >= awaited_.keyUrls.size())
+        return false;
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    WriteText(KeyPath(k), bytes);
+    if (!ReadKeys(awaited_))
+        return false;
+    Adopt(awaited_, awaitedText_, awaitedUrl_);
+    awaited_ = HlsPlaylist{};
     return true;
 }
 
@@ -90,6 +123,7 @@ void CHlsStream::Adopt(const HlsPlaylist& media, const std::string& text, const 
 {
     std::error_code ec;
     fs::create_directories(folder_, ec);
+    ReadKeys(media);
     WriteText(folder_ + "source.m3u8", text);
     WriteText(folder_ + "source.url", url);
     dash_ = false;
@@ -174,7 +208,19 @@ std::string CHlsStream::FileOf(std::size_t entry) const
 bool CHlsStream::CommitPart(std::size_t entry)
 {
     std::error_code ec;
-    fs::rename(PartOf(entry), FileOf(entry), ec);
+    const HlsSegment* segment = !dash_ && entry < playlist_.segments.size() ? &playlist_.segments[entry] : nullptr;
+    if (segment && segment->key >= 0) {
+        // The cache keeps the segment in the clear, written beside it and
+        // renamed, so the player and a save never see the cipher.
+        std::string plain;
+        const auto k = static_cast<std::size_t>(segment->key);
+        const bool ok = k < keys_.size() && DecryptAes128Cbc(keys_[k], segment->iv, ReadText(PartOf(entry)), plain);
+        fs::remove(PartOf(entry), ec);
+        if (!ok)
+            return false;
+        WriteText(FileOf(entry) + ".clear", plain);
+    }
+    fs::rename(segment && segment->key >= 0 ? FileOf(entry) + ".clear" : PartOf(entry), FileOf(entry), ec);
     if (ec)
         return false;
     book_.MarkDone(entry);

@@ -51,6 +51,12 @@ public:
     bool LoadFromCache(bool writeLocal = true);
     // Takes the media playlist fetched from url and keeps it on disk.
     void Adopt(const HlsPlaylist& media, const std::string& text, const std::string& url);
+    // An AES-128 playlist waits for its keys ("key<k>" in the folder) before
+    // it is adopted, so that a cached playlist always has its keys beside it.
+    void AwaitKeys(const HlsPlaylist& media, const std::string& text, const std::string& url);
+    const std::vector<std::string>& AwaitedKeyUrls() const { return awaited_.keyUrls; }
+    // Key k arrived; true once every key is here and the playlist adopted.
+    bool TakeKey(std::size_t k, const std::string& bytes);
     // Takes a playable DASH manifest fetched from url and keeps it on disk.
     void AdoptDash(const DashManifest& manifest, const std::string& text, const std::string& url);
 
@@ -68,7 +74,9 @@ public:
     std::string FileOf(std::size_t entry) const;
     std::string PartOf(std::size_t entry) const { return FileOf(entry) + ".part"; }
     std::string LocalPlaylistPath() const { return folder_ + (dash_ ? "play.mpd" : "play.m3u8"); }
-    // The part arrived whole: it becomes the segment's file.
+    // The part arrived whole: it becomes the segment's file, decrypted when
+    // the segment is encrypted. False (and the part removed) when it does
+    // not decrypt with its key.
     bool CommitPart(std::size_t entry);
     std::int64_t CachedBytes() const;
 
@@ -83,6 +91,9 @@ private:
     void Settle(std::size_t entries, const std::string& localManifest, bool writeLocal = true);
     std::string Prefix() const;
     void SetDashTracks(const DashManifest& manifest);
+    std::string KeyPath(std::size_t k) const { return folder_ + "key" + std::to_string(k); }
+    // Reads the playlist's keys from the folder; false when one is not there.
+    bool ReadKeys(const HlsPlaylist& media);
 
     std::string key_;
     std::string folder_;
@@ -91,5 +102,9 @@ private:
     HlsPlaylist playlist_;
     std::vector<std::string> dashUrls_;  // DASH: the address of each entry
     std::vector<std::size_t> dashTrackSizes_;  // DASH: the entries of each track
+    std::vector<std::string> keys_;            // HLS AES-128: the keys, by index
+    HlsPlaylist awaited_;                      // a playlist waiting for its keys
+    std::string awaitedText_;
+    std::string awaitedUrl_;
     HlsSegmentBook book_;
 };
