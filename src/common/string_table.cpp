@@ -101,8 +101,8 @@ constexpr Entry kStrings[] = {
     // An HLS video's cached share, counted by segments.
     {30106, "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"},
     {30107, "缺少%d段"},
-    {30108, "还缺少%d段（共%d段）没有缓存，缓存完整后才能保存"},
-    {30109, "%s的加密方式(SAMPLE-AES)暂不支持播放"},
+    {30110, "还缺少%d段（共%d段）没有缓存，缓存完整后才能保存"},
+    {30111, "%s的加密方式(SAMPLE-AES)暂不支持播放"},
 };
 
 }  // namespace

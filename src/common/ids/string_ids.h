@@ -73,6 +73,6 @@ constexpr int IDS_BUTTON_CLOSE = 30105;
 constexpr int IDS_HLS_CACHED_SHARE = 30106;      // "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"
 constexpr int IDS_HLS_MISSING = 30107;           // "缺少%d段"
 // A segmented video asked to be saved before every segment is cached.
-constexpr int IDS_SAVE_SEGMENTS_MISSING = 30108;  // "还缺少%d段（共%d段）..."
+constexpr int IDS_SAVE_SEGMENTS_MISSING = 30110;  // "还缺少%d段（共%d段）..."
 // An HLS stream encrypted in a way that is not played (SAMPLE-AES).
-constexpr int IDS_HLS_KEY_UNSUPPORTED = 30109;  // "%s的加密方式(SAMPLE-AES)暂不支持播放"
+constexpr int IDS_HLS_KEY_UNSUPPORTED = 30111;  // "%s的加密方式(SAMPLE-AES)暂不支持播放"
