@@ -108,6 +108,8 @@ constexpr Entry kStrings[] = {
     // The stream address answered with something that is not a video; the
     // Chinese text is the one of a connection error (30034).
     {30108, "%s服务器连接错误，请您稍后再试", "not-video"},
+    {30110, "还缺少%d段（共%d段）没有缓存，缓存完整后才能保存"},
+    {30111, "%s的加密方式(SAMPLE-AES)暂不支持播放"},
     // A command-line argument that names no video file.
     {30120, "找不到视频文件：%s"},
     {30121, "这是一个文件夹，不是视频文件：%s"},

@@ -1,5 +1,6 @@
 #include "convert/media_convert.h"
 
+#include "convert/coder/join_options.h"
 #include "convert/convert_formats.h"
 #include "convert/encoder_process.h"
 #include "convert/file_copy.h"
@@ -8,7 +9,10 @@
 #include "convert/process_sweep.h"
 #include "convert/temp_names.h"
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <condition_variable>
 #include <cstdio>
 #include <fcntl.h>
@@ -95,6 +99,7 @@ struct CMediaConvert::Job {
     int format;
     std::string source;
     std::string destination;
+    std::vector<std::vector<std::string>> tracks;
 };
 
 namespace {
@@ -146,7 +151,7 @@ CMediaConvert::~CMediaConvert()
 
 int CMediaConvert::StartConvert(const FILEINFO& info)
 {
-    if (info.source.empty() || info.destination.empty())
+    if ((info.source.empty() && info.tracks.empty()) || info.destination.empty())
         return 0;
     {
         std::lock_guard<std::mutex> hold(m_state->lock);
@@ -172,13 +177,18 @@ int CMediaConvert::StartConvert(const FILEINFO& info)
         m_state->finished = m_state->running == 0 ? 1 : 0;
     };
     const bool copy = info.format == kCopyFlvFormat || info.format == kCopyMp4Format;
-    if (!copy && !CanReadStart(m_source)) {
+    const bool readable = info.tracks.empty()
+                              ? copy || CanReadStart(m_source)
+                              : std::all_of(info.tracks.begin(), info.tracks.end(), [](const auto& track) {
+                                    return !track.empty() && CanReadStart(track.front());
+                                });
+    if (!readable) {
         backOut();
         OnFinishResult(MEDIA_CONVERT_SOURCE_UNREADABLE);
         return 0;
     }
     try {
-        std::thread(&CMediaConvert::StartConvertThread, this, m_state, Job{m_format, m_source, m_destination})
+        std::thread(&CMediaConvert::StartConvertThread, this, m_state, Job{m_format, m_source, m_destination, info.tracks})
             .detach();
     } catch (const std::system_error&) {
         backOut();
@@ -250,6 +260,8 @@ void CMediaConvert::NotifyRate(CMediaConvert* self, State& state, float rate)
 
 MEDIA_CONVERT_RESULT CMediaConvert::Convert(CMediaConvert* self, State& state, const Job& job)
 {
+    if (!job.tracks.empty())
+        return ConvertTracks(self, state, job);
     if (job.format == kCopyFlvFormat || job.format == kCopyMp4Format) {
         const bool copied = CopyFileWithProgress(job.source, job.destination, &state.cancel,
                                                  [&](float rate) { NotifyRate(self, state, rate); });
@@ -258,7 +270,8 @@ MEDIA_CONVERT_RESULT CMediaConvert::Convert(CMediaConvert* self, State& state, c
     return ConvertWithEncoder(self, state, job);
 }
 
-MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, State& state, const Job& job)
+MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, State& state, const Job& job,
+                                                      float rateFrom)
 {
     const FormatPreset* preset = FindPreset(job.format);
     if (!preset)
@@ -294,7 +307,7 @@ MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, Stat
 
     const EncoderOutcome outcome =
         RunEncoder(EncoderPath(), BuildEncoderArguments(*preset, input, outputBase), state.cancel,
-                   [&](float rate) { NotifyRate(self, state, rate); });
+                   [&](float rate) { NotifyRate(self, state, rateFrom + rate * (1.0f - rateFrom)); });
     if (!outcome.Succeeded()) {
         if (outcome.started && !outcome.cancelled)
             std::fprintf(stderr, "Convert: coder ended with code %d: %s\n", outcome.exitCode,
@@ -324,4 +337,83 @@ MEDIA_CONVERT_RESULT CMediaConvert::ConvertWithEncoder(CMediaConvert* self, Stat
     if (preset->library != LibraryKind::None && AddToMediaLibrary(finalPath, preset->library).empty())
         return MEDIA_CONVERT_LIBRARY_ADD_FAILED;
     return MEDIA_CONVERT_SUCCEEDED;
+}
+
+// The tracks' list files go to the temporary folder, the joined MP4 to a
+// hidden sibling of output that takes output's name only when ffmpeg
+// succeeded; nothing of either is left after a failure or a cancel.
+// rateShare: the part of the whole rate that the join stands for.
+bool CMediaConvert::JoinTracks(CMediaConvert* self, State& state, const Job& job, const std::string& output,
+                               float rateShare)
+{
+    std::vector<std::string> lists;
+    const auto removeLists = [&] {
+        for (const std::string& list : lists)
+            std::remove(list.c_str());
+    };
+    for (const auto& track : job.tracks) {
+        const std::string base = ReserveTempFile(".txt");
+        if (base.empty()) {
+            removeLists();
+            return false;
+        }
+        lists.push_back(base + ".txt");
+        std::ofstream list(lists.back(), std::ios::binary | std::ios::trunc);
+        // "file:" keeps a name with a colon from being read as a protocol.
+        for (const std::string& file : track)
+            list << "file:" << file << "\n";
+        if (!list.flush()) {
+            removeLists();
+            return false;
+        }
+    }
+    const std::filesystem::path target(output);
+    const std::string partial = (target.parent_path() / ("." + target.filename().string() + ".part")).string();
+    std::vector<std::string> args = {coder::kJoinOption, partial};
+    args.insert(args.end(), lists.begin(), lists.end());
+    const EncoderOutcome outcome = RunEncoder(EncoderPath(), args, state.cancel,
+                                              [&](float rate) { NotifyRate(self, state, std::min(rate, 1.0f) * rateShare); });
+    removeLists();
+    if (!outcome.Succeeded()) {
+        if (outcome.started && !outcome.cancelled)
+            std::fprintf(stderr, "Convert: joining the segments failed (code %d): %s\n", outcome.exitCode,
+                         LastLine(outcome.lastOutput).c_str());
+        std::this_thread::sleep_for(kSettleAfterFailure);
+        std::remove(partial.c_str());
+        return false;
+    }
+    if (!IsNonEmptyFile(partial) || std::rename(partial.c_str(), output.c_str()) != 0) {
+        std::remove(partial.c_str());
+        return false;
+    }
+    ::chmod(output.c_str(), UserFileMode());
+    return true;
+}
+
+// A segmented video: format 30 keeps the joined MP4 itself; any other
+// format converts a joined MP4 of the temporary folder, which goes after.
+MEDIA_CONVERT_RESULT CMediaConvert::ConvertTracks(CMediaConvert* self, State& state, const Job& job)
+{
+    if (job.format == kCopyMp4Format) {
+        const bool joined = JoinTracks(self, state, job, job.destination, 1.0f);
+        if (joined)
+            NotifyRate(self, state, 1.0f);
+        return joined ? MEDIA_CONVERT_SUCCEEDED : MEDIA_CONVERT_FAILED;
+    }
+    if (!FindPreset(job.format))
+        return MEDIA_CONVERT_UNKNOWN_FORMAT;
+    const std::string base = ReserveTempFile(".mp4");
+    if (base.empty())
+        return MEDIA_CONVERT_FAILED;
+    const std::string joined = base + ".mp4";
+    constexpr float kJoinShare = 0.5f;
+    if (!JoinTracks(self, state, job, joined, kJoinShare)) {
+        std::remove(joined.c_str());
+        return MEDIA_CONVERT_FAILED;
+    }
+    // The conversion's rate follows on from the join's.
+    Job convert{job.format, joined, job.destination, {}};
+    const MEDIA_CONVERT_RESULT result = ConvertWithEncoder(self, state, convert, kJoinShare);
+    std::remove(joined.c_str());
+    return result;
 }

@@ -5,6 +5,7 @@
 // and override the two notifications.
 #include <memory>
 #include <string>
+#include <vector>
 
 #define CONVERT_API __attribute__((visibility("default")))
 
@@ -12,6 +13,12 @@ struct FILEINFO {
     int format = 0;           // output format number, 1..30
     std::string source;       // the file to convert
     std::string destination;  // without extension for 1-28; 29 and 30 append ".flv" / ".mp4"
+    // A video cached as segments: the files of each track in play order (a
+    // TS segment list, or an fMP4 init section and its fragments; one list
+    // per track when video and audio come apart). When given, source is not
+    // read: the tracks are first joined by stream copy into one MP4, which
+    // format 30 keeps as the result and the other formats convert.
+    std::vector<std::vector<std::string>> tracks;
 };
 
 enum MEDIA_CONVERT_RESULT {
@@ -67,7 +74,12 @@ private:
 
     static void StartConvertThread(void* self, std::shared_ptr<State> state, Job job);
     static MEDIA_CONVERT_RESULT Convert(CMediaConvert* self, State& state, const Job& job);
-    static MEDIA_CONVERT_RESULT ConvertWithEncoder(CMediaConvert* self, State& state, const Job& job);
+    // rateFrom: the rate already reached when the encoder starts (a join ran before it).
+    static MEDIA_CONVERT_RESULT ConvertWithEncoder(CMediaConvert* self, State& state, const Job& job,
+                                                   float rateFrom = 0.0f);
+    static MEDIA_CONVERT_RESULT ConvertTracks(CMediaConvert* self, State& state, const Job& job);
+    static bool JoinTracks(CMediaConvert* self, State& state, const Job& job, const std::string& output,
+                           float rateShare);
     static void NotifyRate(CMediaConvert* self, State& state, float rate);
 
     int m_format = 0;

@@ -109,7 +109,7 @@ void CFLVDownloadManager::StartHls(InfoVideo& video)
         return;
     }
     for (const auto& [taskKey, job] : hlsJobs_)
-        if (job.videoKey == video.a2 && job.kind == HlsJob::Manifest)
+        if (job.videoKey == video.a2 && job.kind != HlsJob::Segment)
             return;
     stream.failed = false;
     AddHlsTask(video, HlsJob{HlsJob::Manifest, video.a2, 0, false}, video.a4, 0);
@@ -145,8 +145,8 @@ void CFLVDownloadManager::AddHlsTask(const InfoVideo& video, const HlsJob& job, 
 {
     const std::string key = kHlsTaskPrefix + std::to_string(++lastHlsTask_);
     hlsJobs_[key] = job;
-    // Playlists are kept whole in the task; segments go to their files.
-    AddTask(url, rangeStart, -1, job.kind == HlsJob::Manifest, key, "Referer: " + video.a3 + "\r\n", kBlockSize, 0);
+    // Playlists and keys are kept whole in the task; segments go to their files.
+    AddTask(url, rangeStart, -1, job.kind != HlsJob::Segment, key, "Referer: " + video.a3 + "\r\n", kBlockSize, 0);
 }
 
 void CFLVDownloadManager::FetchHlsSegments(InfoVideo& video, CHlsStream& stream)
@@ -268,6 +268,10 @@ void CFLVDownloadManager::OnHlsFinish(HttpTask& task, bool success)
         OnHlsPlaylist(*video, stream, task, whole);
         return;
     }
+    if (job.kind == HlsJob::Key) {
+        OnHlsKey(*video, stream, task, job, whole);
+        return;
+    }
     --stream.fetching;
     HlsSegmentBook& book = stream.Book();
     if (whole && stream.CommitPart(job.entry)) {
@@ -304,21 +308,49 @@ void CFLVDownloadManager::OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, Ht
             return;
         }
     }
-    // Live lists and encrypted segments are not played yet.
-    const bool playable = !playlist.master && !playlist.segments.empty() && playlist.ended && !playlist.encrypted;
+    if (playlist.unsupportedKey) {
+        FinishManifest(video, stream, false, IDS_HLS_KEY_UNSUPPORTED);
+        return;
+    }
+    // Live lists are not played yet.
+    const bool playable = !playlist.master && !playlist.segments.empty() && playlist.ended;
+    if (playable && !playlist.keyUrls.empty()) {
+        // AES-128: the keys first, with the video's Referer like everything else.
+        stream.AwaitKeys(playlist, text, task.url);
+        for (std::size_t k = 0; k < playlist.keyUrls.size(); ++k)
+            AddHlsTask(video, HlsJob{HlsJob::Key, video.a2, k, false}, playlist.keyUrls[k], 0);
+        return;
+    }
     if (playable)
         stream.Adopt(playlist, text, task.url);
     FinishManifest(video, stream, playable);
 }
 
+// A key of an AES-128 playlist arrived (or not). A key is 16 bytes; the
+// playlist is adopted once all are here, and refused at the first one that
+// cannot be had.
+void CFLVDownloadManager::OnHlsKey(InfoVideo& video, CHlsStream& stream, HttpTask& task, const HlsJob& job, bool ok)
+{
+    if (stream.AwaitedKeyUrls().empty())
+        return;  // refused already by another key
+    const std::string bytes = ok && task.body ? *task.body : std::string();
+    if (bytes.size() != 16) {
+        stream.AwaitKeys(HlsPlaylist{}, {}, {});
+        FinishManifest(video, stream, false);
+        return;
+    }
+    if (stream.TakeKey(job.entry, bytes))
+        FinishManifest(video, stream, true);
+}
+
 // The waiting player gets the play server's manifest, or 404 and the status
 // line's word when none could be had.
-void CFLVDownloadManager::FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted)
+void CFLVDownloadManager::FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted, int failure)
 {
     stream.failed = !adopted;
     AnswerHlsWaiting(video.a2, stream, kPlaylistEntry);
     if (adopted)
         FetchHlsSegments(video, stream);
     else if (video.a2 == PlayingKey())
-        observer_.ShowStateMessage(IDS_SERVER_ERROR, video);
+        observer_.ShowStateMessage(failure, video);
 }

@@ -10,6 +10,7 @@
 // on. User-interface thread only.
 #include "delivery/download_settings.h"
 #include "delivery/flv_download_observer.h"
+#include "common/ids/string_ids.h"
 #include "delivery/hls_status.h"
 #include "delivery/hls_stream.h"
 #include "delivery/http_task_manager.h"
@@ -108,9 +109,9 @@ private:
     // exists; its manifests and segments are fetched by tasks keyed
     // "hls:<n>".
     struct HlsJob {
-        enum Kind { Manifest, Segment } kind = Manifest;
+        enum Kind { Manifest, Segment, Key } kind = Manifest;
         std::string videoKey;
-        std::size_t entry = 0;  // Segment: the book entry
+        std::size_t entry = 0;  // Segment: the book entry; Key: the key's index
         bool failed = false;    // refused by the origin
     };
     static bool IsHlsVideo(const InfoVideo& video);
@@ -128,7 +129,9 @@ private:
     void OnHlsReceive(HttpTask& task, const HlsJob& job, const char* data, std::size_t count);
     void OnHlsFinish(HttpTask& task, bool success);
     void OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok);
-    void FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted);
+    // failure: the status line's string when nothing was adopted.
+    void FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted, int failure = IDS_SERVER_ERROR);
+    void OnHlsKey(InfoVideo& video, CHlsStream& stream, HttpTask& task, const HlsJob& job, bool ok);
     // Answers the requests waiting for an entry (-1: the playlist) from the
     // cache, or with 404 when it cannot be had.
     void AnswerHlsWaiting(const std::string& key, CHlsStream& stream, int entry);

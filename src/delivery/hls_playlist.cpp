@@ -52,6 +52,26 @@ std::int64_t ToInt(std::string_view text)
     return value;
 }
 
+// An IV attribute "0x" + up to 32 hex digits, right-aligned big-endian.
+bool ParseIv(const std::string& text, std::array<unsigned char, 16>& iv)
+{
+    if (text.size() < 3 || text.size() > 34 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return false;
+    iv = {};
+    std::size_t nibble = 0;
+    for (std::size_t at = text.size(); at > 2; --at, ++nibble) {
+        const char c = text[at - 1];
+        const int value = c >= '0' && c <= '9' ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (value < 0)
+            return false;
+        iv[15 - nibble / 2] |= static_cast<unsigned char>(nibble % 2 ? value << 4 : value);
+    }
+    return true;
+}
+
 // "a/b/../c/./d" → "a/c/d" (RFC 3986, remove_dot_segments).
 std::string RemoveDots(const std::string& path)
 {
@@ -119,6 +139,10 @@ HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl)
     if (!text.starts_with("#EXTM3U"))
         return playlist;
     double duration = 0;
+    int key = -1;
+    bool hasIv = false;
+    std::array<unsigned char, 16> iv{};
+    std::uint64_t sequence = 0;
     bool variantPending = false;
     std::int64_t bandwidth = 0;
     std::size_t at = 0;
@@ -138,8 +162,21 @@ HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl)
         } else if (line.starts_with("#EXT-X-MAP:")) {
             playlist.initUrl = ResolveUrl(baseUrl, Attribute(line.substr(11), "URI"));
         } else if (line.starts_with("#EXT-X-KEY:")) {
-            if (Attribute(line.substr(11), "METHOD") != "NONE")
-                playlist.encrypted = true;
+            const std::string method = Attribute(line.substr(11), "METHOD");
+            key = -1;
+            hasIv = false;
+            if (method == "AES-128") {
+                const std::string url = ResolveUrl(baseUrl, Attribute(line.substr(11), "URI"));
+                const auto known = std::find(playlist.keyUrls.begin(), playlist.keyUrls.end(), url);
+                key = static_cast<int>(known - playlist.keyUrls.begin());
+                if (known == playlist.keyUrls.end())
+                    playlist.keyUrls.push_back(url);
+                hasIv = ParseIv(Attribute(line.substr(11), "IV"), iv);
+            } else if (method != "NONE") {
+                playlist.unsupportedKey = true;
+            }
+        } else if (line.starts_with("#EXT-X-MEDIA-SEQUENCE:")) {
+            sequence = static_cast<std::uint64_t>(ToInt(line.substr(22)));
         } else if (line.starts_with("#EXT-X-TARGETDURATION:")) {
             playlist.targetDuration = static_cast<int>(ToInt(line.substr(22)));
         } else if (line == "#EXT-X-ENDLIST") {
@@ -151,7 +188,14 @@ HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl)
                 playlist.variants.push_back(HlsVariant{bandwidth, url});
                 variantPending = false;
             } else {
-                playlist.segments.push_back(HlsSegment{duration, url});
+                HlsSegment segment{duration, url, key, iv};
+                if (key >= 0 && !hasIv) {
+                    const std::uint64_t number = sequence + playlist.segments.size();
+                    segment.iv = {};
+                    for (int i = 0; i < 8; ++i)
+                        segment.iv[15 - i] = static_cast<unsigned char>(number >> (8 * i));
+                }
+                playlist.segments.push_back(segment);
                 duration = 0;
             }
         }

@@ -3,6 +3,7 @@
 // playlist (its segments), choosing the variant to play, and writing the
 // playlist the player page gets, whose segment addresses lead to the play
 // server instead of the site. No Qt, no I/O.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +17,11 @@ struct HlsVariant {
 struct HlsSegment {
     double duration = 0;  // EXTINF
     std::string url;      // absolute
+    // AES-128 (EXT-X-KEY): the index of its key in HlsPlaylist::keyUrls, -1
+    // when the segment is in the clear; and its IV: the tag's IV, else its
+    // media sequence number as a 128-bit big-endian number.
+    int key = -1;
+    std::array<unsigned char, 16> iv{};
 };
 
 struct HlsPlaylist {
@@ -24,7 +30,10 @@ struct HlsPlaylist {
     std::vector<HlsSegment> segments;  // media playlist, in play order
     std::string initUrl;               // EXT-X-MAP (fMP4 segments), absolute; empty for TS
     bool ended = false;                // EXT-X-ENDLIST: the list will not grow (VOD)
-    bool encrypted = false;            // an EXT-X-KEY other than METHOD=NONE
+    std::vector<std::string> keyUrls;  // the AES-128 keys, absolute, each once, in order
+    // An EXT-X-KEY whose method is neither NONE nor AES-128 (SAMPLE-AES,
+    // which encrypts inside the samples): not played.
+    bool unsupportedKey = false;
     int targetDuration = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "delivery/hls_stream.h"
 
 #include "common/base64.h"
+#include "delivery/aes_decrypt.h"
 #include "delivery/cache_file_reader.h"
 #include "delivery/flv_cache.h"
 #include "records/info_video.h"
@@ -43,7 +44,26 @@ bool HasHlsFolder(const InfoVideo& video)
 
 CHlsStream::CHlsStream(std::string key, std::string folder) : key_(std::move(key)), folder_(std::move(folder)) {}
 
-bool CHlsStream::LoadFromCache()
+SegmentedCache ReadSegmentedCache(const InfoVideo& video)
+{
+    SegmentedCache cache;
+    const std::string folder = HlsFolderOf(video);
+    CHlsStream stream(video.a2, folder);
+    if (folder.empty() || !stream.LoadFromCache(false))
+        return cache;
+    const HlsSegmentBook& book = stream.Book();
+    cache.known = true;
+    cache.count = book.Count();
+    cache.missing = book.Count() - book.DoneCount();
+    for (const std::vector<std::size_t>& entries : stream.TrackEntries()) {
+        std::vector<std::string>& files = cache.tracks.emplace_back();
+        for (const std::size_t entry : entries)
+            files.push_back(stream.FileOf(entry));
+    }
+    return cache;
+}
+
+bool CHlsStream::LoadFromCache(bool writeLocal)
 {
     const std::string url = ReadText(folder_ + "source.url");
     if (url.empty())
@@ -53,14 +73,49 @@ bool CHlsStream::LoadFromCache()
         const DashManifest manifest = ParseDashManifest(dashText, url);
         if (!manifest.IsPlayable())
             return false;
-        AdoptDash(manifest, dashText, url);
+        dash_ = true;
+        dashUrls_ = DashEntryUrls(manifest);
+        SetDashTracks(manifest);
+        Settle(dashUrls_.size(), BuildLocalMpd(dashText, manifest, Prefix()), writeLocal);
         return true;
     }
     const HlsPlaylist media = ParseHlsPlaylist(ReadText(folder_ + "source.m3u8"), url);
-    if (media.master || media.segments.empty())
+    if (media.master || media.segments.empty() || media.unsupportedKey || !ReadKeys(media))
         return false;
     playlist_ = media;
-    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()));
+    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()), writeLocal);
+    return true;
+}
+
+bool CHlsStream::ReadKeys(const HlsPlaylist& media)
+{
+    keys_.clear();
+    for (std::size_t k = 0; k < media.keyUrls.size(); ++k) {
+        keys_.push_back(ReadText(KeyPath(k)));
+        if (keys_.back().size() != 16)
+            return false;
+    }
+    return true;
+}
+
+void CHlsStream::AwaitKeys(const HlsPlaylist& media, const std::string& text, const std::string& url)
+{
+    awaited_ = media;
+    awaitedText_ = text;
+    awaitedUrl_ = url;
+}
+
+bool CHlsStream::TakeKey(std::size_t k, const std::string& bytes)
+{
+    if (k >= awaited_.keyUrls.size())
+        return false;
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    WriteText(KeyPath(k), bytes);
+    if (!ReadKeys(awaited_))
+        return false;
+    Adopt(awaited_, awaitedText_, awaitedUrl_);
+    awaited_ = HlsPlaylist{};
     return true;
 }
 
@@ -68,6 +123,7 @@ void CHlsStream::Adopt(const HlsPlaylist& media, const std::string& text, const 
 {
     std::error_code ec;
     fs::create_directories(folder_, ec);
+    ReadKeys(media);
     WriteText(folder_ + "source.m3u8", text);
     WriteText(folder_ + "source.url", url);
     dash_ = false;
@@ -84,6 +140,7 @@ void CHlsStream::AdoptDash(const DashManifest& manifest, const std::string& text
     dash_ = true;
     playlist_ = HlsPlaylist{};
     dashUrls_ = DashEntryUrls(manifest);
+    SetDashTracks(manifest);
     Settle(dashUrls_.size(), BuildLocalMpd(text, manifest, Prefix()));
 }
 
@@ -95,15 +152,45 @@ std::string CHlsStream::Prefix() const
 }
 
 // The account starts from the entry files present.
-void CHlsStream::Settle(std::size_t entries, const std::string& localManifest)
+void CHlsStream::Settle(std::size_t entries, const std::string& localManifest, bool writeLocal)
 {
     book_ = HlsSegmentBook(entries);
     std::error_code ec;
     for (std::size_t entry = 0; entry < book_.Count(); ++entry)
         if (fs::is_regular_file(FileOf(entry), ec))
             book_.MarkDone(entry);
-    WriteText(LocalPlaylistPath(), localManifest);
+    if (writeLocal)
+        WriteText(LocalPlaylistPath(), localManifest);
     hasPlaylist_ = true;
+}
+
+void CHlsStream::SetDashTracks(const DashManifest& manifest)
+{
+    dashTrackSizes_.clear();
+    for (const DashTrack& track : manifest.tracks)
+        dashTrackSizes_.push_back(track.segments.size() + (track.initUrl.empty() ? 0 : 1));
+}
+
+// DashEntryUrls lists each track's init section and segments in turn; an
+// HLS init section is the entry after the segments but comes first.
+std::vector<std::vector<std::size_t>> CHlsStream::TrackEntries() const
+{
+    std::vector<std::vector<std::size_t>> tracks;
+    if (dash_) {
+        std::size_t entry = 0;
+        for (const std::size_t size : dashTrackSizes_) {
+            std::vector<std::size_t>& track = tracks.emplace_back();
+            for (std::size_t i = 0; i < size; ++i)
+                track.push_back(entry++);
+        }
+        return tracks;
+    }
+    std::vector<std::size_t>& track = tracks.emplace_back();
+    if (InitEntry() < book_.Count())
+        track.push_back(InitEntry());
+    for (std::size_t i = 0; i < playlist_.segments.size(); ++i)
+        track.push_back(i);
+    return tracks;
 }
 
 std::string CHlsStream::UrlOf(std::size_t entry) const
@@ -121,7 +208,19 @@ std::string CHlsStream::FileOf(std::size_t entry) const
 bool CHlsStream::CommitPart(std::size_t entry)
 {
     std::error_code ec;
-    fs::rename(PartOf(entry), FileOf(entry), ec);
+    const HlsSegment* segment = !dash_ && entry < playlist_.segments.size() ? &playlist_.segments[entry] : nullptr;
+    if (segment && segment->key >= 0) {
+        // The cache keeps the segment in the clear, written beside it and
+        // renamed, so the player and a save never see the cipher.
+        std::string plain;
+        const auto k = static_cast<std::size_t>(segment->key);
+        const bool ok = k < keys_.size() && DecryptAes128Cbc(keys_[k], segment->iv, ReadText(PartOf(entry)), plain);
+        fs::remove(PartOf(entry), ec);
+        if (!ok)
+            return false;
+        WriteText(FileOf(entry) + ".clear", plain);
+    }
+    fs::rename(segment && segment->key >= 0 ? FileOf(entry) + ".clear" : PartOf(entry), FileOf(entry), ec);
     if (ec)
         return false;
     book_.MarkDone(entry);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -49,6 +50,60 @@ std::string GeneratedClip(int seconds)
                " -c:v flv1 -c:a libmp3lame -f flv " + Quoted(part));
     std::filesystem::rename(part, clip);
     return clip;
+}
+
+std::vector<std::vector<std::string>> GeneratedSegments(SegmentedKind kind)
+{
+    const bool hls = kind == SegmentedKind::Hls;
+    const std::string folder = std::string(QUELT_CONVERT_MEDIA_DIR) + (hls ? "/hls-4s" : "/dash-4s");
+    const auto list = [&](const std::string& first, const std::string& pattern) {
+        std::vector<std::string> files;
+        if (!first.empty())
+            files.push_back(folder + "/" + first);
+        for (int i = hls ? 0 : 1; i < (hls ? 4 : 5); ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, pattern.c_str(), i);
+            files.push_back(folder + "/" + name);
+        }
+        return files;
+    };
+    std::vector<std::vector<std::string>> tracks;
+    if (hls) {
+        tracks.push_back(list("", "seg%d.ts"));
+    } else {
+        tracks.push_back(list("init-stream0.m4s", "chunk-stream0-%05d.m4s"));
+        tracks.push_back(list("init-stream1.m4s", "chunk-stream1-%05d.m4s"));
+    }
+    if (std::filesystem::exists(folder))
+        return tracks;
+    const std::string part = folder + "." + std::to_string(getpid()) + ".part";
+    std::filesystem::create_directories(part);
+    const std::string input = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+                              "testsrc=duration=4:size=320x240:rate=25 -f lavfi -i sine=duration=4 "
+                              "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac ";
+    RunAndRead("cd " + Quoted(part) + " && " + input +
+               (hls ? "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename 'seg%d.ts' index.m3u8"
+                    : "-map 0:v -map 1:a -seg_duration 1 -adaptation_sets 'id=0,streams=v id=1,streams=a' "
+                      "-f dash manifest.mpd"));
+    std::filesystem::rename(part, folder);
+    return tracks;
+}
+
+double ProbeDuration(const std::string& path)
+{
+    const std::string text = RunAndRead("ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 " + Quoted(path));
+    return std::strtod(text.c_str(), nullptr);
+}
+
+std::string ProbeCodecs(const std::string& path)
+{
+    std::string text = RunAndRead("ffprobe -v error -show_entries stream=codec_name -of default=nw=1:nk=1 " + Quoted(path));
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    for (char& c : text)
+        if (c == '\n')
+            c = ',';
+    return text;
 }
 
 std::string ProbeContainer(const std::string& path)

@@ -338,3 +338,104 @@ TEST_F(MediaConvertTest, DestroyingAnObjectStopsItsConversion)
     EXPECT_EQ(counts.results, 0);
     EXPECT_FALSE(std::filesystem::exists(work_ / "dropped.mov"));
 }
+
+// A video cached as segments is joined by stream copy into one MP4: the
+// copy format keeps that MP4, any other format converts it.
+TEST_F(MediaConvertTest, HlsSegmentsAreJoinedIntoOneMp4OfTheWholeDuration)
+{
+    std::filesystem::create_directories(work_ / "out");
+    RecordingConvert job;
+    FILEINFO info = Info(30, "", work_ / "out/stream");
+    info.tracks = GeneratedSegments(SegmentedKind::Hls);
+    ASSERT_EQ(job.StartConvert(info), 0);
+    ASSERT_TRUE(job.WaitForResult());
+    EXPECT_EQ(job.Results(), std::vector<int>{MEDIA_CONVERT_SUCCEEDED});
+    const std::string output = work_ / "out/stream.mp4";
+    EXPECT_EQ(ProbeContainer(output), kMp4Family);
+    EXPECT_EQ(ProbeCodecs(output), "h264,aac");
+    EXPECT_NEAR(ProbeDuration(output), 4.0, 0.2);
+    ASSERT_FALSE(job.Rates().empty());
+    EXPECT_FLOAT_EQ(job.Rates().back(), 1.0f);
+    EXPECT_EQ(std::vector<std::string>{"stream.mp4"}, [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work_.path() / "out"))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }());
+    EXPECT_TRUE(TempEntries().empty());
+}
+
+TEST_F(MediaConvertTest, DashVideoAndAudioTracksAreJoinedIntoOneMp4)
+{
+    RecordingConvert job;
+    FILEINFO info = Info(30, "", work_ / "stream");
+    info.tracks = GeneratedSegments(SegmentedKind::Dash);
+    ASSERT_EQ(info.tracks.size(), 2u);
+    ASSERT_EQ(job.StartConvert(info), 0);
+    ASSERT_TRUE(job.WaitForResult());
+    EXPECT_EQ(job.Results(), std::vector<int>{MEDIA_CONVERT_SUCCEEDED});
+    EXPECT_EQ(ProbeCodecs(work_ / "stream.mp4"), "h264,aac");
+    EXPECT_NEAR(ProbeDuration(work_ / "stream.mp4"), 4.0, 0.2);
+    EXPECT_TRUE(TempEntries().empty());
+}
+
+TEST_F(MediaConvertTest, AConversionOfSegmentsTakesTheJoinedMp4AsItsInput)
+{
+    RecordingConvert job;
+    FILEINFO info = Info(20, "", work_ / "song");
+    info.tracks = GeneratedSegments(SegmentedKind::Hls);
+    ASSERT_EQ(job.StartConvert(info), 0);
+    ASSERT_TRUE(job.WaitForResult());
+    EXPECT_EQ(job.Results(), std::vector<int>{MEDIA_CONVERT_SUCCEEDED});
+    EXPECT_EQ(ProbeContainer(work_ / "song.mp3"), "mp3");
+    EXPECT_NEAR(ProbeDuration(work_ / "song.mp3"), 4.0, 0.3);
+    const auto rates = job.Rates();
+    ASSERT_FALSE(rates.empty());
+    // The conversion's rate follows on from the join's (an encoder's rate may pass 1 a little at its end).
+    for (std::size_t i = 1; i < rates.size(); ++i)
+        EXPECT_GE(rates[i], rates[i - 1] - 0.01f) << ::testing::PrintToString(rates);
+    EXPECT_FLOAT_EQ(rates.back(), 1.0f);
+    EXPECT_TRUE(TempEntries().empty()) << "the joined MP4 is gone";
+}
+
+TEST_F(MediaConvertTest, AJoinThatFailsOrIsCancelledLeavesNoFileBehind)
+{
+    std::filesystem::create_directories(work_ / "out");
+    const auto outEntries = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work_.path() / "out"))
+            names.push_back(entry.path().filename().string());
+        return names;
+    };
+    // A segment that is not there: ffmpeg cannot read the track.
+    std::vector<std::vector<std::string>> broken = GeneratedSegments(SegmentedKind::Hls);
+    broken[0][2] = work_ / "gone.ts";
+    RecordingConvert failing;
+    FILEINFO info = Info(30, "", work_ / "out/broken");
+    info.tracks = broken;
+    ASSERT_EQ(failing.StartConvert(info), 0);
+    ASSERT_TRUE(failing.WaitForResult());
+    EXPECT_EQ(failing.Results(), std::vector<int>{MEDIA_CONVERT_FAILED});
+    EXPECT_TRUE(outEntries().empty());
+    EXPECT_TRUE(TempEntries().empty());
+
+    // A stand-in ffmpeg writes part of its output and then hangs until it
+    // is stopped.
+    const std::string fake = work_ / "slow-ffmpeg";
+    std::ofstream(fake) << "#!/bin/sh\n"
+                           "for last; do :; done\n"
+                           "echo partial > \"${last#file:}\"\n"
+                           "exec sleep 60\n";
+    std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+    setenv("CODER_FFMPEG", fake.c_str(), 1);
+    RecordingConvert cancelled;
+    info = Info(30, "", work_ / "out/cancelled");
+    info.tracks = GeneratedSegments(SegmentedKind::Hls);
+    ASSERT_EQ(cancelled.StartConvert(info), 0);
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return !outEntries().empty(); })) << "the join never began";
+    cancelled.EndConvert();
+    ASSERT_TRUE(cancelled.WaitForResult());
+    EXPECT_EQ(cancelled.Results(), std::vector<int>{MEDIA_CONVERT_FAILED});
+    EXPECT_TRUE(outEntries().empty());
+    EXPECT_TRUE(TempEntries().empty());
+}

@@ -4,6 +4,7 @@
 // counts only what arrived, and a cached stream plays again without the
 // site.
 #include "delivery/dash_manifest.h"
+#include "delivery/hls_stream.h"
 #include "flv_download_fixture.h"
 
 #include "records/info_video.h"
@@ -68,7 +69,7 @@ protected:
 
     void ExpectPlaysWhileCaching(bool timeNamed = false)
     {
-        AddVideo("dash", "/dash/manifest.mpd", VIDEO_STATE_MANIFEST);
+        const InfoVideo* video = AddVideo("dash", "/dash/manifest.mpd", VIDEO_STATE_MANIFEST);
         Play("dash");
         const std::vector<std::string> bodies = PlayAll(server, "dash");
         const std::vector<std::string> files = SiteFiles(4, timeNamed);
@@ -79,6 +80,18 @@ protected:
         }
         ASSERT_TRUE(Wait([&] { return manager.GetHlsStatus("dash").IsComplete(); }));
         EXPECT_EQ(manager.GetHlsStatus("dash").count, files.size());
+        // A save takes the cached files track by track: the video's init
+        // section and segments, then the audio's.
+        const SegmentedCache cache = ReadSegmentedCache(*video);
+        EXPECT_TRUE(cache.IsComplete());
+        EXPECT_EQ(cache.tracks.size(), timeNamed ? 1u : 2u);
+        std::vector<std::string> saved;
+        for (const auto& track : cache.tracks)
+            for (const std::string& file : track)
+                saved.push_back(FileBytes(file));
+        ASSERT_EQ(saved.size(), files.size());
+        for (std::size_t i = 0; i < files.size(); ++i)
+            EXPECT_TRUE(SameBytes(saved[i], files[i])) << i;
         EXPECT_TRUE(site.RequestsFor("/dash/init-stream2.m4s").empty()) << "the lower representation is not fetched";
         for (const auto& request : site.RequestsFor("/dash/init-stream0.m4s"))
             EXPECT_EQ(request.Value("Referer"), "http://page.test/dash");
@@ -132,6 +145,10 @@ TEST_F(DashDownloadTest, ASegmentNeverServedIsReportedAndNeverCountedAsCached)
     EXPECT_EQ(status.done, 9u);
     EXPECT_EQ(status.missing, 1u);
     EXPECT_EQ(video->state, VIDEO_STATE_INCOMPLETE);
+    const SegmentedCache cache = ReadSegmentedCache(*video);
+    EXPECT_FALSE(cache.IsComplete()) << "an incomplete stream is not saved";
+    EXPECT_EQ(cache.missing, 1u);
+    EXPECT_EQ(cache.count, 10u);
 }
 
 // A segment whose transfer breaks off keeps what arrived and is resumed

@@ -3,6 +3,7 @@
 // completeness counts only segments that arrived, and a cached stream plays
 // again without the site.
 #include "delivery/hls_playlist.h"
+#include "delivery/hls_stream.h"
 #include "flv_download_fixture.h"
 
 #include "records/info_video.h"
@@ -52,7 +53,7 @@ protected:
 
 TEST_F(HlsDownloadTest, PlaysTheHighestVariantFromThePlayServerWhileCachingEverySegment)
 {
-    AddVideo("hls", "/hls/master.m3u8", VIDEO_STATE_MANIFEST);
+    const InfoVideo* video = AddVideo("hls", "/hls/master.m3u8", VIDEO_STATE_MANIFEST);
     Play("hls");
     const std::string url = server.BuildPlayUrl("hls");
     const std::string text = Fetch(url);
@@ -68,6 +69,13 @@ TEST_F(HlsDownloadTest, PlaysTheHighestVariantFromThePlayServerWhileCachingEvery
     EXPECT_EQ(status.done, 4u);
     EXPECT_EQ(status.missing, 0u);
     EXPECT_TRUE(site.RequestsFor("/hls/v1/index.m3u8").empty()) << "the lower variant is not fetched";
+    // A save takes the cached segments in play order, as one track.
+    const SegmentedCache cache = ReadSegmentedCache(*video);
+    EXPECT_TRUE(cache.IsComplete());
+    ASSERT_EQ(cache.tracks.size(), 1u);
+    ASSERT_EQ(cache.tracks[0].size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(SameBytes(FileBytes(cache.tracks[0][static_cast<std::size_t>(i)]), Segment(0, i))) << i;
     for (const auto& request : site.RequestsFor("/hls/v0/seg0.ts"))
         EXPECT_EQ(request.Value("Referer"), "http://page.test/hls");
     EXPECT_TRUE(observer.missingSegments.empty());
@@ -111,6 +119,10 @@ TEST_F(HlsDownloadTest, ASegmentNeverServedIsReportedAndNeverCountedAsCached)
     EXPECT_EQ(status.missing, 1u);
     EXPECT_EQ(video->state, VIDEO_STATE_INCOMPLETE);
     EXPECT_EQ(site.RequestsFor("/hls/v0/seg1.ts").size(), static_cast<std::size_t>(HlsSegmentBook::kMaxAttempts));
+    const SegmentedCache cache = ReadSegmentedCache(*video);
+    EXPECT_FALSE(cache.IsComplete()) << "an incomplete stream is not saved";
+    EXPECT_EQ(cache.missing, 1u);
+    EXPECT_EQ(cache.count, 4u);
 }
 
 TEST_F(HlsDownloadTest, ACachedStreamPlaysAgainWithoutTheSiteAfterARestart)

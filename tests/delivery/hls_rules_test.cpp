@@ -37,7 +37,8 @@ TEST(HlsPlaylist, MediaListsSegmentsWithDurationsAndResolvedAddresses)
     const HlsPlaylist media = ParseHlsPlaylist(kMedia, "http://site.test/hls/v0/index.m3u8?token=x");
     EXPECT_FALSE(media.master);
     EXPECT_TRUE(media.ended);
-    EXPECT_FALSE(media.encrypted);
+    EXPECT_TRUE(media.keyUrls.empty());
+    EXPECT_EQ(media.segments[0].key, -1);
     EXPECT_EQ(media.targetDuration, 2);
     ASSERT_EQ(media.segments.size(), 3u);
     EXPECT_EQ(media.segments[0].url, "http://site.test/hls/v0/seg0.ts");
@@ -52,10 +53,40 @@ TEST(HlsPlaylist, InitSectionKeysAndLiveListsAreRead)
                                                "#EXT-X-KEY:METHOD=AES-128,URI=\"k.bin\"\n#EXTINF:4,\na.m4s\n",
                                                "https://site.test/x/list.m3u8");
     EXPECT_EQ(media.initUrl, "https://site.test/x/init.mp4");
-    EXPECT_TRUE(media.encrypted);
+    EXPECT_EQ(media.keyUrls, std::vector<std::string>{"https://site.test/x/k.bin"});
     EXPECT_FALSE(media.ended);
     EXPECT_EQ(media.segments.size(), 1u);
     EXPECT_TRUE(ParseHlsPlaylist("<MPD/>", "http://a/b").segments.empty());
+}
+
+// AES-128: each key address is listed once; a segment's IV is the tag's,
+// else its media sequence number; METHOD=NONE ends the encryption, and
+// SAMPLE-AES is marked as a method that is not played.
+TEST(HlsPlaylist, Aes128KeysAndTheirIvsAreReadPerSegment)
+{
+    const HlsPlaylist media = ParseHlsPlaylist("#EXTM3U\n#EXT-X-MEDIA-SEQUENCE:258\n"
+                                               "#EXT-X-KEY:METHOD=AES-128,URI=\"/keys/a\"\n#EXTINF:1,\ns0.ts\n#EXTINF:1,\ns1.ts\n"
+                                               "#EXT-X-KEY:METHOD=AES-128,URI=\"k2\",IV=0x0102030405060708090a0b0c0d0e0fAB\n"
+                                               "#EXTINF:1,\ns2.ts\n"
+                                               "#EXT-X-KEY:METHOD=AES-128,URI=\"/keys/a\",IV=0x1F\n#EXTINF:1,\ns3.ts\n"
+                                               "#EXT-X-KEY:METHOD=NONE\n#EXTINF:1,\ns4.ts\n#EXT-X-ENDLIST\n",
+                                               "http://site.test/v/index.m3u8");
+    EXPECT_FALSE(media.unsupportedKey);
+    EXPECT_EQ(media.keyUrls, (std::vector<std::string>{"http://site.test/keys/a", "http://site.test/v/k2"}));
+    ASSERT_EQ(media.segments.size(), 5u);
+    EXPECT_EQ(media.segments[0].key, 0);
+    EXPECT_EQ(media.segments[0].iv, (std::array<unsigned char, 16>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}));
+    EXPECT_EQ(media.segments[1].iv, (std::array<unsigned char, 16>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 3}));
+    EXPECT_EQ(media.segments[2].key, 1);
+    EXPECT_EQ(media.segments[2].iv, (std::array<unsigned char, 16>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0xAB}));
+    EXPECT_EQ(media.segments[3].key, 0);
+    EXPECT_EQ(media.segments[3].iv, (std::array<unsigned char, 16>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x1F}));
+    EXPECT_EQ(media.segments[4].key, -1);
+    EXPECT_EQ(BuildLocalPlaylist(media, "/p").find("EXT-X-KEY"), std::string::npos)
+        << "the player gets the segments in the clear";
+
+    EXPECT_TRUE(ParseHlsPlaylist("#EXTM3U\n#EXT-X-KEY:METHOD=SAMPLE-AES,URI=\"k\"\n#EXTINF:1,\na.ts\n", "http://a/b")
+                    .unsupportedKey);
 }
 
 TEST(HlsPlaylist, ReferencesResolveAsBrowsersDo)

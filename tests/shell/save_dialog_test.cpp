@@ -1,5 +1,11 @@
 // The save dialog working its queue through the conversion library.
 #include "shell/save/dlg_save_video.h"
+#include "delivery/dash_manifest.h"
+#include "delivery/hls_playlist.h"
+#include "delivery/hls_stream.h"
+#include "records/info_video.h"
+#include "shell/player/video_source.h"
+#include "shell/save/save_plan.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
 #include "support/thread_probe.h"
@@ -72,6 +78,99 @@ TEST_F(SaveDialogTest, ThreeVideosAreSavedFromTheEndOfTheQueueWithTheirCountdown
     std::ifstream kept(dialog.SaveFolder() + "/Title a.flv");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "already there");
     EXPECT_TRUE(fs::exists(dialog.SaveFolder() + "/Title c.flv"));
+}
+
+// A video cached as segments, as the download manager leaves it once every
+// segment arrived: the site's manifest, its address, and one file per entry
+// ("s<i>", an HLS init section "init"), here copied from the files ffmpeg made.
+class SegmentedSaveTest : public ::testing::Test {
+protected:
+    SegmentedSaveTest() { settings.saveFlvFolder = app / "out"; }
+
+    std::unique_ptr<InfoVideo> Cache(const std::string& media, const std::string& manifest, const std::string& title)
+    {
+        const std::string site = "http://cdn.test/stream/";
+        auto video = MakeVideoRecord("http://page.test/" + title, title, "2", site + manifest);
+        video->state = VIDEO_STATE_MANIFEST;
+        const std::string hls = HlsFolderOf(*video);
+        fs::create_directories(hls);
+        const std::string text = test_site::ReadFileBytes(media + "/" + manifest);
+        std::ofstream(hls + "source.url") << video->a4;
+        std::ofstream(hls + (manifest.ends_with(".mpd") ? "source.mpd" : "source.m3u8"), std::ios::binary) << text;
+        std::vector<std::string> urls;
+        if (manifest.ends_with(".mpd")) {
+            urls = DashEntryUrls(ParseDashManifest(text, video->a4));
+        } else {
+            for (const HlsSegment& segment : ParseHlsPlaylist(text, video->a4).segments)
+                urls.push_back(segment.url);
+        }
+        for (std::size_t i = 0; i < urls.size(); ++i)
+            fs::copy_file(media + "/" + urls[i].substr(site.size()), hls + "s" + std::to_string(i));
+        return video;
+    }
+
+    // Saves the video with the format chosen in the list, clicking "保存" as the user does.
+    void Save(const InfoVideo& video, int format)
+    {
+        const SaveDecision decision = DecideSave(DecideVideoSource(video.a2, &video), &video);
+        ASSERT_TRUE(decision.item) << "missing " << decision.missingSegments;
+        DlgSaveVideo dialog(settings, app.path());
+        dialog.AddItem(*decision.item);
+        dialog.FormatList()->setCurrentIndex(dialog.FormatList()->findData(format));
+        dialog.show();
+        QPushButton* save = nullptr;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("保存(&S)"))
+                save = button;
+        ASSERT_TRUE(save);
+        QTest::mouseClick(save, Qt::LeftButton);
+        ASSERT_TRUE(test_support::RunEventsUntil([&] { return dialog.IsDone(); }));
+        EXPECT_EQ(dialog.LogText(), QStringLiteral("视频“%1”转换成功...\n").arg(QString::fromStdString(video.a1)));
+    }
+
+    static std::string Probe(const std::string& path, const std::string& entries)
+    {
+        const std::string command = "ffprobe -v error -show_entries " + entries + " -of default=nw=1:nk=1 '" + path + "'";
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+        std::string text;
+        char buffer[256];
+        while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()))
+            text += buffer;
+        return text;
+    }
+
+    TempAppFolder app;
+    CAppSetting settings;
+};
+
+TEST_F(SegmentedSaveTest, ACachedHlsStreamIsSavedAsOneMp4OfItsWholeDuration)
+{
+    const std::string media = test_site::MakeTestHls(4);
+    ASSERT_FALSE(media.empty());
+    const auto video = Cache(media, "v0/index.m3u8", "hls");
+    Save(*video, 29);  // "FLV格式", the plain copy: the joined MP4
+    const std::string saved = app / "out/hls.mp4";
+    EXPECT_EQ(Probe(saved, "format=format_name"), "mov,mp4,m4a,3gp,3g2,mj2\n");
+    EXPECT_EQ(Probe(saved, "stream=codec_name"), "h264\naac\n");
+    EXPECT_NEAR(std::strtod(Probe(saved, "format=duration").c_str(), nullptr), 4.0, 0.2);
+    EXPECT_EQ(std::vector<std::string>{"hls.mp4"}, [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(app / "out"))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }()) << "nothing but the result";
+}
+
+TEST_F(SegmentedSaveTest, ACachedDashStreamIsSavedWithItsVideoAndAudioAndConverted)
+{
+    const std::string media = test_site::MakeTestDash(4);
+    ASSERT_FALSE(media.empty());
+    const auto video = Cache(media, "manifest.mpd", "dash");
+    Save(*video, 29);
+    EXPECT_EQ(Probe(app / "out/dash.mp4", "stream=codec_name"), "h264\naac\n");
+    EXPECT_NEAR(std::strtod(Probe(app / "out/dash.mp4", "format=duration").c_str(), nullptr), 4.0, 0.2);
+    Save(*video, 20);  // an MP3: converted from the joined MP4
+    EXPECT_EQ(Probe(app / "out/dash.mp3", "stream=codec_name"), "mp3\n");
 }
 
 TEST_F(SaveDialogTest, AFailedVideoIsLoggedAndTheNextOneStillSaved)

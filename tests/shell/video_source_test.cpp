@@ -133,17 +133,50 @@ TEST_F(VideoSourceTest, AnHlsStreamPlaysFromThePlayServerAlsoAfterARestart)
 
 TEST_F(VideoSourceTest, ASaveTakesAFileUnderItsNameAndACompleteCacheUnderItsTitle)
 {
+    const auto itemOf = [](const std::string& key, const InfoVideo* video) {
+        return DecideSave(DecideVideoSource(key, video), video).item;
+    };
     const std::string file = folder / "clip.flv";
     WriteWholeFile(file, "FLV\x01\x05");
-    EXPECT_EQ(SaveItemOf(DecideVideoSource(file, nullptr), nullptr), (std::pair<std::string, std::string>{file, "clip"}));
+    EXPECT_EQ(itemOf(file, nullptr), (SaveItem{file, "clip", {}}));
 
     const auto whole = CachedVideo(10, 10);
-    EXPECT_EQ(SaveItemOf(DecideVideoSource(whole->a2, whole.get()), whole.get()),
-              (std::pair<std::string, std::string>{GetCachePath(*whole), "Holiday_ part 1"}));
+    EXPECT_EQ(itemOf(whole->a2, whole.get()), (SaveItem{GetCachePath(*whole), "Holiday_ part 1", {}}));
 
     const auto partial = CachedVideo(5, 10);
-    EXPECT_EQ(SaveItemOf(DecideVideoSource(partial->a2, partial.get()), partial.get()), std::nullopt);
-    EXPECT_EQ(SaveItemOf(DecideVideoSource(folder / "gone.flv", nullptr), nullptr), std::nullopt);
+    EXPECT_EQ(itemOf(partial->a2, partial.get()), std::nullopt);
+    EXPECT_EQ(itemOf(folder / "gone.flv", nullptr), std::nullopt);
+}
+
+// A segmented video is saved from its segment files, track by track, once
+// every one is cached; before that the save is refused with the count of
+// segments still missing. An fMP4 stream's init section leads its track.
+TEST_F(VideoSourceTest, ASegmentedVideoIsSavedFromItsSegmentsOnlyWhenEveryOneIsCached)
+{
+    auto video = MakeVideoRecord("http://videos.example/watch/5", "Five: the end", "2", "http://cdn.example/five/index.m3u8");
+    video->state = VIDEO_STATE_MANIFEST;
+    const std::string hls = HlsFolderOf(*video);
+    std::filesystem::create_directories(hls);
+    WriteWholeFile(hls + "source.url", video->a4);
+    WriteWholeFile(hls + "source.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXT-X-MAP:URI=\"init.mp4\"\n"
+                                        "#EXTINF:1,\na.m4s\n#EXTINF:1,\nb.m4s\n#EXTINF:1,\nc.m4s\n#EXT-X-ENDLIST\n");
+    for (const char* name : {"init", "s0", "s2"})
+        WriteWholeFile(hls + name, name);
+
+    const SaveDecision refused = DecideSave(DecideVideoSource(video->a2, video.get()), video.get());
+    EXPECT_EQ(refused.item, std::nullopt);
+    EXPECT_EQ(refused.missingSegments, 1u);
+    EXPECT_EQ(refused.segmentCount, 4u);
+
+    WriteWholeFile(hls + "s1", "s1");
+    const SaveDecision whole = DecideSave(DecideVideoSource(video->a2, video.get()), video.get());
+    ASSERT_TRUE(whole.item);
+    EXPECT_EQ(whole.item->name, "Five_ the end");
+    EXPECT_EQ(whole.item->tracks,
+              (std::vector<std::vector<std::string>>{{hls + "init", hls + "s0", hls + "s1", hls + "s2"}}));
+    EXPECT_EQ(SaveFormatOf(29, *whole.item), 30) << "its plain copy is the joined MP4";
+    EXPECT_EQ(SaveFormatOf(20, *whole.item), 20);
+    EXPECT_FALSE(std::filesystem::exists(hls + "play.m3u8")) << "looking changes nothing in the cache";
 }
 
 }  // namespace

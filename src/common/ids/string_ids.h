@@ -78,3 +78,7 @@ constexpr int IDS_HLS_MISSING = 30107;           // "缺少%d段"
 constexpr int IDS_ARG_NO_SUCH_FILE = 30120;      // "找不到视频文件：%s"
 constexpr int IDS_ARG_IS_FOLDER = 30121;         // "这是一个文件夹，不是视频文件：%s"
 constexpr int IDS_ARG_NOT_A_FILE = 30122;        // "这不是一个可以播放的文件：%s"
+// A segmented video asked to be saved before every segment is cached.
+constexpr int IDS_SAVE_SEGMENTS_MISSING = 30110;  // "还缺少%d段（共%d段）..."
+// An HLS stream encrypted in a way that is not played (SAMPLE-AES).
+constexpr int IDS_HLS_KEY_UNSUPPORTED = 30111;  // "%s的加密方式(SAMPLE-AES)暂不支持播放"

@@ -4,6 +4,7 @@
 // library reads: "Duration: hh:mm:ss.xx," and "time=<seconds> bitrate".
 #include "convert/coder/child_process.h"
 #include "convert/coder/ffmpeg_report.h"
+#include "convert/coder/join_options.h"
 #include "convert/coder/legacy_options.h"
 
 #include <cerrno>
@@ -96,7 +97,19 @@ int main(int argc, char** argv)
         }
         return encoders.count(name) > 0;
     };
-    const coder::EncodePlan plan = coder::TranslateLegacyArgs(args, hasEncoder);
+    coder::EncodePlan plan;
+    if (!args.empty() && args[0] == coder::kJoinOption) {
+        // A segmented video joined into one MP4: no encoder is involved.
+        if (args.size() < 3) {
+            Print("coder: error: -join needs an output and at least one list\n");
+            return 2;
+        }
+        plan.outputPath = args[1];
+        plan.inputPath = args[2];
+        plan.ffmpegArgs = coder::BuildJoinArgs(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
+    } else {
+        plan = coder::TranslateLegacyArgs(args, hasEncoder);
+    }
     if (listed && encoders.empty()) {
         Print("coder: error: cannot run " + ffmpeg + "\n");
         return 127;

@@ -137,7 +137,12 @@ DlgSaveVideo::~DlgSaveVideo()
 
 void DlgSaveVideo::AddItem(const std::string& source, const std::string& name)
 {
-    queue_.emplace_back(source, name);
+    queue_.push_back(SaveItem{source, name, {}});
+}
+
+void DlgSaveVideo::AddItem(const SaveItem& item)
+{
+    queue_.push_back(item);
 }
 
 void DlgSaveVideo::SetSaveFolder(const std::string& folder)
@@ -187,13 +192,14 @@ bool DlgSaveVideo::ProcessNext()
 {
     if (queue_.empty())
         return false;
-    const auto [source, name] = queue_.back();
+    const SaveItem item = queue_.back();
     queue_.pop_back();
-    currentName_ = name;
+    currentName_ = item.name;
     FILEINFO info;
-    info.format = format_;
-    info.source = source;
-    info.destination = UniqueDestination(folder_, name, ExtensionOfFormat(format_));
+    info.format = SaveFormatOf(format_, item);
+    info.source = item.source;
+    info.tracks = item.tracks;
+    info.destination = UniqueDestination(folder_, item.name, ExtensionOfFormat(info.format));
     const QString status = ui::Text(IDS_FILES_WAITING).replace(QStringLiteral("%d"), QString::number(queue_.size()));
     status_->setText(status);
     Q_EMIT statusChanged(status);

@@ -7,6 +7,7 @@
 // conversion (the library removes the partial file) without freezing the
 // window.
 #include "convert/media_convert.h"
+#include "shell/save/save_plan.h"
 
 #include <QDialog>
 
@@ -31,6 +32,8 @@ public:
 
     // Queues a video: its file and the name to save it under (no extension).
     void AddItem(const std::string& source, const std::string& name);
+    // Queues a video as a save decided it (a segmented one by its tracks).
+    void AddItem(const SaveItem& item);
     std::size_t QueueSize() const { return queue_.size(); }
     const std::string& SaveFolder() const { return folder_; }
     void SetSaveFolder(const std::string& folder);
@@ -59,7 +62,7 @@ private:
 
     CAppSetting& settings_;
     std::unique_ptr<Messages> messages_;
-    std::vector<std::pair<std::string, std::string>> queue_;
+    std::vector<SaveItem> queue_;
     std::string folder_;
     int format_ = -1;
     std::string currentName_;

@@ -1,9 +1,13 @@
 #include "shell/save/save_plan.h"
 
+#include "common/ids/string_ids.h"
+#include "common/string_table.h"
 #include "convert/convert_formats.h"
+#include "delivery/hls_stream.h"
 #include "records/info_video.h"
 #include "shell/player/video_source.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -71,11 +75,32 @@ std::string ExtensionOfFormat(int format)
     return preset ? preset->extension : "";
 }
 
-std::optional<std::pair<std::string, std::string>> SaveItemOf(const VideoSource& source, const InfoVideo* video)
+SaveDecision DecideSave(const VideoSource& source, const InfoVideo* video)
 {
-    if (source.kind == VideoSource::LocalFile)
-        return std::pair{source.file, std::filesystem::path(source.file).stem().string()};
-    if (source.kind == VideoSource::CompleteCache && video)
-        return std::pair{source.file, MakeSafeFileName(video->a1)};
-    return std::nullopt;
+    SaveDecision decision;
+    if (source.kind == VideoSource::LocalFile) {
+        decision.item = SaveItem{source.file, std::filesystem::path(source.file).stem().string(), {}};
+    } else if (source.kind == VideoSource::CompleteCache && video) {
+        decision.item = SaveItem{source.file, MakeSafeFileName(video->a1), {}};
+    } else if (source.kind == VideoSource::Manifest && video) {
+        SegmentedCache cache = ReadSegmentedCache(*video);
+        decision.segmentCount = cache.count;
+        decision.missingSegments = cache.known ? cache.missing : 0;
+        if (cache.IsComplete())
+            decision.item = SaveItem{{}, MakeSafeFileName(video->a1), std::move(cache.tracks)};
+    }
+    return decision;
+}
+
+std::string FormatMissingSegments(const SaveDecision& decision)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, LoadString(IDS_SAVE_SEGMENTS_MISSING).c_str(),
+                  static_cast<int>(decision.missingSegments), static_cast<int>(decision.segmentCount));
+    return text;
+}
+
+int SaveFormatOf(int format, const SaveItem& item)
+{
+    return !item.tracks.empty() && format == convert::kCopyFlvFormat ? convert::kCopyMp4Format : format;
 }

@@ -35,8 +35,31 @@ std::string UniqueDestination(const std::string& folder, const std::string& name
 // The extension the library gives a format's result (".flv" for the copy).
 std::string ExtensionOfFormat(int format);
 
-// What a save request takes of a video: the file that holds it whole and
-// the name to save it under (a local file's own name without extension, a
-// complete cache's title made safe). Nothing for a video that is not whole
-// yet. video is the source's play-list record (null when not listed).
-std::optional<std::pair<std::string, std::string>> SaveItemOf(const VideoSource& source, const InfoVideo* video);
+// What a save takes of a video: the file that holds it whole, or the
+// files of a segmented video (HLS, DASH) per track, which the conversion
+// library joins into one MP4 first; and the name to save it under.
+struct SaveItem {
+    std::string source;
+    std::string name;
+    std::vector<std::vector<std::string>> tracks;
+    bool operator==(const SaveItem&) const = default;
+};
+
+// Whether a video can be saved now: the item when it is whole (a local
+// file's own name without extension, a complete cache's or a complete
+// segmented video's title made safe); else nothing, and for a segmented
+// video how many of its segments are not cached yet.
+struct SaveDecision {
+    std::optional<SaveItem> item;
+    std::size_t missingSegments = 0;
+    std::size_t segmentCount = 0;
+};
+// video is the source's play-list record (null when not listed).
+SaveDecision DecideSave(const VideoSource& source, const InfoVideo* video);
+
+// The message of a refused segmented video: how many segments are missing.
+std::string FormatMissingSegments(const SaveDecision& decision);
+
+// The format a save uses: a segmented video is joined into an MP4, so its
+// plain copy is an MP4 copy rather than an FLV one.
+int SaveFormatOf(int format, const SaveItem& item);

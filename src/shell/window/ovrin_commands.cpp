@@ -57,12 +57,14 @@ constexpr int kBrowseTabCtrls[] = {control::kTabBand, control::kHotTabList};
 
 }  // namespace
 
-// A local file or a complete cache can be saved (WM_SAVE_VIDEO_KEY); anything else
-// only once its download is done.
+// A local file, a complete cache or a segmented video can be asked to be
+// saved (WM_SAVE_VIDEO_KEY); anything else only once its download is done.
 void COvrinDlg::SaveVideo()
 {
     const std::string key = control_->PlayingKey();
-    if (DecideVideoSource(key, FindVideo(settings_, key)).IsWhole())
+    const VideoSource source = DecideVideoSource(key, FindVideo(settings_, key));
+    // A segmented video's segments are counted when the save is asked for.
+    if (source.IsWhole() || source.kind == VideoSource::Manifest)
         PostKeysMessage(GetSafeHwnd(), WM_SAVE_VIDEO_KEY, {key});
     else
         QToolTip::showText(QCursor::pos(), ui::Text(IDS_SAVE_AFTER_DOWNLOAD), this);

@@ -406,12 +406,12 @@ void COvrinDlg::RunExitSequence()
         ::ClearPlayList(settings_);
 }
 
-void COvrinDlg::RunSaveDialog(const std::vector<std::pair<std::string, std::string>>& items)
+void COvrinDlg::RunSaveDialog(const std::vector<SaveItem>& items)
 {
     DlgSaveVideo dialog(settings_, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString(),
                         this);
-    for (const auto& [source, name] : items)
-        dialog.AddItem(source, name);
+    for (const SaveItem& item : items)
+        dialog.AddItem(item);
     dialog.exec();
 }
 
@@ -433,16 +433,23 @@ bool COvrinDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     if (msg == WM_SAVE_VIDEO_KEY) {
         const std::unique_ptr<std::vector<std::string>> keys(reinterpret_cast<std::vector<std::string>*>(wParam));
-        std::vector<std::pair<std::string, std::string>> items;
+        std::vector<SaveItem> items;
+        std::string refusal;
         for (const std::string& key : keys ? *keys : std::vector<std::string>{}) {
-            // Only what is there whole: a local file or a complete cache.
+            // Only what is there whole: a local file, a complete cache, or
+            // a segmented video with every segment cached.
             const InfoVideo* video = FindVideo(settings_, key);
-            if (auto item = SaveItemOf(DecideVideoSource(key, video), video))
-                items.push_back(std::move(*item));
+            SaveDecision decision = DecideSave(DecideVideoSource(key, video), video);
+            if (decision.item)
+                items.push_back(std::move(*decision.item));
+            else if (decision.missingSegments > 0 && refusal.empty())
+                refusal = FormatMissingSegments(decision);
         }
-        if (items.empty())
+        if (!refusal.empty())
+            ShowTip(refusal);
+        else if (items.empty())
             ShowTip(LoadString(IDS_SAVE_AFTER_DOWNLOAD));
-        else
+        if (!items.empty())
             RunSaveDialog(items);
         return true;
     }

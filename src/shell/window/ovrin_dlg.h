@@ -15,6 +15,7 @@
 #include "shell/search_tabs/wnd_monitor_list.h"
 #include "shell/player/play_control.h"
 #include "shell/player/player_surface.h"
+#include "shell/save/save_plan.h"
 #include "shell/window/command_table.h"
 #include "shell/window/flv_transcoder.h"
 #include "shell/window/light_popup.h"
@@ -153,7 +154,7 @@ private:
     void ShowLightPopup();
     void SaveVideo();
     // The save-video dialog for these (file, name) pairs, modal.
-    void RunSaveDialog(const std::vector<std::pair<std::string, std::string>>& items);
+    void RunSaveDialog(const std::vector<SaveItem>& items);
     void ClearPlayList();
     void OpenFile();
     void OpenPageAddresses();

@@ -81,6 +81,35 @@ std::string MakeTestHls(int seconds, const std::string& folder)
     return ec ? std::string() : dir;
 }
 
+std::string MakeTestHlsAes(int seconds, const std::string& folder)
+{
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const std::string dir = (folder.empty() ? DefaultFolder() : folder) + "/hls-aes-" + std::to_string(seconds);
+    std::error_code ec;
+    if (fs::exists(dir + "/aes/index.m3u8", ec))
+        return dir;
+    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
+    fs::remove_all(partial, ec);
+    fs::create_directories(partial + "/aes", ec);
+    fs::create_directories(partial + "/clear", ec);
+    std::ofstream(partial + "/aes/key.bin", std::ios::binary) << kTestHlsKey;
+    // The key info file: the key's address in the playlist, then the key file.
+    std::ofstream(partial + "/keyinfo") << "key.bin\n" << partial << "/aes/key.bin\n";
+    const std::string s = std::to_string(seconds);
+    const std::string encode = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
+                               + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s
+                               + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -f hls -hls_time 1"
+                                 " -hls_playlist_type vod -hls_segment_filename 'seg%d.ts'";
+    const std::string command = "cd '" + partial + "/aes' && " + encode + " -hls_key_info_file ../keyinfo index.m3u8 && cd '"
+                                + partial + "/clear' && " + encode + " index.m3u8";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    fs::remove(partial + "/keyinfo", ec);
+    fs::rename(partial, dir, ec);
+    return ec ? std::string() : dir;
+}
+
 std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
 {
     static std::mutex mutex;

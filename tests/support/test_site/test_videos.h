@@ -21,6 +21,17 @@ std::string MakeTestVideo(VideoKind kind, int seconds = 2, const std::string& fo
 // them, or empty when ffmpeg failed.
 std::string MakeTestHls(int seconds = 4, const std::string& folder = {});
 
+// The test key of MakeTestHlsAes: 16 bytes.
+constexpr const char* kTestHlsKey = "quelt-test-key-1";
+
+// Two HLS VOD of about `seconds` seconds in one-second TS segments from the
+// same input with the same settings, as ffmpeg's hls muxer writes them:
+// "aes/index.m3u8" encrypted with AES-128 (-hls_key_info_file; the key
+// kTestHlsKey in "aes/key.bin", which the playlist names by "key.bin") and
+// "clear/index.m3u8" without encryption, each with segments "seg<i>.ts".
+// Returns the folder that holds both, or empty when ffmpeg failed.
+std::string MakeTestHlsAes(int seconds = 4, const std::string& folder = {});
+
 // How a DASH test stream addresses its segments, each as ffmpeg's dash
 // muxer writes it.
 enum class DashKind {
