@@ -56,7 +56,7 @@ function showMonitorList(xmlText) {
   } else {
     gSubs = kept;
   }
-  byId('state').textContent = kept.length ? '订阅中：' + kept.length + ' 个' : '未订阅';
+  byId('state').textContent = kept.length ? Quelt.tr('订阅中：%1 个', kept.length) : Quelt.tr('未订阅');
   render();
 }
 
@@ -79,10 +79,10 @@ function render() {
     var key = element('span', 'key', s.key);
     key.setAttribute('title', s.key);
     row.appendChild(key);
-    var every = s.interval === '0' ? '每分钟' : '每' + s.interval + '分钟';
-    row.appendChild(element('span', 'meta', (s.site || '全部') + ' · ' + every));
-    row.appendChild(element('span', 'meta count', s.known ? s.added + '/' + s.limit : '未开始'));
-    var remove = element('button', 'remove', '删除');
+    var every = s.interval === '0' ? Quelt.tr('每分钟') : Quelt.tr('每%1分钟', s.interval);
+    row.appendChild(element('span', 'meta', (s.site || Quelt.tr('全部')) + ' · ' + every));
+    row.appendChild(element('span', 'meta count', s.known ? s.added + '/' + s.limit : Quelt.tr('未开始')));
+    var remove = element('button', 'remove', Quelt.tr('删除'));
     remove.setAttribute('type', 'button');
     remove.addEventListener('click', function () {
       gSubs.splice(index, 1);
