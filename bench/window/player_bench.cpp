@@ -13,6 +13,7 @@
 //       memory of the program and its browser processes at the start and
 //       at the end.
 #include "window/window_bench_kit.h"
+#include "window/process_memory.h"
 #include "common/app_folder.h"
 #include "delivery/flv_cache.h"
 #include "platform/desktop_integration.h"
@@ -216,44 +217,6 @@ int BareWindow()
     return QApplication::exec();
 }
 
-// Resident memory of a process and its descendants, in KiB.
-long TreeRssKib(pid_t root)
-{
-    long total = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream status(entry.path() / "status");
-        std::string line;
-        long rss = 0;
-        pid_t parent = 0;
-        while (std::getline(status, line)) {
-            if (line.starts_with("VmRSS:"))
-                rss = std::atol(line.c_str() + 6);
-            if (line.starts_with("PPid:"))
-                parent = std::atoi(line.c_str() + 5);
-        }
-        // Walk up to see whether the process descends from root.
-        for (pid_t at = std::stoi(name); at > 1; ) {
-            if (at == root) {
-                total += rss;
-                break;
-            }
-            std::ifstream up("/proc/" + std::to_string(at) + "/status");
-            pid_t next = 0;
-            while (std::getline(up, line))
-                if (line.starts_with("PPid:"))
-                    next = std::atoi(line.c_str() + 5);
-            if (next == at || next == 0)
-                break;
-            at = next;
-        }
-        (void)parent;
-    }
-    return total;
-}
-
 int Rss(int minutes)
 {
     const bench::ProgramFolder folder("quelt-bench", QUELT_APP_DIR);
@@ -276,10 +239,10 @@ int Rss(int minutes)
     if (!RunUntil([&] { return started; }))
         return 1;
     RunUntil([] { return false; }, 5000);
-    const long atStart = TreeRssKib(::getpid());
+    const long atStart = bench::TreeRssKib(::getpid());
     if (!RunUntil([&] { return over; }, (minutes * 60 + 120) * 1000))
         return 1;
-    const long atEnd = TreeRssKib(::getpid());
+    const long atEnd = bench::TreeRssKib(::getpid());
     std::printf("memory (program and its browser processes) playing a %d-minute FLV: %ld KiB after 5 s, %ld KiB at the "
                 "end; growth %.1f%%\n",
                 minutes, atStart, atEnd, 100.0 * static_cast<double>(atEnd - atStart) / static_cast<double>(atStart));
