@@ -30,6 +30,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -296,11 +298,14 @@ int Rss(int minutes, int rate)
     struct Sample {
         int second;
         long program;
+        long heapInUse;  // what malloc has handed out and not had back, KiB
         bench::TreeMemory tree;
     };
     std::vector<Sample> samples;
     const auto sample = [&] {
-        samples.push_back({mediaSecond, bench::ProcessRssKib(::getpid()), bench::TreeRss(::getpid())});
+        const struct mallinfo2 heap = ::mallinfo2();
+        samples.push_back({mediaSecond, bench::ProcessRssKib(::getpid()),
+                           static_cast<long>((heap.uordblks + heap.hblkhd) / 1024), bench::TreeRss(::getpid())});
         site.ClearRequests();  // the site's request log is no part of the program
     };
     const int limitMs = (minutes * 60 * 1000 / rate) * 3 + 120000;
@@ -334,6 +339,10 @@ int Rss(int minutes, int rate)
     std::printf("memory, program process alone: %ld KiB at %d s of media, %ld KiB at %d s (the end), peak %ld KiB; growth "
                 "%.1f%%\n",
                 first.program, first.second, last.program, last.second, programPeak, growth(first.program, last.program));
+    // Memory held by live allocations against the resident size tells
+    // retained data from a heap that keeps freed pages.
+    std::printf("program's heap in use (mallinfo2): %ld KiB at the start, %ld KiB at the end; growth %.1f%%\n",
+                first.heapInUse, last.heapInUse, growth(first.heapInUse, last.heapInUse));
     std::printf("memory of the program and its browser processes at each sample, MiB:");
     for (const Sample& s : samples)
         std::printf(" %ld", s.tree.rssKib / 1024);
