@@ -13,6 +13,7 @@
 //       memory of the program and its browser processes at the start and
 //       at the end.
 #include "window/window_bench_kit.h"
+#include "window/process_memory.h"
 #include "common/app_folder.h"
 #include "delivery/flv_cache.h"
 #include "platform/desktop_integration.h"

@@ -28,6 +28,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "window/process_memory.h"
+
 namespace bench {
 
 inline bool RunUntil(const std::function<bool()>& done, int timeoutMs = 60000, int pollMs = 50)
@@ -49,44 +51,13 @@ inline double Median(std::vector<double> values)
 }
 
 // The resident memory (VmRSS) of a process and all its descendants, in
-// KiB: for a window with QtWebEngine, the browser process itself and its
-// zygotes, renderers and GPU process; `processes` counts them.
+// KiB; `processes` counts them, the root included.
 inline long ProcessTreeRssKib(pid_t root, int* processes = nullptr)
 {
-    std::map<pid_t, pid_t> parentOf;
-    std::map<pid_t, long> rssOf;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream status(entry.path() / "status");
-        std::string line;
-        const pid_t pid = std::stoi(name);
-        while (std::getline(status, line)) {
-            if (line.starts_with("VmRSS:"))
-                rssOf[pid] = std::atol(line.c_str() + 6);
-            if (line.starts_with("PPid:"))
-                parentOf[pid] = std::atoi(line.c_str() + 5);
-        }
-    }
-    long total = 0;
-    int counted = 0;
-    for (const auto& [pid, rss] : rssOf)
-        for (pid_t at = pid; at > 0; ) {
-            if (at == root) {
-                total += rss;
-                ++counted;
-                break;
-            }
-            const auto up = parentOf.find(at);
-            if (up == parentOf.end() || up->second == at)
-                break;
-            at = up->second;
-        }
+    const TreeMemory tree = TreeRss(root);
     if (processes)
-        *processes = counted;
-    return total;
+        *processes = tree.descendants + 1;
+    return tree.rssKib;
 }
 
 // A program folder in /tmp with the build's skins (appDir/skin), made the

@@ -147,7 +147,7 @@ std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
     return ec ? std::string() : dir;
 }
 
-bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder)
+bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder, FolderServing serving)
 {
     std::error_code ec;
     bool any = false;
@@ -160,7 +160,14 @@ bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& f
                                  : relative.ends_with(".mpd") ? "application/dash+xml"
                                  : relative.ends_with(".m4s") ? "video/iso.segment"
                                                              : "application/octet-stream";
-        any = site.AddFileFromDisk(prefix + "/" + relative, entry.path().string(), type) || any;
+        const std::string file = entry.path().string();
+        if (serving == FolderServing::FromDisk) {
+            site.SetHandler(prefix + "/" + relative, [file](const RecordedRequest&) { return ReadFileBytes(file); },
+                            type);
+            any = true;
+        } else {
+            any = site.AddFileFromDisk(prefix + "/" + relative, file, type) || any;
+        }
     }
     return any;
 }

@@ -50,10 +50,16 @@ enum class DashKind {
 std::string MakeTestDash(int seconds = 4, DashKind kind = DashKind::NumberTimeline, const std::string& folder = {});
 
 class TestSite;
+// How ServeFolder holds the files: read into memory once, or read from
+// disk at each request (a long stream then costs the serving process no
+// memory, which keeps it out of memory figures).
+enum class FolderServing { InMemory, FromDisk };
+
 // Serves every file under `folder` at prefix + its relative path (HLS
 // playlists as "application/vnd.apple.mpegurl", TS as "video/mp2t", DASH
 // manifests as "application/dash+xml").
-bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder);
+bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder,
+                 FolderServing serving = FolderServing::InMemory);
 
 // The whole file, or empty.
 std::string ReadFileBytes(const std::string& path);
