@@ -398,7 +398,7 @@ TEST_F(MainWindowTest, ADashPageIsDetectedAndPlaysToItsEndFromTheCache)
     const InfoVideo* video = FindVideo(*settings, page);
     ASSERT_NE(video, nullptr);
     EXPECT_TRUE(video->a4.ends_with("/dash/manifest.mpd")) << video->a4;
-    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver")) << [] { std::string all; for (const auto& e : events) all += e.command + "(" + e.args.substr(0, 120) + ") "; return all; }();
     // Each segment of the chosen video and of the audio came from the site
     // once, fetched by the cache with the page as Referer.
     for (const char* stream : {"0", "1"})

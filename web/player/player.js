@@ -18,6 +18,7 @@ var totalBytes = 0;         // told by SetVideoBytes
 var lastProcess = '';
 var lastLoaded = '';
 var started = false;
+var over = false;          // the end of the current video was reported
 var playGeneration = 0;     // a newer PlayVideo or StopVideo makes older replies void
 
 // The page's texts in the program's language (the program injects
@@ -64,6 +65,7 @@ function stop() {
     video.load();
   }
   started = false;
+  over = false;
   lastProcess = lastLoaded = '';
   totalBytes = 0;
   showStatus('');
@@ -155,6 +157,7 @@ function playDash(url) {
     showStatus(tr('无法播放此视频'));
     fsCommand('OnSetStatus', tr('无法播放此视频'));
   });
+  dashPlayer.on(dashjs.MediaPlayer.events.PLAYBACK_ENDED, reportPlayOver);
   dashPlayer.initialize(video, url, true);
   startPlaying();
 }
@@ -262,10 +265,26 @@ video.addEventListener('playing', function () {
 video.addEventListener('waiting', function () { if (started) showStatus(tr('正在缓冲...')); });
 video.addEventListener('timeupdate', reportProgress);
 video.addEventListener('progress', reportProgress);
-video.addEventListener('ended', function () {
+// The end is reported once per video: by the element's "ended", by dash.js
+// when it finished a stream, or when playback stalls within a few frames of
+// the end (a stream whose last audio and video sections end a little apart
+// never sends "ended").
+function reportPlayOver() {
+  if (over || !started) return;
+  over = true;
   reportProgress();
   fsCommand('OnStatus', 'NetStream.Play.Stop VideoPlayOver');
+}
+function atTheEnd() {
+  return isFinite(video.duration) && video.duration > 0 && video.currentTime >= video.duration - 0.3;
+}
+var stallAtEndTimer = null;
+video.addEventListener('waiting', function () {
+  if (!atTheEnd()) return;
+  clearTimeout(stallAtEndTimer);
+  stallAtEndTimer = setTimeout(function () { if (atTheEnd() && !video.paused) reportPlayOver(); }, 1000);
 });
+video.addEventListener('ended', reportPlayOver);
 video.addEventListener('error', function () {
   if (video.getAttribute('src')) {
     showStatus(tr('无法播放此视频'));
