@@ -9,13 +9,26 @@ PlaySpeedInfoManager::PlaySpeedInfoManager()
 
 void PlaySpeedInfoManager::Start(const std::string& listUrl)
 {
-    for (const SearchSite& entry : LoadFromCache(listUrl)) {
+    Measure(LoadFromCache(listUrl));
+    CheckForUpdate(listUrl);
+}
+
+void PlaySpeedInfoManager::Measure(const std::vector<SearchSite>& list)
+{
+    for (const SearchSite& entry : list) {
         SpeedInfoRecord record = MakeSpeedInfoRecord(entry);
         if (platform::IsWindow(GetSafeHwnd()))
             AddTask(record.testUrl, 0, kTestBytes, false, {}, {}, kTestBytes, 0);
         records_.push_back(std::move(record));
     }
-    CheckForUpdate(listUrl);
+}
+
+void PlaySpeedInfoManager::OnListUpdated(const std::vector<SearchSite>& list)
+{
+    // A list that replaces a cached one waits for the next start, as the
+    // records already measured stay valid until then.
+    if (records_.empty())
+        Measure(list);
 }
 
 const SpeedInfoRecord* PlaySpeedInfoManager::FindSpeedRecord(const std::string& url) const

@@ -25,7 +25,12 @@ public:
 
 protected:
     void OnTaskFinish(HttpTask* task, bool success) override;
+    // On a first run nothing was cached: the list just taken is measured,
+    // so searches and subscriptions find usable sites in this run already.
+    void OnListUpdated(const std::vector<SearchSite>& list) override;
 
 private:
+    void Measure(const std::vector<SearchSite>& list);
+
     std::vector<SpeedInfoRecord> records_;
 };
