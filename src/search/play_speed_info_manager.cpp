@@ -9,6 +9,7 @@ PlaySpeedInfoManager::PlaySpeedInfoManager()
 
 void PlaySpeedInfoManager::Start(const std::string& listUrl)
 {
+    started_ = true;
     Measure(LoadFromCache(listUrl));
     CheckForUpdate(listUrl);
 }
@@ -27,7 +28,7 @@ void PlaySpeedInfoManager::OnListUpdated(const std::vector<SearchSite>& list)
 {
     // A list that replaces a cached one waits for the next start, as the
     // records already measured stay valid until then.
-    if (records_.empty())
+    if (started_ && records_.empty())
         Measure(list);
 }
 

@@ -25,12 +25,14 @@ public:
 
 protected:
     void OnTaskFinish(HttpTask* task, bool success) override;
-    // On a first run nothing was cached: the list just taken is measured,
-    // so searches and subscriptions find usable sites in this run already.
+    // On a first run nothing was cached: the list a started manager just
+    // took is measured, so searches and subscriptions find usable sites in
+    // this run already.
     void OnListUpdated(const std::vector<SearchSite>& list) override;
 
 private:
     void Measure(const std::vector<SearchSite>& list);
 
     std::vector<SpeedInfoRecord> records_;
+    bool started_ = false;  // measuring waits for the first Start
 };
