@@ -21,15 +21,6 @@ protected:
         ASSERT_TRUE(test_site::ServeFolder(site, "/dash", media));
     }
 
-    std::string Fetch(const std::string& url, std::string* header = nullptr)
-    {
-        PlayClient client(url);
-        EXPECT_TRUE(Wait([&] { return client.Closed(); })) << url;
-        if (header)
-            *header = client.Header();
-        return client.Body();
-    }
-
     // The play server's manifest and its entries (init sections and
     // segments) as the player addresses them.
     std::vector<std::string> Entries(CPlayRequestManager& playServer, const std::string& key)

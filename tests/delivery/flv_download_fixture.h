@@ -171,6 +171,15 @@ protected:
     }
     static std::string FileBytes(const std::string& path) { return test_site::ReadFileBytes(path); }
     static bool Wait(const std::function<bool()>& done) { return test_support::RunEventsUntil(done); }
+    // One GET through the play server, read until the server closes.
+    static std::string Fetch(const std::string& url, std::string* header = nullptr)
+    {
+        PlayClient client(url);
+        EXPECT_TRUE(Wait([&] { return client.Closed(); })) << url;
+        if (header)
+            *header = client.Header();
+        return client.Body();
+    }
     bool WaitIdle()
     {
         return Wait([&] { return manager.GetTaskCount() == 0; });

@@ -25,15 +25,6 @@ protected:
         ASSERT_TRUE(test_site::ServeFolder(site, "/enc", media));
     }
 
-    std::string Fetch(const std::string& url, std::string* header = nullptr)
-    {
-        PlayClient client(url);
-        EXPECT_TRUE(Wait([&] { return client.Closed(); })) << url;
-        if (header)
-            *header = client.Header();
-        return client.Body();
-    }
-
     std::vector<std::string> PlayAll(const std::string& key)
     {
         const std::string url = server.BuildPlayUrl(key);

@@ -21,16 +21,6 @@ protected:
         ASSERT_TRUE(test_site::ServeFolder(site, "/hls", media));
     }
 
-    // One GET through the play server, read until the server closes.
-    std::string Fetch(const std::string& url, std::string* header = nullptr)
-    {
-        PlayClient client(url);
-        EXPECT_TRUE(Wait([&] { return client.Closed(); })) << url;
-        if (header)
-            *header = client.Header();
-        return client.Body();
-    }
-
     // Plays the video the way a player does: its playlist, then every
     // segment in order. Returns the segments' bodies.
     std::vector<std::string> PlayAll(CPlayRequestManager& playServer, const std::string& key)
