@@ -313,6 +313,10 @@ TEST_F(SearchWindowTest, ASpecialAddressOfFivePiecesOpensTheSpecialPageWithItsSi
     EXPECT_EQ(Run(*tab, "document.querySelector('#heading').textContent"), "Demo Tube 精选");
     EXPECT_EQ(Run(*tab, "document.querySelector('#intro').textContent"), "每周 最受欢迎的演示视频");
     EXPECT_EQ(Run(*tab, "document.querySelector('#pager').textContent"), "第 1 / 3 页下一页");
+    // Each card names its video's site as the program knows it, not by the address's host.
+    EXPECT_EQ(Run(*tab, "Array.from(new Set(Array.from(document.querySelectorAll('#results .card .site'))"
+                        ".map(e => e.textContent))).join('|')"),
+              "Demo Tube");
     EXPECT_EQ(Run(*tab, "String(getComputedStyle(document.querySelector('#results')).gridTemplateColumns"
                         ".split(' ').length)"),
               "4");
