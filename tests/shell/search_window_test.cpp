@@ -398,14 +398,15 @@ TEST_F(SearchWindowTest, ASubscriptionQueuesItsResultsAndTheyAreCachedInTheBackg
     EXPECT_EQ(settings->searchKeys.PCL_GetObject(1)->key, "演示 新闻");
 
     // The keyword search has its lists (from the network-ready) and the
-    // sites' speeds are known.
+    // sites' speeds are known (every network-ready measures the list again
+    // and adds a fresh set of records, so a later one leaves 8 or more).
     PlaySearchKeyManager& keywords = parts->KeywordSearch();
     auto* manager = dynamic_cast<PlaySearchViewManager*>(window->GetCtrl(control::kSearchViews));
     ASSERT_NE(manager, nullptr);
     ASSERT_TRUE(RunEventsUntil([&] {
         return keywords.Search().Sites().size() == 4 && keywords.Categories().Categories().size() == 2
-               && manager->SpeedRecords() && manager->SpeedRecords()->size() == 4;
-    }, 30s));
+               && manager->SpeedRecords() && manager->SpeedRecords()->size() >= 4;
+    }, 30s)) << "speed records: " << (manager->SpeedRecords() ? manager->SpeedRecords()->size() : 0u);
 
     const std::size_t before = settings->playList.PCL_GetObjectCount();
     keywords.OnMinute();
