@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <string_view>
 #include <unordered_set>
 
 void MergeResults(std::vector<SearchResultItem>& list, const std::vector<SearchResultItem>& arrived)
@@ -36,7 +37,6 @@ std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std:
     for (const SearchResultItem& item : list) {
         if (!IsListedSite(records, item.url))
             continue;
-        const SpeedInfoRecord* record = records ? FindSpeedRecord(*records, item.url) : nullptr;
         pugi::xml_node node = root.append_child("item");
         node.append_attribute("url") = item.url.c_str();
         node.append_attribute("mimage") = item.imageUrl.c_str();
@@ -45,7 +45,25 @@ std::string BuildResultXml(const std::vector<SearchResultItem>& list, const std:
         node.append_attribute("memo") = item.memo.c_str();
         node.append_attribute("playcount") = item.playCount;
         node.append_attribute("vcount") = item.viewCount;
-        node.append_attribute("msite") = record ? record->siteName.c_str() : "";
+        node.append_attribute("msite") = ListedSiteName(records, item.url).c_str();
+    }
+    return XmlDocumentText(document);
+}
+
+std::string NameResultSites(std::string_view siteXml, const std::vector<SpeedInfoRecord>* records)
+{
+    pugi::xml_document document;
+    if (!document.load_buffer(siteXml.data(), siteXml.size(), pugi::parse_default, pugi::encoding_utf8))
+        return std::string(siteXml);
+    for (const pugi::xpath_node& found : document.select_nodes("//item")) {
+        pugi::xml_node item = found.node();
+        // The page reads a field from the attribute, else from the child.
+        const pugi::xml_attribute urlAttribute = item.attribute("url");
+        const std::string url = urlAttribute ? urlAttribute.value() : item.child("url").text().get();
+        pugi::xml_attribute site = item.attribute("msite");
+        if (!site)
+            site = item.append_attribute("msite");
+        site = ListedSiteName(records, url).c_str();
     }
     return XmlDocumentText(document);
 }

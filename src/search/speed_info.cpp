@@ -38,3 +38,9 @@ bool IsListedSite(const std::vector<SpeedInfoRecord>* records, const std::string
 {
     return !records || FindSpeedRecord(*records, url) != nullptr;
 }
+
+std::string ListedSiteName(const std::vector<SpeedInfoRecord>* records, const std::string& url)
+{
+    const SpeedInfoRecord* record = records ? FindSpeedRecord(*records, url) : nullptr;
+    return record ? record->siteName : std::string();
+}

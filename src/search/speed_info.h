@@ -25,6 +25,9 @@ SpeedInfoRecord MakeSpeedInfoRecord(const SearchSite& entry);
 // The first record whose pattern occurs in the URL (an empty pattern
 // matches every URL); null when none.
 const SpeedInfoRecord* FindSpeedRecord(const std::vector<SpeedInfoRecord>& records, const std::string& url);
+// The name of the site a video of this URL comes from: its record's site
+// name; empty without a record or without speed information (null).
+std::string ListedSiteName(const std::vector<SpeedInfoRecord>* records, const std::string& url);
 // Whether the player can use a video of this URL: its site has a speed
 // record, or there is no speed information at all (null records).
 bool IsListedSite(const std::vector<SpeedInfoRecord>* records, const std::string& url);

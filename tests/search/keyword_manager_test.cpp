@@ -3,39 +3,21 @@
 // category, results go to the play list up to the limit (listed sites
 // only, titles cleaned), ticks while busy are ignored, and bad
 // subscriptions never search.
-#include "common/app_folder.h"
 #include "search/keyword_list_xml.h"
 #include "search/keyword_schedule.h"
 #include "search/list_cache.h"
 #include "search/list_cipher.h"
 #include "search/play_search_key_manager.h"
 #include "support/event_wait.h"
+#include "support/recording_parse_view.h"
+#include "support/temp_app_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
-
-class FakeView : public CQueltParseView {
-public:
-    explicit FakeView(std::vector<std::string>& loads) : loads_(loads) {}
-    void Navigate(const SearchSite& site) override
-    {
-        site_ = site;
-        loads_.push_back(site.requestUrl);
-    }
-    void StopNavigation() override {}
-
-private:
-    std::vector<std::string>& loads_;
-};
 
 struct FakeHost : IKeywordSearchHost {
     void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override
@@ -68,9 +50,6 @@ class KeywordManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = (fs::temp_directory_path() / ("quelt-keywords-" + std::to_string(::getpid()))).string() + "/";
-        fs::create_directories(folder);
-        SetAppFolderForTesting(folder);
         WriteListCache(kSitesUrl, EncipherListFile("<root version=\"1\">" + Site("A", "ret='http://a.test/s?p=%d&q=%s';")
                                                    + Site("B", "ret='http://b.test/s?p=%d&q=%s';") + "</root>"));
         WriteListCache(kCategoriesUrl, EncipherListFile("<root version=\"1\"><i><n>影视</n><s>A</s></i>"
@@ -82,13 +61,11 @@ protected:
     void TearDown() override
     {
         manager.reset();
-        SetAppFolderForTesting("");
-        fs::remove_all(folder);
     }
     void Make(unsigned minuteMs = 3600000)
     {
         auto search = std::make_unique<CQueltMultiSearch>(
-            [this](CQueltMultiSearch&) { return std::make_unique<FakeView>(loads); },
+            [this](CQueltMultiSearch&) { return std::make_unique<test_support::RecordingParseView>(loads); },
             CQueltMultiSearch::Timing{3600000, 2});
         manager = std::make_unique<PlaySearchKeyManager>(keys, host, std::move(search),
                                                          [] { return PlaySearchKeyManager::Lists{kSitesUrl, kCategoriesUrl}; },
@@ -110,7 +87,8 @@ protected:
 
     static constexpr const char* kSitesUrl = "http://lists.test/file/8/f.xml";
     static constexpr const char* kCategoriesUrl = "http://lists.test/file/6/f.xml";
-    std::string folder;
+    // First, so that it ends last: the manager writes in it.
+    test_support::TempAppFolder folder{"quelt-keywords"};
     std::vector<std::string> loads;
     FakeHost host;
     PCL_Interface_Composite<InfoSearchKey> keys;

@@ -1,23 +1,18 @@
 // The multi-site search's rules with a stand-in parse view: the order of
 // the sites, the link scripts, the countdown and its events, a second
 // search over the first, and sinks that narrow the requests.
-#include "common/app_folder.h"
 #include "search/list_cache.h"
 #include "search/list_cipher.h"
 #include "search/multi_search.h"
 #include "search/search_category.h"
+#include "support/temp_app_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Records every navigation and stop, and lets the test finish a page.
 class FakeView : public CQueltParseView {
@@ -62,18 +57,7 @@ std::string Site(const std::string& name, const std::string& link, const std::st
 
 class MultiSearchTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder = (fs::temp_directory_path() / ("quelt-multi-" + std::to_string(::getpid()))).string() + "/";
-        fs::create_directories(folder);
-        SetAppFolderForTesting(folder);
-    }
-    void TearDown() override
-    {
-        search.reset();
-        SetAppFolderForTesting("");
-        fs::remove_all(folder);
-    }
+    void TearDown() override { search.reset(); }
     // A search over these sites (cached as the list), 3 ticks per site, the
     // tick driven by the test.
     void Make(const std::string& sites)
@@ -93,7 +77,7 @@ protected:
     }
 
     static constexpr const char* kListUrl = "http://lists.test/file/8/f.xml";
-    std::string folder;
+    test_support::TempAppFolder folder{"quelt-multi"};
     std::vector<std::string> log;
     RecordingSink sink{log};
     std::unique_ptr<CQueltMultiSearch> search;

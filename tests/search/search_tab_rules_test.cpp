@@ -129,6 +129,35 @@ TEST(ResultListTest, OnlyItemsOfListedSitesReachThePageRatedWhenTheirTestHasEnde
     EXPECT_EQ(Attributes(BuildResultXml(list, nullptr), "mrate")[0], "4294967295");
 }
 
+// The special page gets the site's own result text; each item gains its
+// site's name from the speed information, the rest stays as the site sent
+// it, and a site's name with quotes or markup stays inside its attribute.
+TEST(ResultListTest, TheSpecialPagesDataNamesEachItemsSiteAsTheSearchTabDoes)
+{
+    std::vector<SpeedInfoRecord> records = {Record("tube", 1200, true), Record("clips", 5000, false)};
+    records[0].siteName = "Demo \"Tube\" </script>";
+    records[1].siteName = "Clips site";
+    const std::string site = "<xml><root curpage=\"1\">"
+                             "<item url=\"http://tube/v1\" imgurl=\"i\" name=\"it's\"><tags><tag>t</tag></tags></item>"
+                             "<item url=\"http://other/v2\" msite=\"made up\"></item>"
+                             "<item><url>http://clips/v3</url><name>child fields</name></item>"
+                             "</root></xml>";
+    const std::string named = NameResultSites(site, &records);
+    EXPECT_EQ(Attributes(named, "msite"), (std::vector<std::string>{records[0].siteName, "", "Clips site"}))
+        << "the program names the sites, never the site itself: " << named;
+    EXPECT_EQ(Attributes(named, "name")[0], "it's");
+    EXPECT_EQ(Attributes(BuildResultXml({Item("http://tube/v1")}, &records), "msite")[0], records[0].siteName)
+        << "one rule for both pages";
+
+    EXPECT_EQ(Attributes(NameResultSites(site, nullptr), "msite"), (std::vector<std::string>{"", "", ""}));
+    EXPECT_EQ(NameResultSites("not <xml", &records), "not <xml") << "a text that is not XML goes as it is";
+
+    PageStandIn page;
+    ASSERT_TRUE(page.Run(SpecialResultCall(named)));
+    EXPECT_EQ(page.Global("got"), named);
+    EXPECT_EQ(page.Global("pwned"), "<none>");
+}
+
 TEST(PageCallTest, AnApostropheHasOneBackslashHoweverManyResultsArrive)
 {
     std::vector<SearchResultItem> list;

@@ -3,7 +3,9 @@
 // found" line, the related and special pages, and a click on a result's
 // play link (a real mouse click) that reaches the view as the scheme
 // address with the page and the title. One browser engine for all cases.
+#include "common/lang/translate.h"
 #include "platform/web/html_view.h"
+#include "platform/web/page_texts.h"
 #include "platform/web/player_page_view.h"
 #include "search/page_calls.h"
 #include "search/relation_fill.h"
@@ -52,7 +54,11 @@ protected:
         platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
     }
 
-    void SetUp() override
+    void SetUp() override { MakeView(); }
+    void TearDown() override { platform::SetPageTexts("{}"); }
+
+    // A new view, which takes the page texts set at that moment.
+    void MakeView()
     {
         view = std::make_unique<platform::HtmlView>(nullptr, true);
         platform::HtmlView::Events events;
@@ -77,6 +83,24 @@ protected:
     {
         return Run("Array.from(document.querySelectorAll('" + selector
                    + "')).map(function (e) { return e.textContent; }).join('|')");
+    }
+
+    // The result cards' buttons whose text is not seen whole on one line:
+    // the button is more than one line high, its text is wider than the
+    // button, or the button reaches beyond its card (which clips it); as
+    // "text height/line-height text-width>width button-right>card-right".
+    std::string WrappedOrCutButtons()
+    {
+        return Run("Array.from(document.querySelectorAll('#results .actions a')).map(function (a) {"
+                   "  var s = getComputedStyle(a);"
+                   "  var text = a.clientHeight - parseFloat(s.paddingTop) - parseFloat(s.paddingBottom);"
+                   "  var right = a.getBoundingClientRect().right;"
+                   "  var cardRight = a.closest('.card').getBoundingClientRect().right;"
+                   "  var bad = Math.abs(text - parseFloat(s.lineHeight)) > 1 || a.scrollWidth > a.clientWidth"
+                   "            || right > cardRight;"
+                   "  return bad ? a.textContent + ' ' + a.clientHeight + '/' + s.lineHeight + ' ' + a.scrollWidth"
+                   "               + '>' + a.clientWidth + ' ' + Math.round(right) + '>' + Math.round(cardRight) : '';"
+                   "}).filter(String).join(', ')");
     }
 
     std::unique_ptr<platform::HtmlView> view;
@@ -170,6 +194,42 @@ TEST_F(SkinPagesTest, RelatedAndSpecialPagesTakeTheirCalls)
                           "</item></root>"));
     EXPECT_EQ(Texts("#results .title"), "one") << "a site's own result XML, drawn at inputData";
     EXPECT_EQ(Run("document.querySelector('#results .add').getAttribute('href')"), "addxev://http://s/1&&&one");
+}
+
+// The play, preview and add buttons of a card keep their text on one line,
+// whole, in Chinese and English, in the special page's four columns, in
+// the search page's grid and in the column search page's rows, at the tab area's default width (the window at
+// 960) and its narrowest (the window at its smallest, 840).
+TEST_F(SkinPagesTest, ResultButtonsKeepTheirTextOnOneLine)
+{
+    std::vector<SearchResultItem> items;
+    for (int i = 0; i < 8; ++i)
+        items.push_back(Item("http://t/" + std::to_string(i), "video " + std::to_string(i), i, 500));
+    for (const lang::Language language : {lang::Language::Chinese, lang::Language::English}) {
+        platform::SetPageTexts(lang::PageDictionaryJson(language));
+        MakeView();
+        for (const int width : {645, 540}) {
+            SCOPED_TRACE(std::to_string(width) + (language == lang::Language::English ? " en" : " zh"));
+            view->Widget()->resize(width, 420);
+            Load("specialstyle2.html");
+            Run(MakePageCall({"Demo Tube 精选", "", "4", "1", "", 1}));
+            Run(SpecialResultCall(BuildResultXml(items, nullptr)));
+            ASSERT_EQ(Run("String(document.querySelectorAll('#results .card').length)"), "8");
+            EXPECT_EQ(Texts("#results .card:first-child .add"),
+                      language == lang::Language::English ? "Add to list" : "加入列表");
+            EXPECT_EQ(WrappedOrCutButtons(), "") << "special page";
+
+            Load("searchstyle2.html");
+            Run(SearchResultCall(BuildResultXml(items, nullptr)));
+            ASSERT_EQ(Run("String(document.querySelectorAll('#results .card').length)"), "8");
+            EXPECT_EQ(WrappedOrCutButtons(), "") << "search page";
+
+            Load("colsearchstyle.html");
+            Run(SearchResultCall(BuildResultXml(items, nullptr)));
+            ASSERT_EQ(Run("String(document.querySelectorAll('#results .card').length)"), "8");
+            EXPECT_EQ(WrappedOrCutButtons(), "") << "column search page";
+        }
+    }
 }
 
 }  // namespace

@@ -3,19 +3,20 @@
 // becomes the keyword list; stop empties it; the categories reach the
 // page as text, whatever they hold. Then pages of bad data behind
 // "start_monitor": none crashes, and what lands in the list is bounded.
-#include "common/app_folder.h"
+#include "recording_browse_host.h"
+
 #include "platform/web/html_view.h"
 #include "platform/web/player_page_view.h"
 #include "search/keyword_schedule.h"
 #include "search/list_cache.h"
 #include "search/list_cipher.h"
 #include "search/scheme_url.h"
-#include "shell/browse/browse_host.h"
 #include "shell/search_tabs/play_search_view_manager.h"
 #include "shell/search_tabs/wnd_monitor_list.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
 #include "support/script_wait.h"
+#include "support/temp_app_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,6 @@
 #include <QWidget>
 
 #include <pugixml.hpp>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -37,20 +36,6 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::RunEventsUntil;
 
-struct RecordingHost : IBrowseHost {
-    void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override
-    {
-        added.push_back(mode + "|" + key + "|" + title);
-    }
-    void ShowTrayBalloon(const std::string&, const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
-    void ShowBrowseTabs() override {}
-    CAppSetting& Settings() override { return settings; }
-
-    std::vector<std::string> added;
-    CAppSetting settings;
-};
-
 class MonitorListTest : public ::testing::Test {
 protected:
     static constexpr const char* kCategoryUrl = "http://lists.test/file/6/f.xml";
@@ -60,19 +45,15 @@ protected:
     {
         platform::PrepareWebEngineEnvironment();
         platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
-        folder = (fs::temp_directory_path() / ("quelt-monitor-" + std::to_string(::getpid()))).string() + "/";
-        fs::create_directories(folder + "cases");
-        fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
-        SetAppFolderForTesting(folder);
+        folder = std::make_unique<test_support::TempAppFolder>("quelt-monitor", QUELT_APP_DIR "/skin");
+        fs::create_directories(folder->Path() + "cases");
         ASSERT_TRUE(WriteListCache(kCategoryUrl, EncipherListFile(std::string("<root version=\"1\"><i><n><![CDATA[")
                                                                   + kHostileCategory + "]]></n><s>Tube</s></i>"
                                                                   "<i><n>音乐</n><s>Clips</s></i></root>")));
     }
     static void TearDownTestSuite()
     {
-        SetAppFolderForTesting("");
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        folder.reset();
     }
     void SetUp() override
     {
@@ -99,7 +80,7 @@ protected:
     // A page of our own whose MONITOR_QUELT_ID holds this markup (or none).
     void OpenCase(const std::string& name, const std::string* data)
     {
-        std::ofstream(folder + "cases/" + name + ".html")
+        std::ofstream(folder->Path() + "cases/" + name + ".html")
             << "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"
                "<a id=\"start\" href=\"start_monitor\" style=\"display:block;height:40px\">start</a>"
             << (data ? "<div id=\"MONITOR_QUELT_ID\" hidden>" + *data + "</div>" : std::string()) << "</body></html>";
@@ -137,8 +118,8 @@ protected:
         return RunEventsUntil([&] { return KeyCount() == count && Run("String(1)") == "1"; });
     }
 
-    inline static std::string folder;
-    RecordingHost host;
+    inline static std::unique_ptr<test_support::TempAppFolder> folder;
+    RecordingBrowseHost host;
     QWidget parent;
     std::unique_ptr<PlaySearchViewManager> manager;
     std::unique_ptr<CWndMonitorList> view;

@@ -3,7 +3,8 @@
 // the search asks for, and the test hands the search its sites' results
 // and ticks, so every step is the test's to time. One browser engine per
 // process.
-#include "common/app_folder.h"
+#include "recording_browse_host.h"
+
 #include "common/event_window.h"
 #include "common/ids/message_ids.h"
 #include "platform/web/html_view.h"
@@ -12,7 +13,6 @@
 #include "search/list_cipher.h"
 #include "search/relation_fill.h"
 #include "search/scheme_url.h"
-#include "shell/browse/browse_host.h"
 #include "shell/browse/view_tabs.h"
 #include "shell/search_tabs/play_relation_view.h"
 #include "shell/search_tabs/play_search_view.h"
@@ -20,7 +20,9 @@
 #include "shell/search_tabs/play_special_view.h"
 #include "shell/settings/app_setting.h"
 #include "support/event_wait.h"
+#include "support/recording_parse_view.h"
 #include "support/script_wait.h"
+#include "support/temp_app_folder.h"
 #include "test_site/test_site.h"
 
 #include <gtest/gtest.h>
@@ -30,53 +32,20 @@
 
 #include <pugixml.hpp>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
 using test_support::RunEventsUntil;
-
-struct RecordingHost : IBrowseHost {
-    void AddVideo(const std::string& title, const std::string& key, const std::string& mode) override
-    {
-        added.push_back(mode + "|" + key + "|" + title);
-    }
-    void ShowTrayBalloon(const std::string&, const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
-    void ShowBrowseTabs() override {}
-    CAppSetting& Settings() override { return settings; }
-
-    std::vector<std::string> added;
-    CAppSetting settings;
-};
 
 // The views here open no tabs of their own.
 struct NoTabs : IViewTabs {
     PlayHtmlViewBase* OpenViewTab(ViewKind, bool) override { return nullptr; }
     void SetTabText(int, const std::string&) override {}
     PlayHtmlViewBase* FindTab(int) const override { return nullptr; }
-};
-
-// Records the result pages the search asks for; the test finishes them.
-class StandInParseView : public CQueltParseView {
-public:
-    explicit StandInParseView(std::vector<std::string>& loads) : loads_(loads) {}
-    void Navigate(const SearchSite& site) override
-    {
-        site_ = site;
-        loads_.push_back(site.requestUrl);
-    }
-    void StopNavigation() override {}
-
-private:
-    std::vector<std::string>& loads_;
 };
 
 SearchResultItem Item(const std::string& url, const std::string& name)
@@ -105,10 +74,7 @@ protected:
     {
         platform::PrepareWebEngineEnvironment();
         platform::HtmlView::SetProgramSchemes(scheme::ProgramSchemePrefixes());
-        folder = (fs::temp_directory_path() / ("quelt-search-tabs-" + std::to_string(::getpid()))).string() + "/";
-        fs::create_directories(folder);
-        fs::create_directory_symlink(QUELT_APP_DIR "/skin", folder + "skin");
-        SetAppFolderForTesting(folder);
+        folder = std::make_unique<test_support::TempAppFolder>("quelt-search-tabs", QUELT_APP_DIR "/skin");
         // Tube is listed first, so without narrowing Clips is asked first.
         ASSERT_TRUE(WriteListCache(kSiteListUrl, EncipherListFile("<root version=\"1\">" + Site("Tube", "tube.test")
                                                                   + Site("Clips", "clips.test") + "</root>")));
@@ -123,9 +89,7 @@ protected:
     static void TearDownTestSuite()
     {
         site.reset();
-        SetAppFolderForTesting("");
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        folder.reset();
     }
 
     void SetUp() override
@@ -147,7 +111,7 @@ protected:
         deps.makeSearch = [this] {
             return std::make_unique<CQueltMultiSearch>(
                 [this](CQueltMultiSearch&) {
-                    auto view = std::make_unique<StandInParseView>(loads);
+                    auto view = std::make_unique<test_support::RecordingParseView>(loads);
                     parseView = view.get();
                     return view;
                 },
@@ -156,7 +120,7 @@ protected:
         deps.specialRetryMs = 20;
         return deps;
     }
-    static std::string Page(const std::string& name) { return "file://" + folder + "skin/main/" + name; }
+    static std::string Page(const std::string& name) { return "file://" + folder->Path() + "skin/main/" + name; }
 
     std::unique_ptr<PlaySearchView> OpenSearch(const std::string& category) { return OpenSearch(category, Deps()); }
     std::unique_ptr<PlaySearchView> OpenSearch(const std::string& category, SearchViewDeps deps)
@@ -198,14 +162,14 @@ protected:
         return Run(view, "Array.from(document.querySelectorAll('#results .card')).map(c => c.dataset.url).join(' ')");
     }
 
-    inline static std::string folder;
+    inline static std::unique_ptr<test_support::TempAppFolder> folder;
     inline static std::unique_ptr<test_site::TestSite> site;
-    RecordingHost host;
+    RecordingBrowseHost host;
     NoTabs tabs;
     QWidget parent;
     std::unique_ptr<PlaySearchViewManager> manager;
     std::vector<std::string> loads;
-    StandInParseView* parseView = nullptr;  // the search's current one
+    test_support::RecordingParseView* parseView = nullptr;  // the search's current one
 };
 
 TEST_F(SearchTabsTest, TheNextPagesResultsMergeWithTheFirstByUrl)

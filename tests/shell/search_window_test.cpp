@@ -313,6 +313,10 @@ TEST_F(SearchWindowTest, ASpecialAddressOfFivePiecesOpensTheSpecialPageWithItsSi
     EXPECT_EQ(Run(*tab, "document.querySelector('#heading').textContent"), "Demo Tube 精选");
     EXPECT_EQ(Run(*tab, "document.querySelector('#intro').textContent"), "每周 最受欢迎的演示视频");
     EXPECT_EQ(Run(*tab, "document.querySelector('#pager').textContent"), "第 1 / 3 页下一页");
+    // Each card names its video's site as the program knows it, not by the address's host.
+    EXPECT_EQ(Run(*tab, "Array.from(new Set(Array.from(document.querySelectorAll('#results .card .site'))"
+                        ".map(e => e.textContent))).join('|')"),
+              "Demo Tube");
     EXPECT_EQ(Run(*tab, "String(getComputedStyle(document.querySelector('#results')).gridTemplateColumns"
                         ".split(' ').length)"),
               "4");
@@ -394,14 +398,15 @@ TEST_F(SearchWindowTest, ASubscriptionQueuesItsResultsAndTheyAreCachedInTheBackg
     EXPECT_EQ(settings->searchKeys.PCL_GetObject(1)->key, "演示 新闻");
 
     // The keyword search has its lists (from the network-ready) and the
-    // sites' speeds are known.
+    // sites' speeds are known (every network-ready measures the list again
+    // and adds a fresh set of records, so a later one leaves 8 or more).
     PlaySearchKeyManager& keywords = parts->KeywordSearch();
     auto* manager = dynamic_cast<PlaySearchViewManager*>(window->GetCtrl(control::kSearchViews));
     ASSERT_NE(manager, nullptr);
     ASSERT_TRUE(RunEventsUntil([&] {
         return keywords.Search().Sites().size() == 4 && keywords.Categories().Categories().size() == 2
-               && manager->SpeedRecords() && manager->SpeedRecords()->size() == 4;
-    }, 30s));
+               && manager->SpeedRecords() && manager->SpeedRecords()->size() >= 4;
+    }, 30s)) << "speed records: " << (manager->SpeedRecords() ? manager->SpeedRecords()->size() : 0u);
 
     const std::size_t before = settings->playList.PCL_GetObjectCount();
     keywords.OnMinute();

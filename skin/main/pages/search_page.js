@@ -57,12 +57,39 @@ function draw() {
 // The monitor page fills its keyword box from the program; nothing here.
 function inputToSelect() {}
 
-document.addEventListener('DOMContentLoaded', function () {
-  var buttons = document.querySelectorAll('.sort button');
-  for (var i = 0; i < buttons.length; i++) {
-    buttons[i].addEventListener('click', function (event) {
-      doSort(event.currentTarget.getAttribute('data-by'), '', 'user');
-    });
-  }
-  byId('more').setAttribute('href', 'searchmorexev://next');
-});
+// The parts both search pages have, built once the document has been read:
+// the bar with the heading (the page's title until the keyword comes),
+// the count and the sort buttons; the status line; the results,
+// laid out as the body's data-layout says ("grid" or "rows"); the link to
+// more results.
+function buildPage() {
+  var body = document.body;
+  var bar = Quelt.element('div', 'bar');
+  var heading = Quelt.element('h1', '', Quelt.tr(document.title || '搜索结果'));
+  heading.id = 'heading';
+  bar.appendChild(heading);
+  var count = Quelt.element('span', 'meta');
+  count.id = 'count';
+  bar.appendChild(count);
+  var sort = Quelt.element('div', 'sort', Quelt.tr('排序'));
+  [['mrate', '速度'], ['playcount', '播放数'], ['vcount', '观看数'], ['mtitle', '标题']].forEach(function (by) {
+    var button = Quelt.element('button', by[0] === nowSortBy ? 'on' : '', Quelt.tr(by[1]));
+    button.setAttribute('type', 'button');
+    button.setAttribute('data-by', by[0]);
+    button.addEventListener('click', function () { doSort(by[0], '', 'user'); });
+    sort.appendChild(button);
+  });
+  bar.appendChild(sort);
+  body.appendChild(bar);
+  var status = Quelt.element('div', 'status', Quelt.tr('正在搜索各个视频网站……'));
+  status.id = 'status';
+  body.appendChild(status);
+  var results = Quelt.element('div', body.getAttribute('data-layout') === 'rows' ? 'rows' : 'grid');
+  results.id = 'results';
+  body.appendChild(results);
+  var more = Quelt.link('searchmorexev://next', 'more hidden', Quelt.tr('更多结果'));
+  more.id = 'more';
+  body.appendChild(more);
+}
+
+document.addEventListener('DOMContentLoaded', buildPage);

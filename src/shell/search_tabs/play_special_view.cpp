@@ -2,6 +2,8 @@
 
 #include "common/ids/control_ids.h"
 #include "search/page_calls.h"
+#include "search/result_list.h"
+#include "shell/search_tabs/play_search_view_manager.h"
 #include "shell/search_tabs/special_search.h"
 
 PlaySpecialView::PlaySpecialView(QWidget* parent, IBrowseHost& host, IViewTabs& tabs, int viewId, SearchViewDeps deps)
@@ -45,7 +47,9 @@ void PlaySpecialView::SearchTopic()
 
 void PlaySpecialView::OnSearchResult(const std::vector<SearchResultItem>& /*items*/, const std::string& xml)
 {
-    RunScript(SpecialResultCall(xml));
+    // The cards name their site as the search tab's do.
+    PlaySearchViewManager* manager = deps_.manager ? deps_.manager() : nullptr;
+    RunScript(SpecialResultCall(NameResultSites(xml, manager ? manager->SpeedRecords() : nullptr)));
 }
 
 void PlaySpecialView::OnSiteTimeout(const std::string& /*requestUrl*/)
