@@ -2,6 +2,7 @@
 // and time of each fragment, from version 0 and version 1 boxes, and the
 // boxes that cannot be followed.
 #include "delivery/dash_sidx.h"
+#include "sidx_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -9,40 +10,8 @@
 
 namespace {
 
-void Put(std::string& out, std::uint64_t value, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out += static_cast<char>((value >> (8 * i)) & 0xff);
-}
-
-struct Ref {
-    std::uint32_t size;
-    std::uint32_t duration;
-    bool index = false;  // reference_type 1: another sidx
-};
-
-// A sidx box as a muxer writes it.
-std::string Sidx(int version, std::uint32_t timescale, std::uint64_t ept, std::uint64_t firstOffset,
-                 const std::vector<Ref>& refs)
-{
-    std::string body;
-    Put(body, static_cast<std::uint64_t>(version) << 24, 4);  // version and flags
-    Put(body, 1, 4);                                          // reference_ID
-    Put(body, timescale, 4);
-    Put(body, ept, version == 0 ? 4 : 8);
-    Put(body, firstOffset, version == 0 ? 4 : 8);
-    Put(body, 0, 2);
-    Put(body, refs.size(), 2);
-    for (const Ref& ref : refs) {
-        Put(body, (ref.index ? 0x80000000u : 0u) | ref.size, 4);
-        Put(body, ref.duration, 4);
-        Put(body, 0x90000000u, 4);  // starts with SAP, type 1
-    }
-    std::string box;
-    Put(box, body.size() + 8, 4);
-    box += "sidx";
-    return box + body;
-}
+using sidx_test::Put;
+using sidx_test::Sidx;
 
 TEST(DashSidx, Version0GivesEachFragmentItsBytesAndTimes)
 {
