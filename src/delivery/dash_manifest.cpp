@@ -1,5 +1,6 @@
 #include "delivery/dash_manifest.h"
 
+#include "delivery/dash_sidx.h"
 #include "delivery/hls_playlist.h"
 
 #include <pugixml.hpp>
@@ -56,7 +57,10 @@ struct Addressing {
     std::uint64_t startNumber = 1;
     std::optional<std::uint64_t> endNumber;
     std::uint64_t presentationTimeOffset = 0;
-    std::string initialization;  // template pattern, or the list's sourceURL
+    bool hasInit = false;        // an Initialization element, or a template's pattern
+    std::string initialization;  // template pattern, or the Initialization's sourceURL
+    std::string initRange;       // the Initialization's range
+    std::string indexRange;      // SegmentBase: where the file's segment index lies
     std::string media;
     pugi::xml_node timeline;
     std::vector<pugi::xml_node> segmentUrls;
@@ -66,13 +70,15 @@ void Gather(const pugi::xml_node& level, Addressing& addressing)
 {
     const pugi::xml_node segmentTemplate = Child(level, "SegmentTemplate");
     const pugi::xml_node segmentList = Child(level, "SegmentList");
-    const pugi::xml_node multiple = segmentTemplate ? segmentTemplate : segmentList;
-    if (Child(level, "SegmentBase"))
-        addressing.isBase = true;
+    const pugi::xml_node segmentBase = Child(level, "SegmentBase");
+    const pugi::xml_node multiple = segmentTemplate ? segmentTemplate : segmentList ? segmentList : segmentBase;
     if (!multiple)
         return;
     addressing.isTemplate |= static_cast<bool>(segmentTemplate);
     addressing.isList |= static_cast<bool>(segmentList);
+    addressing.isBase |= static_cast<bool>(segmentBase);
+    if (const pugi::xml_attribute a = multiple.attribute("indexRange"))
+        addressing.indexRange = a.as_string();
     if (const pugi::xml_attribute a = multiple.attribute("timescale"))
         addressing.timescale = std::max<std::uint64_t>(1, a.as_ullong());
     if (const pugi::xml_attribute a = multiple.attribute("duration"))
@@ -83,12 +89,18 @@ void Gather(const pugi::xml_node& level, Addressing& addressing)
         addressing.endNumber = a.as_ullong();
     if (const pugi::xml_attribute a = multiple.attribute("presentationTimeOffset"))
         addressing.presentationTimeOffset = a.as_ullong();
-    if (const pugi::xml_attribute a = segmentTemplate.attribute("initialization"))
+    if (const pugi::xml_attribute a = segmentTemplate.attribute("initialization")) {
         addressing.initialization = a.as_string();
+        addressing.hasInit = !addressing.initialization.empty();
+    }
     if (const pugi::xml_attribute a = segmentTemplate.attribute("media"))
         addressing.media = a.as_string();
-    if (const pugi::xml_node init = Child(segmentList, "Initialization"))
+    if (const pugi::xml_node init = Child(multiple, "Initialization")) {
+        // Without a sourceURL the init section is a range of the representation's file.
+        addressing.hasInit = true;
         addressing.initialization = init.attribute("sourceURL").as_string();
+        addressing.initRange = init.attribute("range").as_string();
+    }
     if (const pugi::xml_node timeline = Child(multiple, "SegmentTimeline"))
         addressing.timeline = timeline;
     if (segmentList) {
@@ -167,6 +179,40 @@ bool HasProtection(const pugi::xml_node& node)
     return false;
 }
 
+// The init section named by an Initialization element (or a template's
+// pattern, expanded by the caller): its own file, or a range of base.
+void ReadInitialization(const Addressing& addressing, const std::string& base, DashTrack& track, bool& unsupported)
+{
+    if (!addressing.hasInit)
+        return;
+    track.initUrl = ResolveUrl(base, addressing.initialization);
+    if (!addressing.initRange.empty()) {
+        track.initRange = ParseByteRange(addressing.initRange);
+        unsupported |= !track.initRange.set;
+    }
+}
+
+// SegmentBase: one file (base) whose segments its index at indexRange
+// names; they are known once ApplyDashIndex has read it. The init section
+// is its Initialization, else whatever precedes the index (ftyp and moov).
+void ReadSegmentBase(const Addressing& addressing, const std::string& base, DashTrack& track, bool& unsupported)
+{
+    track.indexRange = ParseByteRange(addressing.indexRange);
+    if (!addressing.isBase || !track.indexRange.set) {
+        unsupported = true;  // a single file without an index
+        return;
+    }
+    track.indexUrl = base;
+    if (addressing.hasInit) {
+        ReadInitialization(addressing, base, track, unsupported);
+    } else if (track.indexRange.first > 0) {
+        track.initUrl = base;
+        track.initRange = ByteRange{true, 0, track.indexRange.first - 1};
+    } else {
+        unsupported = true;
+    }
+}
+
 // The track of one representation, its segment addresses expanded.
 DashTrack ReadTrack(const pugi::xml_node& period, const pugi::xml_node& set, const pugi::xml_node& representation,
                     const std::string& setBase, double periodSeconds, bool& unsupported)
@@ -182,7 +228,7 @@ DashTrack ReadTrack(const pugi::xml_node& period, const pugi::xml_node& set, con
     track.timescale = addressing.timescale;
     track.presentationTimeOffset = addressing.presentationTimeOffset;
     if (!addressing.isTemplate && !addressing.isList) {
-        unsupported = true;  // SegmentBase, or a single file without an index
+        ReadSegmentBase(addressing, base, track, unsupported);
         return track;
     }
     const auto times = Times(addressing, periodSeconds);
@@ -196,14 +242,17 @@ DashTrack ReadTrack(const pugi::xml_node& period, const pugi::xml_node& set, con
                                                     addressing.startNumber + i, times[i].first)),
                 times[i].first, times[i].second});
     } else {
-        if (!addressing.initialization.empty())
-            track.initUrl = ResolveUrl(base, addressing.initialization);
+        ReadInitialization(addressing, base, track, unsupported);
         for (std::size_t i = 0; i < addressing.segmentUrls.size() && i < times.size(); ++i) {
-            if (addressing.segmentUrls[i].attribute("mediaRange"))
-                unsupported = true;  // byte ranges of one file
-            track.segments.push_back(DashSegment{
-                ResolveUrl(base, addressing.segmentUrls[i].attribute("media").as_string()), times[i].first,
-                times[i].second});
+            // A SegmentURL without media is a range of the representation's file.
+            const pugi::xml_node& segmentUrl = addressing.segmentUrls[i];
+            DashSegment segment{ResolveUrl(base, segmentUrl.attribute("media").as_string()), times[i].first,
+                                times[i].second, {}};
+            if (const pugi::xml_attribute mediaRange = segmentUrl.attribute("mediaRange")) {
+                segment.range = ParseByteRange(mediaRange.as_string());
+                unsupported |= !segment.range.set;
+            }
+            track.segments.push_back(std::move(segment));
         }
         if (addressing.segmentUrls.size() != times.size())
             unsupported = true;
@@ -228,6 +277,65 @@ bool DashManifest::IsPlayable() const
         if (track.segments.empty())
             return false;
     return true;
+}
+
+bool DashManifest::AwaitsIndex() const
+{
+    if (!valid || dynamic || protectedContent || unsupported || tracks.empty())
+        return false;
+    bool awaits = false;
+    for (const DashTrack& track : tracks) {
+        if (::AwaitsIndex(track))
+            awaits = true;
+        else if (track.segments.empty())
+            return false;
+    }
+    return awaits;
+}
+
+bool AwaitsIndex(const DashTrack& track)
+{
+    return track.indexRange.set && track.segments.empty();
+}
+
+bool ApplyDashIndex(DashTrack& track, std::string_view indexBytes)
+{
+    if (!AwaitsIndex(track))
+        return false;
+    const SidxIndex index = ParseSidx(indexBytes, track.indexRange.first);
+    if (!index.valid)
+        return false;
+    // The segments' times are the index's; the offset, given in the
+    // manifest's timescale, follows them into it.
+    track.presentationTimeOffset = static_cast<std::uint64_t>(
+        std::llround(static_cast<double>(track.presentationTimeOffset) * index.timescale / track.timescale));
+    track.timescale = index.timescale;
+    for (const SidxReference& reference : index.references)
+        track.segments.push_back(
+            DashSegment{track.indexUrl, reference.time, reference.duration, ByteRange{true, reference.first, reference.last}});
+    return true;
+}
+
+ByteRange ParseByteRange(std::string_view text)
+{
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == text.size())
+        return {};
+    const auto number = [](std::string_view digits, std::uint64_t& value) {
+        value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9' || value > (UINT64_MAX - 9) / 10)
+                return false;
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        return true;
+    };
+    ByteRange range;
+    if (!number(text.substr(0, dash), range.first) || !number(text.substr(dash + 1), range.last)
+        || range.last < range.first)
+        return {};
+    range.set = true;
+    return range;
 }
 
 double ParseIsoDuration(std::string_view text)
@@ -362,15 +470,23 @@ DashManifest ParseDashManifest(std::string_view text, const std::string& url)
     return manifest;
 }
 
+std::vector<DashEntry> DashEntries(const DashManifest& manifest)
+{
+    std::vector<DashEntry> entries;
+    for (const DashTrack& track : manifest.tracks) {
+        if (!track.initUrl.empty())
+            entries.push_back(DashEntry{track.initUrl, track.initRange});
+        for (const DashSegment& segment : track.segments)
+            entries.push_back(DashEntry{segment.url, segment.range});
+    }
+    return entries;
+}
+
 std::vector<std::string> DashEntryUrls(const DashManifest& manifest)
 {
     std::vector<std::string> urls;
-    for (const DashTrack& track : manifest.tracks) {
-        if (!track.initUrl.empty())
-            urls.push_back(track.initUrl);
-        for (const DashSegment& segment : track.segments)
-            urls.push_back(segment.url);
-    }
+    for (DashEntry& entry : DashEntries(manifest))
+        urls.push_back(std::move(entry.url));
     return urls;
 }
 

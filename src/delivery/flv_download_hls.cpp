@@ -11,7 +11,9 @@
 #include "common/ids/string_ids.h"
 #include "common/stream_start.h"
 #include "delivery/cache_file_reader.h"
+#include "delivery/content_range.h"
 #include "delivery/flv_cache.h"
+#include "platform/http_client.h"
 #include "records/info_video.h"
 
 #include <algorithm>
@@ -141,12 +143,20 @@ void CFLVDownloadManager::TurnToHls(InfoVideo& video)
 }
 
 void CFLVDownloadManager::AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url,
-                                     std::int64_t rangeStart)
+                                     std::int64_t rangeStart, std::int64_t rangeLast)
 {
     const std::string key = kHlsTaskPrefix + std::to_string(++lastHlsTask_);
-    hlsJobs_[key] = job;
-    // Playlists and keys are kept whole in the task; segments go to their files.
-    AddTask(url, rangeStart, -1, job.kind != HlsJob::Segment, key, "Referer: " + video.a3 + "\r\n", kBlockSize, 0);
+    HlsJob& added = hlsJobs_[key] = job;
+    std::string headers = "Referer: " + video.a3 + "\r\n";
+    std::int64_t byteLimit = -1;
+    if (rangeLast >= 0) {
+        // Both ends are asked for, and no byte past the range is read.
+        added.rangeFirst = rangeStart;
+        headers += "Range: bytes=" + std::to_string(rangeStart) + "-" + std::to_string(rangeLast) + "\r\n";
+        byteLimit = rangeLast - rangeStart + 1;
+    }
+    // Playlists, keys and indexes are kept whole in the task; segments go to their files.
+    AddTask(url, rangeStart, byteLimit, job.kind != HlsJob::Segment, key, headers, kBlockSize, 0);
 }
 
 void CFLVDownloadManager::FetchHlsSegments(InfoVideo& video, CHlsStream& stream)
@@ -157,9 +167,20 @@ void CFLVDownloadManager::FetchHlsSegments(InfoVideo& video, CHlsStream& stream)
         const auto index = static_cast<std::size_t>(entry);
         book.StartFetch(index);
         ++stream.fetching;
-        const std::int64_t partial = GetFileSize64(stream.PartOf(index));
-        AddHlsTask(video, HlsJob{HlsJob::Segment, video.a2, index, false}, stream.UrlOf(index),
-                   partial > 0 ? partial : 0);
+        std::int64_t partial = std::max<std::int64_t>(0, GetFileSize64(stream.PartOf(index)));
+        const HlsJob job{HlsJob::Segment, video.a2, index, false};
+        const ByteRange range = stream.RangeOf(index);
+        if (!range.set) {
+            AddHlsTask(video, job, stream.UrlOf(index), partial);
+            continue;
+        }
+        // A byte range of a file: its part resumes within the range.
+        if (static_cast<std::uint64_t>(partial) >= range.Size()) {
+            std::remove(stream.PartOf(index).c_str());
+            partial = 0;
+        }
+        AddHlsTask(video, job, stream.UrlOf(index), static_cast<std::int64_t>(range.first) + partial,
+                   static_cast<std::int64_t>(range.last));
     }
     if (book.IsSettled() && book.MissingCount() > 0 && !stream.missingReported) {
         stream.missingReported = true;
@@ -225,8 +246,25 @@ void CFLVDownloadManager::AnswerHlsWaiting(const std::string& key, CHlsStream& s
     });
 }
 
-void CFLVDownloadManager::OnHlsHeader(HttpTask& task, HlsJob& job)
+void CFLVDownloadManager::OnHlsHeader(HttpTask& task, HlsJob& job, const platform::HttpResponse& response)
 {
+    if (job.rangeFirst >= 0) {
+        // A byte range counts only as the 206 of that range. An origin that
+        // sends the whole file (200) or another part is not cut to size:
+        // that would fetch the whole file for every segment. Such a fetch
+        // fails at once (the task stops, the rest is never read) and is
+        // tried again like any failed fetch.
+        if (task.statusCode == 206 && ParseContentRange(response.QueryHeader("Content-Range")).first == job.rangeFirst)
+            return;
+        job.failed = true;
+        if (task.statusCode < 200 || task.statusCode > 299)
+            return;  // an error's body is read and dropped, so that its end is heard
+        task.running.exchange(0);
+        const HlsJob stopped = job;
+        hlsJobs_.erase(task.key);
+        SettleHlsJob(task, stopped, false);
+        return;
+    }
     const bool resumed = task.rangeStart > 0;
     if (task.statusCode == 200 || (resumed && task.statusCode == 206)) {
         if (job.kind == HlsJob::Segment && resumed && task.statusCode == 200) {
@@ -258,18 +296,26 @@ void CFLVDownloadManager::OnHlsFinish(HttpTask& task, bool success)
         return;
     const HlsJob job = jobIt->second;
     hlsJobs_.erase(jobIt);
+    SettleHlsJob(task, job, success && !job.failed && task.statusCode != 0);
+}
+
+void CFLVDownloadManager::SettleHlsJob(HttpTask& task, const HlsJob& job, bool whole)
+{
     InfoVideo* video = FindVideo(job.videoKey);
     const auto streamIt = hlsStreams_.find(job.videoKey);
     if (!video || streamIt == hlsStreams_.end())
         return;
     CHlsStream& stream = *streamIt->second;
-    const bool whole = success && !job.failed && task.statusCode != 0;
     if (job.kind == HlsJob::Manifest) {
         OnHlsPlaylist(*video, stream, task, whole);
         return;
     }
     if (job.kind == HlsJob::Key) {
         OnHlsKey(*video, stream, task, job, whole);
+        return;
+    }
+    if (job.kind == HlsJob::Index) {
+        OnDashIndex(*video, stream, task, job, whole);
         return;
     }
     --stream.fetching;
@@ -296,6 +342,19 @@ void CFLVDownloadManager::OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, Ht
     const StreamStart kind = ClassifyStreamStart(text.data(), text.size());
     if (kind == StreamStart::DashManifest) {
         const DashManifest manifest = ParseDashManifest(text, task.url);
+        if (manifest.AwaitsIndex()) {
+            // SegmentBase: each track's segment index first, with the
+            // video's Referer like everything else.
+            stream.AwaitDashIndexes(manifest, text, task.url);
+            for (std::size_t t = 0; t < manifest.tracks.size(); ++t) {
+                const DashTrack& track = manifest.tracks[t];
+                if (AwaitsIndex(track))
+                    AddHlsTask(video, HlsJob{HlsJob::Index, video.a2, t, false}, track.indexUrl,
+                               static_cast<std::int64_t>(track.indexRange.first),
+                               static_cast<std::int64_t>(track.indexRange.last));
+            }
+            return;
+        }
         if (manifest.IsPlayable())
             stream.AdoptDash(manifest, text, task.url);
         FinishManifest(video, stream, manifest.IsPlayable());
@@ -341,6 +400,20 @@ void CFLVDownloadManager::OnHlsKey(InfoVideo& video, CHlsStream& stream, HttpTas
     }
     if (stream.TakeKey(job.entry, bytes))
         FinishManifest(video, stream, true);
+}
+
+// The segment index of a SegmentBase track arrived (or not). The manifest
+// is adopted once every track's index is here, and refused at the first
+// one that cannot be had or read.
+void CFLVDownloadManager::OnDashIndex(InfoVideo& video, CHlsStream& stream, HttpTask& task, const HlsJob& job, bool ok)
+{
+    if (stream.AwaitedDash().tracks.empty())
+        return;  // refused already by another index
+    switch (stream.TakeDashIndex(job.entry, ok && task.body ? *task.body : std::string())) {
+    case CHlsStream::IndexTaken::Adopted: FinishManifest(video, stream, true); break;
+    case CHlsStream::IndexTaken::Refused: FinishManifest(video, stream, false); break;
+    case CHlsStream::IndexTaken::Waiting: break;
+    }
 }
 
 // The waiting player gets the play server's manifest, or 404 and the status

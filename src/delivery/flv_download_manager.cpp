@@ -254,7 +254,7 @@ void CFLVDownloadManager::OnTaskResponseHeader(HttpTask* task, const platform::H
     if (IsHlsTask(*task)) {
         const auto it = hlsJobs_.find(task->key);
         if (it != hlsJobs_.end())
-            OnHlsHeader(*task, it->second);
+            OnHlsHeader(*task, it->second, response);
         return;
     }
     if (IsRelayTask(*task)) {

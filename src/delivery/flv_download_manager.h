@@ -109,10 +109,11 @@ private:
     // exists; its manifests and segments are fetched by tasks keyed
     // "hls:<n>".
     struct HlsJob {
-        enum Kind { Manifest, Segment, Key } kind = Manifest;
+        enum Kind { Manifest, Segment, Key, Index } kind = Manifest;
         std::string videoKey;
-        std::size_t entry = 0;  // Segment: the book entry; Key: the key's index
+        std::size_t entry = 0;  // Segment: the book entry; Key: the key's index; Index: the DASH track
         bool failed = false;    // refused by the origin
+        std::int64_t rangeFirst = -1;  // a byte range's first byte asked for; -1: no range of its own
     };
     static bool IsHlsVideo(const InfoVideo& video);
     CHlsStream& HlsStreamOf(const InfoVideo& video);
@@ -124,10 +125,16 @@ private:
     void TurnToHls(InfoVideo& video);
     void ServeHlsRequest(InfoVideo& video, CPlayRequest& request);
     void FetchHlsSegments(InfoVideo& video, CHlsStream& stream);
-    void AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url, std::int64_t rangeStart);
-    void OnHlsHeader(HttpTask& task, HlsJob& job);
+    // rangeLast >= 0: only bytes rangeStart to rangeLast are asked for, and
+    // only a 206 answer of them is taken.
+    void AddHlsTask(const InfoVideo& video, const HlsJob& job, const std::string& url, std::int64_t rangeStart,
+                    std::int64_t rangeLast = -1);
+    void OnHlsHeader(HttpTask& task, HlsJob& job, const platform::HttpResponse& response);
     void OnHlsReceive(HttpTask& task, const HlsJob& job, const char* data, std::size_t count);
     void OnHlsFinish(HttpTask& task, bool success);
+    // A job is over (its task finished, or was stopped for a wrong answer).
+    void SettleHlsJob(HttpTask& task, const HlsJob& job, bool whole);
+    void OnDashIndex(InfoVideo& video, CHlsStream& stream, HttpTask& task, const HlsJob& job, bool ok);
     void OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok);
     // failure: the status line's string when nothing was adopted.
     void FinishManifest(InfoVideo& video, CHlsStream& stream, bool adopted, int failure = IDS_SERVER_ERROR);

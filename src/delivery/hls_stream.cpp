@@ -70,13 +70,13 @@ bool CHlsStream::LoadFromCache(bool writeLocal)
         return false;
     const std::string dashText = ReadText(folder_ + "source.mpd");
     if (!dashText.empty()) {
-        const DashManifest manifest = ParseDashManifest(dashText, url);
-        if (!manifest.IsPlayable())
+        DashManifest manifest = ParseDashManifest(dashText, url);
+        if (!ReadDashIndexes(manifest) || !manifest.IsPlayable())
             return false;
         dash_ = true;
-        dashUrls_ = DashEntryUrls(manifest);
+        dashEntries_ = DashEntries(manifest);
         SetDashTracks(manifest);
-        Settle(dashUrls_.size(), BuildLocalMpd(dashText, manifest, Prefix()), writeLocal);
+        Settle(dashEntries_.size(), BuildLocalMpd(dashText, manifest, Prefix()), writeLocal);
         return true;
     }
     const HlsPlaylist media = ParseHlsPlaylist(ReadText(folder_ + "source.m3u8"), url);
@@ -139,9 +139,46 @@ void CHlsStream::AdoptDash(const DashManifest& manifest, const std::string& text
     WriteText(folder_ + "source.url", url);
     dash_ = true;
     playlist_ = HlsPlaylist{};
-    dashUrls_ = DashEntryUrls(manifest);
+    dashEntries_ = DashEntries(manifest);
     SetDashTracks(manifest);
-    Settle(dashUrls_.size(), BuildLocalMpd(text, manifest, Prefix()));
+    Settle(dashEntries_.size(), BuildLocalMpd(text, manifest, Prefix()));
+}
+
+void CHlsStream::AwaitDashIndexes(const DashManifest& manifest, const std::string& text, const std::string& url)
+{
+    awaitedDash_ = manifest;
+    awaitedText_ = text;
+    awaitedUrl_ = url;
+}
+
+bool CHlsStream::ReadDashIndexes(DashManifest& manifest) const
+{
+    for (std::size_t t = 0; t < manifest.tracks.size(); ++t)
+        if (AwaitsIndex(manifest.tracks[t]) && !ApplyDashIndex(manifest.tracks[t], ReadText(IndexPath(t))))
+            return false;
+    return true;
+}
+
+CHlsStream::IndexTaken CHlsStream::TakeDashIndex(std::size_t t, const std::string& bytes)
+{
+    if (t >= awaitedDash_.tracks.size() || !AwaitsIndex(awaitedDash_.tracks[t]))
+        return IndexTaken::Waiting;  // not awaited (any more)
+    if (!ApplyDashIndex(awaitedDash_.tracks[t], bytes)) {
+        awaitedDash_ = DashManifest{};
+        return IndexTaken::Refused;
+    }
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    WriteText(IndexPath(t), bytes);
+    if (awaitedDash_.AwaitsIndex())
+        return IndexTaken::Waiting;
+    if (!awaitedDash_.IsPlayable()) {
+        awaitedDash_ = DashManifest{};
+        return IndexTaken::Refused;
+    }
+    AdoptDash(awaitedDash_, awaitedText_, awaitedUrl_);
+    awaitedDash_ = DashManifest{};
+    return IndexTaken::Adopted;
 }
 
 // The play server's address of this video, which the player's manifest
@@ -196,8 +233,13 @@ std::vector<std::vector<std::size_t>> CHlsStream::TrackEntries() const
 std::string CHlsStream::UrlOf(std::size_t entry) const
 {
     if (dash_)
-        return entry < dashUrls_.size() ? dashUrls_[entry] : std::string();
+        return entry < dashEntries_.size() ? dashEntries_[entry].url : std::string();
     return entry < playlist_.segments.size() ? playlist_.segments[entry].url : playlist_.initUrl;
+}
+
+ByteRange CHlsStream::RangeOf(std::size_t entry) const
+{
+    return dash_ && entry < dashEntries_.size() ? dashEntries_[entry].range : ByteRange{};
 }
 
 std::string CHlsStream::FileOf(std::size_t entry) const

@@ -5,7 +5,9 @@
 // "source.url"), the manifest the player gets ("play.m3u8" or "play.mpd"),
 // and one file per entry: "s<i>" (for HLS the init section is "init", the
 // entry after the segments; for DASH each chosen representation's init
-// section and segments are entries in turn). An entry is written to
+// section and segments are entries in turn, a byte range of a file being an
+// entry like a file; "index<t>" keeps the segment index of track t of a
+// SegmentBase manifest, without which its segments are unknown). An entry is written to
 // "<name>.part" and renamed once it arrived whole, so an entry's file is
 // always complete and a ".part" is resumed from its size. User-interface
 // thread only.
@@ -59,6 +61,16 @@ public:
     bool TakeKey(std::size_t k, const std::string& bytes);
     // Takes a playable DASH manifest fetched from url and keeps it on disk.
     void AdoptDash(const DashManifest& manifest, const std::string& text, const std::string& url);
+    // A SegmentBase manifest waits for the index of each of its tracks
+    // ("index<t>" in the folder) before it is adopted, so that a cached
+    // manifest always has its indexes beside it.
+    void AwaitDashIndexes(const DashManifest& manifest, const std::string& text, const std::string& url);
+    const DashManifest& AwaitedDash() const { return awaitedDash_; }
+    enum class IndexTaken { Waiting, Adopted, Refused };
+    // The index of track t arrived: kept and read; Adopted once every
+    // track's index is here, Refused (and nothing awaited any more) when it
+    // is not an index.
+    IndexTaken TakeDashIndex(std::size_t t, const std::string& bytes);
 
     bool HasPlaylist() const { return hasPlaylist_; }
     bool IsDash() const { return dash_; }
@@ -71,6 +83,8 @@ public:
     std::vector<std::vector<std::size_t>> TrackEntries() const;
     // Book entries: the segments, then the init section when there is one.
     std::string UrlOf(std::size_t entry) const;
+    // The part of UrlOf(entry) the entry is (unset: all of it).
+    ByteRange RangeOf(std::size_t entry) const;
     std::string FileOf(std::size_t entry) const;
     std::string PartOf(std::size_t entry) const { return FileOf(entry) + ".part"; }
     std::string LocalPlaylistPath() const { return folder_ + (dash_ ? "play.mpd" : "play.m3u8"); }
@@ -92,6 +106,10 @@ private:
     std::string Prefix() const;
     void SetDashTracks(const DashManifest& manifest);
     std::string KeyPath(std::size_t k) const { return folder_ + "key" + std::to_string(k); }
+    std::string IndexPath(std::size_t t) const { return folder_ + "index" + std::to_string(t); }
+    // Reads the kept index of every track that awaits one into manifest;
+    // false when one is not there or is not an index.
+    bool ReadDashIndexes(DashManifest& manifest) const;
     // Reads the playlist's keys from the folder; false when one is not there.
     bool ReadKeys(const HlsPlaylist& media);
 
@@ -100,11 +118,12 @@ private:
     bool hasPlaylist_ = false;
     bool dash_ = false;
     HlsPlaylist playlist_;
-    std::vector<std::string> dashUrls_;  // DASH: the address of each entry
+    std::vector<DashEntry> dashEntries_;  // DASH: the address (and range) of each entry
     std::vector<std::size_t> dashTrackSizes_;  // DASH: the entries of each track
     std::vector<std::string> keys_;            // HLS AES-128: the keys, by index
     HlsPlaylist awaited_;                      // a playlist waiting for its keys
     std::string awaitedText_;
     std::string awaitedUrl_;
+    DashManifest awaitedDash_;  // a SegmentBase manifest waiting for its indexes
     HlsSegmentBook book_;
 };

@@ -2,6 +2,7 @@
 // of representations, the segment addresses of each addressing form and
 // the manifest the player page gets.
 #include "delivery/dash_manifest.h"
+#include "sidx_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,7 @@ TEST(DashManifest, ASegmentListNamesEachSegment)
 }
 
 // What is not played yet is refused as a whole instead of played in part.
-TEST(DashManifest, LiveProtectedAndSingleFileStreamsAreNotPlayable)
+TEST(DashManifest, LiveProtectedAndUnindexedSingleFileStreamsAreNotPlayable)
 {
     const std::string tail = R"(<Period><AdaptationSet contentType="video"><Representation id="v" bandwidth="1">
         <SegmentTemplate timescale="1" duration="1" media="$Number$.m4s"/></Representation></AdaptationSet></Period></MPD>)";
@@ -172,11 +173,166 @@ TEST(DashManifest, LiveProtectedAndSingleFileStreamsAreNotPlayable)
         </Representation></AdaptationSet></Period></MPD>)";
     EXPECT_TRUE(ParseDashManifest(drm, "http://s.test/m.mpd").protectedContent);
     EXPECT_FALSE(ParseDashManifest(drm, "http://s.test/m.mpd").IsPlayable());
+    // One file without an index names no segments.
     const char* single = R"(<MPD type="static" mediaPresentationDuration="PT2S"><Period><AdaptationSet contentType="video">
-        <Representation id="v" bandwidth="1"><BaseURL>v.mp4</BaseURL><SegmentBase indexRange="800-900"/>
+        <Representation id="v" bandwidth="1"><BaseURL>v.mp4</BaseURL><SegmentBase/>
         </Representation></AdaptationSet></Period></MPD>)";
     EXPECT_FALSE(ParseDashManifest(single, "http://s.test/m.mpd").IsPlayable());
+    EXPECT_FALSE(ParseDashManifest(single, "http://s.test/m.mpd").AwaitsIndex());
     EXPECT_FALSE(ParseDashManifest("#EXTM3U\n", "http://s.test/m.mpd").IsPlayable());
+}
+
+// As ffmpeg's dash muxer writes a single file per representation
+// (-single_file 1): a SegmentList of byte ranges of the representation's
+// BaseURL, the init section a range too.
+constexpr const char* kByteRanges = R"(<?xml version="1.0" encoding="utf-8"?>
+<MPD xmlns="urn:mpeg:dash:schema:mpd:2011" profiles="urn:mpeg:dash:profile:isoff-live:2011" type="static"
+     mediaPresentationDuration="PT3.0S" minBufferTime="PT2.0S">
+  <Period id="0" start="PT0.0S">
+    <AdaptationSet id="0" contentType="video" segmentAlignment="true" bitstreamSwitching="true">
+      <Representation id="0" mimeType="video/mp4" codecs="avc1.42c014" bandwidth="600000" width="320" height="240">
+        <BaseURL>manifest-stream0.mp4</BaseURL>
+        <SegmentList timescale="1000000" duration="1000000" startNumber="1">
+          <Initialization range="0-825" />
+          <SegmentURL mediaRange="826-50011" indexRange="826-877" />
+          <SegmentURL mediaRange="50012-105255" indexRange="50012-50063" />
+          <SegmentURL mediaRange="105256-166147" indexRange="105256-105307" />
+        </SegmentList>
+      </Representation>
+    </AdaptationSet>
+    <AdaptationSet id="1" contentType="audio" segmentAlignment="true" bitstreamSwitching="true">
+      <Representation id="1" mimeType="audio/mp4" codecs="mp4a.40.2" bandwidth="69000" audioSamplingRate="44100">
+        <BaseURL>manifest-stream1.mp4</BaseURL>
+        <SegmentList timescale="1000000" duration="1000000" startNumber="1">
+          <Initialization range="0-764" />
+          <SegmentURL mediaRange="765-10085" />
+          <SegmentURL mediaRange="10086-19234" />
+          <SegmentURL media="other.mp4" mediaRange="0-99" />
+        </SegmentList>
+      </Representation>
+    </AdaptationSet>
+  </Period>
+</MPD>)";
+
+TEST(DashManifest, ByteRangesOfOneFileAreEntriesOfTheirOwn)
+{
+    const DashManifest manifest = ParseDashManifest(kByteRanges, "http://site.test/d/manifest.mpd");
+    ASSERT_TRUE(manifest.IsPlayable());
+    ASSERT_EQ(manifest.tracks.size(), 2u);
+    const std::vector<DashEntry> entries = DashEntries(manifest);
+    ASSERT_EQ(entries.size(), 8u);
+    const std::string video = "http://site.test/d/manifest-stream0.mp4";
+    EXPECT_EQ(entries[0].url, video);
+    ASSERT_TRUE(entries[0].range.set);
+    EXPECT_EQ(entries[0].range.first, 0u);
+    EXPECT_EQ(entries[0].range.last, 825u);
+    EXPECT_EQ(entries[2].url, video);
+    EXPECT_EQ(entries[2].range.first, 50012u);
+    EXPECT_EQ(entries[2].range.last, 105255u);
+    EXPECT_EQ(entries[2].range.Size(), 55244u);
+    EXPECT_EQ(entries[4].url, "http://site.test/d/manifest-stream1.mp4");
+    EXPECT_EQ(entries[4].range.last, 764u);
+    // A SegmentURL may name another file than the BaseURL.
+    EXPECT_EQ(entries[7].url, "http://site.test/d/other.mp4");
+    EXPECT_EQ(entries[7].range.last, 99u);
+    EXPECT_EQ(manifest.tracks[0].segments[2].time, 2000000u);
+}
+
+TEST(DashManifest, ByteRangesThatCannotBeReadAreRefused)
+{
+    EXPECT_EQ(ParseByteRange("12-34").first, 12u);
+    EXPECT_EQ(ParseByteRange("12-34").last, 34u);
+    for (const char* bad : {"", "12", "-34", "34-12", "a-b", "12-34x", "1 2-34"})
+        EXPECT_FALSE(ParseByteRange(bad).set) << bad;
+    std::string text = kByteRanges;
+    text.replace(text.find("50012-105255"), 12, "50012-");
+    EXPECT_FALSE(ParseDashManifest(text, "http://site.test/d/manifest.mpd").IsPlayable());
+}
+
+// SegmentBase: one file per representation, its segments named by the
+// index at indexRange, which is read first.
+constexpr const char* kSegmentBase = R"(<MPD type="static" mediaPresentationDuration="PT3S"><Period>
+  <AdaptationSet contentType="video">
+    <Representation id="v" bandwidth="600000" mimeType="video/mp4"><BaseURL>v/stream0.mp4</BaseURL>
+      <SegmentBase timescale="1000" indexRange="830-917"><Initialization range="0-829"/></SegmentBase>
+    </Representation></AdaptationSet>
+  <AdaptationSet contentType="audio">
+    <Representation id="a" bandwidth="64000" mimeType="audio/mp4"><BaseURL>a/stream1.mp4</BaseURL>
+      <SegmentBase indexRange="700-787"/>
+    </Representation></AdaptationSet></Period></MPD>)";
+
+TEST(DashManifest, ASegmentBaseTrackIsPlayableOnceItsIndexIsRead)
+{
+    DashManifest manifest = ParseDashManifest(kSegmentBase, "http://site.test/m/manifest.mpd");
+    EXPECT_FALSE(manifest.IsPlayable());
+    ASSERT_TRUE(manifest.AwaitsIndex());
+    ASSERT_EQ(manifest.tracks.size(), 2u);
+    DashTrack& video = manifest.tracks[0];
+    EXPECT_TRUE(AwaitsIndex(video));
+    EXPECT_EQ(video.indexUrl, "http://site.test/m/v/stream0.mp4");
+    EXPECT_EQ(video.indexRange.first, 830u);
+    EXPECT_EQ(video.indexRange.last, 917u);
+    EXPECT_EQ(video.initUrl, video.indexUrl);
+    EXPECT_EQ(video.initRange.last, 829u);
+    // Without an Initialization the init section is what lies before the index.
+    EXPECT_EQ(manifest.tracks[1].initRange.first, 0u);
+    EXPECT_EQ(manifest.tracks[1].initRange.last, 699u);
+
+    const std::string index = sidx_test::Sidx(1, 12800, 0, 0, {{49134, 12800}, {55192, 12800}, {60840, 12800}});
+    EXPECT_FALSE(ApplyDashIndex(video, index.substr(0, 20))) << "no whole index";
+    EXPECT_TRUE(AwaitsIndex(video));
+    ASSERT_TRUE(ApplyDashIndex(video, index));
+    EXPECT_FALSE(AwaitsIndex(video));
+    EXPECT_TRUE(manifest.AwaitsIndex()) << "the audio's index is not read yet";
+    const std::string audioIndex = sidx_test::Sidx(0, 44100, 0, 0, {{9000, 44100}, {9100, 44100}});
+    ASSERT_TRUE(ApplyDashIndex(manifest.tracks[1], audioIndex));
+    EXPECT_FALSE(manifest.AwaitsIndex());
+    ASSERT_TRUE(manifest.IsPlayable());
+
+    EXPECT_EQ(video.timescale, 12800u) << "times are in the index's timescale";
+    ASSERT_EQ(video.segments.size(), 3u);
+    EXPECT_EQ(video.segments[0].url, video.indexUrl);
+    // The fragments follow the index box, which starts at the range's first byte.
+    const std::uint64_t start = 830 + index.size();
+    EXPECT_EQ(video.segments[0].range.first, start);
+    EXPECT_EQ(video.segments[0].range.last, start + 49134 - 1);
+    EXPECT_EQ(video.segments[2].range.last, start + 49134 + 55192 + 60840 - 1);
+    EXPECT_EQ(video.segments[2].time, 25600u);
+    EXPECT_EQ(video.segments[2].duration, 12800u);
+    const std::vector<DashEntry> entries = DashEntries(manifest);
+    ASSERT_EQ(entries.size(), 7u);
+    EXPECT_EQ(entries[0].range.last, 829u);
+    EXPECT_EQ(entries[5].url, "http://site.test/m/a/stream1.mp4");
+    EXPECT_EQ(entries[5].range.first, 700 + audioIndex.size());
+}
+
+// The player's manifest of byte-range streams addresses whole entries of
+// the play server: no ranges, no index left.
+TEST(DashManifest, TheLocalManifestOfByteRangesAddressesWholeEntries)
+{
+    DashManifest site = ParseDashManifest(kSegmentBase, "http://site.test/m/manifest.mpd");
+    ASSERT_TRUE(ApplyDashIndex(site.tracks[0], sidx_test::Sidx(0, 12800, 0, 0, {{100, 12800}, {200, 12800}})));
+    ASSERT_TRUE(ApplyDashIndex(site.tracks[1], sidx_test::Sidx(0, 44100, 0, 0, {{50, 44100}})));
+    const std::vector<std::pair<std::string, DashManifest>> streams{
+        {kSegmentBase, site}, {kByteRanges, ParseDashManifest(kByteRanges, "http://site.test/d/manifest.mpd")}};
+    for (const auto& [text, manifest] : streams) {
+        const std::string local = BuildLocalMpd(text, manifest, "/a2V5-&flag&-0");
+        for (const char* gone : {"Range", "range=", "SegmentBase", "SegmentList", "stream0.mp4"})
+            EXPECT_EQ(local.find(gone), std::string::npos) << gone << "\n" << local;
+        const DashManifest back = ParseDashManifest(local, "http://127.0.0.1:9/a2V5-&flag&-0");
+        ASSERT_TRUE(back.IsPlayable()) << local;
+        const std::vector<DashEntry> entries = DashEntries(back);
+        ASSERT_EQ(entries.size(), DashEntries(manifest).size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries[i].url, "http://127.0.0.1:9/a2V5-&flag&-0/s" + std::to_string(i));
+            EXPECT_FALSE(entries[i].range.set);
+        }
+        for (std::size_t t = 0; t < back.tracks.size(); ++t) {
+            EXPECT_EQ(back.tracks[t].timescale, manifest.tracks[t].timescale);
+            for (std::size_t i = 0; i < manifest.tracks[t].segments.size(); ++i)
+                EXPECT_EQ(back.tracks[t].segments[i].time, manifest.tracks[t].segments[i].time);
+        }
+    }
 }
 
 // The player's manifest keeps the chosen representations only, and read

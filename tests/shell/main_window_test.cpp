@@ -414,6 +414,40 @@ TEST_F(MainWindowTest, ADashPageIsDetectedAndPlaysToItsEndFromTheCache)
     EXPECT_NE(status->text().toStdString().find("段)"), std::string::npos) << status->text().toStdString();
 }
 
+// One file per representation with a segment index (SegmentBase): the
+// cache fetches the index and the fragments' ranges, and dash.js plays the
+// play server's manifest of whole entries to its end.
+TEST_F(MainWindowTest, ASegmentBaseDashPageIsDetectedAndPlaysToItsEndFromTheCache)
+{
+    const std::string dash = test_site::MakeTestDash(3, test_site::DashKind::SegmentBase);
+    ASSERT_FALSE(dash.empty());
+    ASSERT_TRUE(test_site::ServeFolder(*site, "/based", dash));
+    ASSERT_TRUE(site->AddFileFromDisk("/dash.js", QUELT_APP_DIR "/skin/player/dash.mediaplayer.min.js",
+                                      "text/javascript"));
+    site->AddFile("/based-watch.html",
+                  "<html><head><title>Based</title></head><body><video id='v' autoplay muted width='480' "
+                  "height='360'></video><script src='/dash.js'></script><script>dashjs.MediaPlayer().create()"
+                  ".initialize(document.getElementById('v'), '/based/manifest.mpd', true);</script></body></html>",
+                  "text/html");
+    site->ClearRequests();
+    const std::string page = "http://localhost:" + std::to_string(site->Port()) + "/based-watch.html";
+    window->Control().AddVideo("", page, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    const InfoVideo* video = FindVideo(*settings, page);
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->a4.ends_with("/based/manifest.mpd")) << video->a4;
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    // The cache asked for ranges of the files, with the page as Referer.
+    std::size_t ranged = 0;
+    for (const char* file : {"/based/manifest-stream0.mp4", "/based/manifest-stream1.mp4"})
+        for (const auto& request : site->RequestsFor(file))
+            ranged += request.Value("Referer") == page && request.Value("Range").starts_with("bytes=");
+    EXPECT_GE(ranged, 2u * 5) << "an index, an init section and three fragments of each";
+    auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
+    ASSERT_NE(status, nullptr);
+    EXPECT_NE(status->text().toStdString().find("段)"), std::string::npos) << status->text().toStdString();
+}
+
 TEST_F(MainWindowTest, APageWhoseServerCannotBeReachedSaysSoInTheStatusLine)
 {
     const std::string page = "http://nowhere.invalid/watch";

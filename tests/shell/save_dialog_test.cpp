@@ -97,15 +97,31 @@ protected:
         const std::string text = test_site::ReadFileBytes(media + "/" + manifest);
         std::ofstream(hls + "source.url") << video->a4;
         std::ofstream(hls + (manifest.ends_with(".mpd") ? "source.mpd" : "source.m3u8"), std::ios::binary) << text;
-        std::vector<std::string> urls;
+        std::vector<DashEntry> entries;
         if (manifest.ends_with(".mpd")) {
-            urls = DashEntryUrls(ParseDashManifest(text, video->a4));
+            // A SegmentBase track's index is kept beside the manifest as the download keeps it.
+            DashManifest dash = ParseDashManifest(text, video->a4);
+            for (std::size_t t = 0; t < dash.tracks.size(); ++t) {
+                const DashTrack& track = dash.tracks[t];
+                if (!AwaitsIndex(track))
+                    continue;
+                const std::string index = test_site::ReadFileBytes(media + "/" + track.indexUrl.substr(site.size()))
+                                              .substr(track.indexRange.first, track.indexRange.Size());
+                std::ofstream(hls + "index" + std::to_string(t), std::ios::binary) << index;
+                EXPECT_TRUE(ApplyDashIndex(dash.tracks[t], index));
+            }
+            entries = DashEntries(dash);
         } else {
             for (const HlsSegment& segment : ParseHlsPlaylist(text, video->a4).segments)
-                urls.push_back(segment.url);
+                entries.push_back(DashEntry{segment.url, {}});
         }
-        for (std::size_t i = 0; i < urls.size(); ++i)
-            fs::copy_file(media + "/" + urls[i].substr(site.size()), hls + "s" + std::to_string(i));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::string file = media + "/" + entries[i].url.substr(site.size());
+            const ByteRange& range = entries[i].range;
+            std::ofstream(hls + "s" + std::to_string(i), std::ios::binary)
+                << (range.set ? test_site::ReadFileBytes(file).substr(range.first, range.Size())
+                              : test_site::ReadFileBytes(file));
+        }
         return video;
     }
 
@@ -171,6 +187,22 @@ TEST_F(SegmentedSaveTest, ACachedDashStreamIsSavedWithItsVideoAndAudioAndConvert
     EXPECT_NEAR(std::strtod(Probe(app / "out/dash.mp4", "format=duration").c_str(), nullptr), 4.0, 0.2);
     Save(*video, 20);  // an MP3: converted from the joined MP4
     EXPECT_EQ(Probe(app / "out/dash.mp3", "stream=codec_name"), "mp3\n");
+}
+
+// One file per representation: the ranges cached as entries join like
+// files of their own.
+TEST_F(SegmentedSaveTest, CachedByteRangeAndSegmentBaseStreamsAreSavedWithTheirVideoAndAudio)
+{
+    for (const auto kind : {test_site::DashKind::ByteRanges, test_site::DashKind::SegmentBase}) {
+        const std::string media = test_site::MakeTestDash(4, kind);
+        ASSERT_FALSE(media.empty());
+        const std::string title = kind == test_site::DashKind::ByteRanges ? "ranges" : "base";
+        const auto video = Cache(media, "manifest.mpd", title);
+        Save(*video, 29);
+        EXPECT_EQ(Probe(app / ("out/" + title + ".mp4"), "stream=codec_name"), "h264\naac\n") << title;
+        EXPECT_NEAR(std::strtod(Probe(app / ("out/" + title + ".mp4"), "format=duration").c_str(), nullptr), 4.0, 0.2)
+            << title;
+    }
 }
 
 TEST_F(SaveDialogTest, AFailedVideoIsLoggedAndTheNextOneStillSaved)

@@ -2,11 +2,13 @@
 
 #include "test_site/test_site.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <regex>
 #include <system_error>
 #include <unistd.h>
 
@@ -19,6 +21,52 @@ namespace {
 std::string DefaultFolder()
 {
     return (fs::temp_directory_path() / ("quelt-test-videos-" + std::to_string(::getuid()))).string();
+}
+
+// The byte range "first-last" of the first top-level sidx box of an MP4
+// file, or empty.
+std::string SidxRange(const std::string& file)
+{
+    const std::string bytes = ReadFileBytes(file);
+    std::size_t at = 0;
+    while (at + 8 <= bytes.size()) {
+        std::uint64_t size = 0;
+        for (int i = 0; i < 4; ++i)
+            size = (size << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+        if (size < 8)
+            return {};
+        if (bytes.compare(at + 4, 4, "sidx") == 0)
+            return std::to_string(at) + "-" + std::to_string(at + size - 1);
+        at += size;
+    }
+    return {};
+}
+
+// The dash muxer writes no SegmentBase; its single files with a global
+// index are what one addresses, so each representation's SegmentList is
+// replaced by a SegmentBase naming the file's sidx and the bytes before it.
+bool RewriteToSegmentBase(const std::string& folder)
+{
+    const std::string manifest = ReadFileBytes(folder + "/manifest.mpd");
+    std::ofstream(folder + "/muxer.mpd", std::ios::binary) << manifest;
+    const std::regex list(R"((<BaseURL>([^<]+)</BaseURL>\s*)<SegmentList[^>]*>[\s\S]*?</SegmentList>)");
+    std::string rewritten;
+    auto from = manifest.cbegin();
+    for (std::sregex_iterator it(manifest.begin(), manifest.end(), list), end; it != end; ++it) {
+        const std::string index = SidxRange(folder + "/" + (*it)[2].str());
+        if (index.empty())
+            return false;
+        const std::string first = index.substr(0, index.find('-'));
+        rewritten.append(from, (*it)[0].first);
+        rewritten += (*it)[1].str() + "<SegmentBase indexRange=\"" + index + "\"><Initialization range=\"0-"
+                     + std::to_string(std::stoull(first) - 1) + "\" /></SegmentBase>";
+        from = (*it)[0].second;
+    }
+    rewritten.append(from, manifest.cend());
+    if (rewritten == manifest)
+        return false;
+    std::ofstream(folder + "/manifest.mpd", std::ios::binary | std::ios::trunc) << rewritten;
+    return true;
 }
 
 }  // namespace
@@ -117,6 +165,8 @@ std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
     const char* name = kind == DashKind::NumberTimeline   ? "number"
                        : kind == DashKind::NumberDuration ? "duration"
                        : kind == DashKind::TimeTimeline   ? "time"
+                       : kind == DashKind::ByteRanges     ? "ranges"
+                       : kind == DashKind::SegmentBase    ? "base"
                                                           : "list";
     const std::string dir =
         (folder.empty() ? DefaultFolder() : folder) + "/dash-" + name + "-" + std::to_string(seconds);
@@ -134,7 +184,9 @@ std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
                                 : kind == DashKind::SegmentList  ? " -use_template 0 -use_timeline 0"
                                 : kind == DashKind::TimeTimeline
                                     ? " -media_seg_name 'chunk-$RepresentationID$-$Time$.$ext$'"
-                                    : "";
+                                : kind == DashKind::ByteRanges  ? " -single_file 1"
+                                : kind == DashKind::SegmentBase ? " -single_file 1 -global_sidx 1"
+                                                                : "";
     const std::string command =
         "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
         + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s + " -map 0:v" + (audio ? " -map 1:a" : "")
@@ -142,6 +194,8 @@ std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
           " -b:v:1 200k -s:v:1 160x120 -seg_duration 1 -adaptation_sets '"
         + (audio ? "id=0,streams=v id=1,streams=a" : "id=0,streams=v") + "' -f dash" + options + " manifest.mpd";
     if (std::system(command.c_str()) != 0)
+        return {};
+    if (kind == DashKind::SegmentBase && !RewriteToSegmentBase(partial))
         return {};
     fs::rename(partial, dir, ec);
     return ec ? std::string() : dir;

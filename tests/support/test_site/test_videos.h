@@ -39,6 +39,15 @@ enum class DashKind {
     NumberDuration,  // SegmentTemplate with $Number$ and a fixed duration (-use_timeline 0)
     TimeTimeline,    // SegmentTemplate with $Time$ and SegmentTimeline; video only
     SegmentList,     // SegmentList of SegmentURLs (-use_template 0 -use_timeline 0)
+    // One file per representation (-single_file 1): a SegmentList of byte
+    // ranges (Initialization@range, SegmentURL@mediaRange) of it.
+    ByteRanges,
+    // One file per representation with one segment index (-single_file 1
+    // -global_sidx 1); the muxer lists its byte ranges, and the manifest is
+    // rewritten to a SegmentBase naming the file's sidx box (indexRange) and
+    // what precedes it (Initialization@range). The muxer's own manifest is
+    // kept as "muxer.mpd".
+    SegmentBase,
 };
 
 // A DASH VOD of about `seconds` seconds in one-second fMP4 segments:
@@ -46,7 +55,9 @@ enum class DashKind {
 // (id 0: 320x240, the higher bandwidth; id 2: 160x120) and one audio
 // representation (id 1), files "init-stream<id>.m4s" and
 // "chunk-stream<id>-<number, 5 digits from 00001>.m4s" ("chunk-<id>-<time>.m4s"
-// for TimeTimeline, whose second video representation is id 1). Returns the folder, or empty when ffmpeg failed.
+// for TimeTimeline, whose second video representation is id 1;
+// "manifest-stream<id>.mp4" for ByteRanges and SegmentBase). Returns the
+// folder, or empty when ffmpeg failed.
 std::string MakeTestDash(int seconds = 4, DashKind kind = DashKind::NumberTimeline, const std::string& folder = {});
 
 class TestSite;
