@@ -75,8 +75,8 @@ TEST_F(MainWindowTest, AnHlsStreamPlayedFarKeepsOnlyItsRecentPastAndSeeksBackInt
 
     // A seek to a tenth (6 s of 60), inside what was dropped, as the window
     // asks the page for one: the page asks the play server again and plays
-    // on from there. (The seek bar itself refuses a stream whose size in
-    // bytes it is not told, as an HLS stream's.)
+    // on from there. (The seek bar itself refuses a video whose size in
+    // bytes is unknown, as an HLS stream's is.)
     window->Player()->CallFunction("SetVideoProcess", "10");
     ASSERT_TRUE(RunEventsUntil([] { return LastPosition() == 6; }, 15s)) << "at " << LastPosition() << " s";
     QTest::keyClick(window.get(), Qt::Key_Space);
