@@ -61,7 +61,8 @@ var v = document.getElementById('v'), hls = null;
 v.addEventListener('playing', function () { console.log('playing'); });
 function start(url) {
   stop();
-  hls = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false });
+  hls = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false,
+                  backBufferLength: 30, maxBufferLength: 30, maxMaxBufferLength: 60 });
   hls.loadSource(url);
   hls.attachMedia(v);
   v.play();

@@ -242,6 +242,7 @@ bool CPlayRequest::ServePageFile(const std::string& target)
         if (name.ends_with(extension))
             contentType_ = type;
     path_ = target;
+    pageFile_ = true;
     SetCacheFilePath(path);
     SetContentLength(size);
     AttachCacheFile(path);
@@ -287,19 +288,29 @@ bool CPlayRequest::ComposeHead()
         return false;
     // Without a known size a Range request gets the whole body: HTTP lets a
     // server ignore Range, and a span needs its end.
-    PlayResponseHead head;
-    head.contentType = SniffContentType();
+    PlayResponseHead head = NewHead();
     head.contentLength = total > 0 ? total : -1;
     header_.Assign(BuildPlayResponseHead(head));
     mode_ = Mode::Stream;
     return true;
 }
 
-void CPlayRequest::StartSpan(const ByteSpan& span, std::int64_t total)
+// What every head of this request carries. A video's answers are not to be
+// stored by the browser: the cache on disk has them, and the player page's
+// in-memory HTTP cache kept a copy of every segment it played, so the
+// program grew with the length of a stream.
+PlayResponseHead CPlayRequest::NewHead() const
 {
     PlayResponseHead head;
-    head.status = 206;
     head.contentType = SniffContentType();
+    head.noStore = !pageFile_;
+    return head;
+}
+
+void CPlayRequest::StartSpan(const ByteSpan& span, std::int64_t total)
+{
+    PlayResponseHead head = NewHead();
+    head.status = 206;
     head.contentLength = span.last - span.first + 1;
     head.contentRange = "bytes " + std::to_string(span.first) + "-" + std::to_string(span.last) + "/"
                         + std::to_string(total);

@@ -7,6 +7,7 @@
 // is complete and everything went out. User-interface thread only.
 #include "common/stream_start.h"
 #include "delivery/play_request_buffer.h"
+#include "delivery/play_response.h"
 #include "common/http_request_head.h"
 #include "platform/async_socket.h"
 
@@ -119,6 +120,7 @@ private:
     void SendFromFile(CacheFileReader& file);
     // Writes the response head once enough is known; false to wait.
     bool ComposeHead();
+    PlayResponseHead NewHead() const;
     void StartSpan(const ByteSpan& span, std::int64_t total);
     void ExtendSpanToFile();
     const std::string& SpanFile() const;
@@ -147,6 +149,7 @@ private:
     std::optional<ByteRangeSpec> range_;
     std::int64_t total_ = 0;
     std::string contentType_;  // set for page files; videos are sniffed
+    bool pageFile_ = false;    // a file of the player page, not a video
     PlayRequestBuffer header_;
     std::unique_ptr<CacheFileReader> reader_;
     PlayRequestBuffer live_;

@@ -26,6 +26,8 @@ std::string StatusLine(int status)
 std::string BuildPlayResponseHead(const PlayResponseHead& head)
 {
     std::string text = StatusLine(head.status) + "Accept-Ranges: bytes\r\n";
+    if (head.noStore)
+        text += "Cache-Control: no-store\r\n";
     if (!head.contentType.empty())
         text += "Content-Type: " + head.contentType + "\r\n";
     if (!head.contentRange.empty())

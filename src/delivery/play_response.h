@@ -8,10 +8,13 @@ struct PlayResponseHead {
     std::int64_t contentLength = -1;   // -1: unknown, left out
     std::string contentType;           // empty: left out
     std::string contentRange;          // "bytes first-last/total" for 206
+    // "Cache-Control: no-store": the browser keeps no copy of a video the
+    // cache on disk holds already.
+    bool noStore = false;
 };
 
 // "HTTP/1.1 <status> <reason>", "Accept-Ranges: bytes", the optional
-// fields, "Connection: close", and the empty line.
+// fields (Cache-Control first), "Connection: close", and the empty line.
 std::string BuildPlayResponseHead(const PlayResponseHead& head);
 
 // A complete answer without body for a request the server refuses or cannot

@@ -111,7 +111,7 @@ TEST_F(StreamingTest, ACompleteCacheIsServedFromDiskAndClosedAfterTheLastByte)
 
     PlayClient client(server.BuildPlayUrl("page-1"));
     ASSERT_TRUE(Wait([&] { return client.Closed(); }));
-    EXPECT_EQ(client.Header(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Type: video/x-flv\r\nContent-Length: "
+    EXPECT_EQ(client.Header(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Type: video/x-flv\r\nContent-Length: "
                                    + std::to_string(source.size()) + "\r\nConnection: close\r\n\r\n");
     EXPECT_TRUE(SameBytes(client.Body(), source));
     EXPECT_TRUE(site.Requests().empty());
@@ -205,7 +205,7 @@ TEST_F(StreamingTest, WithoutContentLengthTheTotalIsLearntAtTheEnd)
     for (const auto& total : totalsDuringDownload)
         EXPECT_EQ(total, "0");
     EXPECT_EQ(video->a5, std::to_string(source.size()));
-    EXPECT_EQ(client.Header(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Type: video/x-flv\r\nConnection: close\r\n\r\n")
+    EXPECT_EQ(client.Header(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Type: video/x-flv\r\nConnection: close\r\n\r\n")
         << "no Content-Length rather than a length of 0";
     EXPECT_TRUE(SameBytes(client.Body(), source));
 }

@@ -52,7 +52,7 @@ protected:
     }
     static std::string Head206(const std::string& type, std::int64_t first, std::int64_t last, std::int64_t total)
     {
-        return "HTTP/1.1 206 Partial Content\r\nAccept-Ranges: bytes\r\n" + type + "Content-Range: bytes "
+        return "HTTP/1.1 206 Partial Content\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n" + type + "Content-Range: bytes "
                + std::to_string(first) + "-" + std::to_string(last) + "/" + std::to_string(total)
                + "\r\nContent-Length: " + std::to_string(last - first + 1) + "\r\nConnection: close\r\n\r\n";
     }
@@ -80,7 +80,7 @@ TEST_F(PlayHttpTest, RangesWithinACompleteFileAreAnsweredWithThoseBytes)
             << c.range << ": " << answer.substr(0, 200);
     }
     // Several ranges, other units and broken ones get the whole file.
-    const std::string whole = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\n" + flv
+    const std::string whole = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n" + flv
                               + "Content-Length: 300000\r\nConnection: close\r\n\r\n" + video;
     for (const std::string range : {"bytes=0-1,5-6", "items=0-5", "bytes=9-3", "bytes=x-", "bytes=-"})
         EXPECT_TRUE(Fetch("Range: " + range + "\r\n") == whole) << range;
@@ -135,7 +135,7 @@ TEST_F(PlayHttpTest, LengthAndTypeWheneverTheyAreKnown)
     manager.MarkRequestsComplete("v");
     ASSERT_TRUE(WaitFinished(growing));
     EXPECT_TRUE(growing.Received()
-                == "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Type: video/x-flv\r\nContent-Length: 200000\r\n"
+                == "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Type: video/x-flv\r\nContent-Length: 200000\r\n"
                    "Connection: close\r\n\r\n" + video);
 
     // Fresh, nothing cached and no total: the type comes from the first
@@ -149,7 +149,7 @@ TEST_F(PlayHttpTest, LengthAndTypeWheneverTheyAreKnown)
     Deliver(file, "v", kMp4Start + "rest");
     manager.MarkRequestsComplete("v");
     ASSERT_TRUE(WaitFinished(fresh));
-    EXPECT_EQ(fresh.Received(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Type: video/mp4\r\n"
+    EXPECT_EQ(fresh.Received(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Type: video/mp4\r\n"
                                 "Content-Length: 20\r\nConnection: close\r\n\r\n" + kMp4Start + "rest")
         << "complete before the head went out: the file's size is the length";
 
@@ -157,15 +157,41 @@ TEST_F(PlayHttpTest, LengthAndTypeWheneverTheyAreKnown)
     fs::remove(file);
     AppendToFile(file, "<html>not a video</html>");
     ServeAsDownload(24, true);
-    EXPECT_EQ(Fetch(""), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: 24\r\nConnection: close\r\n\r\n"
+    EXPECT_EQ(Fetch(""), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Length: 24\r\nConnection: close\r\n\r\n"
                          "<html>not a video</html>");
+}
+
+// The player page's browser keeps no copy of what it fetched from here:
+// the cache on disk already holds every video, and a copy per segment
+// played grew the program with the length of the stream. The page's own
+// files may be kept.
+TEST_F(PlayHttpTest, VideoAnswersTellTheBrowserNotToStoreThemButPageFilesDoNot)
+{
+    MakeVideo(kFlvStart, 300000, 300000);
+    ServeAsDownload(300000, true);
+    const auto head = [](const std::string& answer) { return answer.substr(0, answer.find("\r\n\r\n") + 2); };
+    const std::string whole = head(Fetch(""));
+    EXPECT_NE(whole.find("\r\nCache-Control: no-store\r\n"), std::string::npos) << whole;
+    const std::string span = head(Fetch("Range: bytes=10-19\r\n"));
+    EXPECT_NE(span.find("\r\nCache-Control: no-store\r\n"), std::string::npos) << span;
+
+    const fs::path pageFolder = folder / "page";
+    fs::create_directories(pageFolder);
+    AppendToFile(pageFolder / "player.js", "var page = 1;");
+    manager.SetPageFolder(pageFolder.string());
+    Client client(manager.GetPort());
+    client.SendGet("/player/player.js", Host());
+    client.StartReading();
+    ASSERT_TRUE(WaitFinished(client));
+    EXPECT_EQ(client.Received(), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Type: text/javascript; "
+                                 "charset=utf-8\r\nContent-Length: 13\r\nConnection: close\r\n\r\nvar page = 1;");
 }
 
 TEST_F(PlayHttpTest, HeadGetsTheHeadAloneAndOtherMethodsAre405)
 {
     MakeVideo(kFlvStart, 300000, 300000);
     ServeAsDownload(300000, true);
-    EXPECT_EQ(Fetch("", "HEAD"), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Type: video/x-flv\r\n"
+    EXPECT_EQ(Fetch("", "HEAD"), "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Type: video/x-flv\r\n"
                                  "Content-Length: 300000\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(Fetch("Range: bytes=0-9\r\n", "HEAD"), Head206("Content-Type: video/x-flv\r\n", 0, 9, 300000));
     const std::string refused = "HTTP/1.1 405 Method Not Allowed\r\nAllow: GET, HEAD\r\nContent-Length: 0\r\n"

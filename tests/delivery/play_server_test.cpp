@@ -77,7 +77,7 @@ TEST_F(PlayServerTest, ServesACompleteCacheFileThenCloses)
     ASSERT_TRUE(WaitFinished(quick));
     ASSERT_TRUE(WaitFinished(slow));
     // Complete: the file's size is the body's length.
-    const std::string header = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: "
+    const std::string header = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Length: "
                                + std::to_string(bytes.size()) + "\r\nConnection: close\r\n\r\n";
     EXPECT_TRUE(quick.Received() == header + bytes);
     EXPECT_TRUE(slow.Received() == header + bytes);
@@ -138,7 +138,7 @@ TEST_F(PlayServerTest, TheHeadWaitsForTheFirstBytesAndThenNoLongerChanges)
     client.StartReading();
     ASSERT_TRUE(WaitFinished(client));
     EXPECT_EQ(client.Received(),
-              "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: 6\r\nConnection: close\r\n\r\nabcdef");
+              "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Length: 6\r\nConnection: close\r\n\r\nabcdef");
 
     CPlayRequest* late = nullptr;
     server.onServe = [&](CPlayRequest& request) { late = &request; };
@@ -287,7 +287,7 @@ TEST_F(PlayLiveLimitTest, FreshDownloadWithoutCachedPartIsBoundedToo)
     paused.StartReading();
     manager.MarkRequestsComplete("v");
     ASSERT_TRUE(WaitFinished(paused));
-    const std::string header = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: 123\r\nConnection: close\r\n\r\n";
+    const std::string header = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nContent-Length: 123\r\nConnection: close\r\n\r\n";
     EXPECT_TRUE(paused.Received() == header + expected);
 }
 

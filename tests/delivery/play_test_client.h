@@ -120,6 +120,6 @@ inline std::filesystem::path MakeTempFolder()
     return folder;
 }
 
-inline const std::string kPlainHeader = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nConnection: close\r\n\r\n";
+inline const std::string kPlainHeader = "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
 
 }  // namespace play_test

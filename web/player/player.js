@@ -132,11 +132,22 @@ function playFlv(url) {
   startPlaying();
 }
 
+// How much of an HLS or DASH stream the page keeps in its media buffers, in
+// seconds: behind the playing position, ahead of it, and the most hls.js may
+// buffer ahead of a stream of low bit rate (600 s by default). Played media
+// is dropped: a seek back asks the play server again, which answers from the
+// cache on disk. Without these bounds the page grew with the stream's length.
+var BACK_BUFFER_SECONDS = 30;
+var FORWARD_BUFFER_SECONDS = 30;
+var MAX_FORWARD_BUFFER_SECONDS = 60;
+
 // An HLS stream: the play server hands a playlist whose segments it serves
 // from the cache, so hls.js seeks by asking for the segment of that time and
 // a cached stream plays again without the site.
 function playHls(url) {
-  hlsPlayer = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false });
+  hlsPlayer = new Hls({ enableWorker: false, startLevel: 0, capLevelToPlayerSize: false,
+                        backBufferLength: BACK_BUFFER_SECONDS, maxBufferLength: FORWARD_BUFFER_SECONDS,
+                        maxMaxBufferLength: MAX_FORWARD_BUFFER_SECONDS });
   hlsPlayer.on(Hls.Events.ERROR, function (event, data) {
     if (data.fatal) {
       showStatus(tr('无法播放此视频'));
@@ -152,7 +163,12 @@ function playHls(url) {
 // representations whose segments it serves from the cache, as for HLS.
 function playDash(url) {
   dashPlayer = dashjs.MediaPlayer().create();
-  dashPlayer.updateSettings({ debug: { logLevel: dashjs.Debug.LOG_LEVEL_NONE } });
+  dashPlayer.updateSettings({
+    debug: { logLevel: dashjs.Debug.LOG_LEVEL_NONE },
+    streaming: { buffer: { bufferToKeep: BACK_BUFFER_SECONDS, bufferPruningInterval: 10,
+                           bufferTimeAtTopQuality: FORWARD_BUFFER_SECONDS,
+                           bufferTimeAtTopQualityLongForm: MAX_FORWARD_BUFFER_SECONDS } }
+  });
   dashPlayer.on(dashjs.MediaPlayer.events.ERROR, function () {
     showStatus(tr('无法播放此视频'));
     fsCommand('OnSetStatus', tr('无法播放此视频'));
