@@ -30,6 +30,9 @@ std::string LiveHlsPlaylist(const std::string& vodPlaylist, std::uint64_t first,
         return {};
     std::string text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:" + std::to_string(targetDuration)
                        + "\n#EXT-X-MEDIA-SEQUENCE:" + std::to_string(first) + "\n";
+    // The loops that began before the window: their discontinuities slid out.
+    if (first > 0 && (first - 1) / segments.size() > 0)
+        text += "#EXT-X-DISCONTINUITY-SEQUENCE:" + std::to_string((first - 1) / segments.size()) + "\n";
     for (std::uint64_t n = first; n < first + window; ++n) {
         const std::size_t place = static_cast<std::size_t>(n % segments.size());
         if (place == 0 && n > 0)
