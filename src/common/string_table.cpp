@@ -114,6 +114,8 @@ constexpr Entry kStrings[] = {
     {30120, "找不到视频文件：%s"},
     {30121, "这是一个文件夹，不是视频文件：%s"},
     {30122, "这不是一个可以播放的文件：%s"},
+    // A live HLS stream's row: no share of a total, which is not known.
+    {30140, "直播中 (已缓存%d段)\r\n已缓存: %.2f Mb"},
 };
 
 }  // namespace

@@ -4,7 +4,8 @@
 // segments lead back to the play server; the segments are fetched into the
 // folder, the one the player waits for first, each tried again after a
 // failure and counted missing after the last try. A request for a segment
-// that is not cached yet waits until it arrived whole.
+// that is not cached yet waits until it arrived whole. Live playlists are
+// reloaded by flv_download_hls_live.cpp.
 #include "delivery/flv_download_manager.h"
 
 #include "common/event_window.h"
@@ -79,6 +80,7 @@ CFLVDownloadManager::HlsStatus CFLVDownloadManager::GetHlsStatus(const std::stri
     status.missing = book.MissingCount();
     status.count = book.Count();
     status.bytes = it->second->CachedBytes();
+    status.live = it->second->IsLive();
     return status;
 }
 
@@ -98,6 +100,8 @@ void CFLVDownloadManager::SweepHlsJobs()
             it->second->Book().FetchStopped(entry.second.entry);
             --it->second->fetching;
         }
+        if (it != hlsStreams_.end() && entry.second.kind == HlsJob::Reload)
+            it->second->reloading = false;
         return true;
     });
 }
@@ -107,11 +111,12 @@ void CFLVDownloadManager::StartHls(InfoVideo& video)
     SweepHlsJobs();
     CHlsStream& stream = HlsStreamOf(video);
     if (stream.HasPlaylist()) {
+        KeepReloading(video, stream);
         FetchHlsSegments(video, stream);
         return;
     }
     for (const auto& [taskKey, job] : hlsJobs_)
-        if (job.videoKey == video.a2 && job.kind != HlsJob::Segment)
+        if (job.videoKey == video.a2 && (job.kind == HlsJob::Manifest || job.kind == HlsJob::Key))
             return;
     stream.failed = false;
     AddHlsTask(video, HlsJob{HlsJob::Manifest, video.a2, 0, false}, video.a4, 0);
@@ -124,6 +129,9 @@ bool CFLVDownloadManager::HlsHasWork(const InfoVideo& video)
         if (job.videoKey == video.a2)
             return false;
     const CHlsStream& stream = HlsStreamOf(video);
+    // A live stream would be cached for ever: only a player fetches it.
+    if (stream.IsLive())
+        return false;
     return stream.HasPlaylist() ? !stream.Book().IsSettled() : !stream.failed;
 }
 
@@ -162,6 +170,9 @@ void CFLVDownloadManager::AddHlsTask(const InfoVideo& video, const HlsJob& job, 
 void CFLVDownloadManager::FetchHlsSegments(InfoVideo& video, CHlsStream& stream)
 {
     HlsSegmentBook& book = stream.Book();
+    const bool live = stream.IsLive();
+    if (live && !IsWatched(video.a2))
+        return;
     for (int entry = book.NextToFetch(); entry >= 0 && stream.fetching < kHlsParallelFetches;
          entry = book.NextToFetch()) {
         const auto index = static_cast<std::size_t>(entry);
@@ -182,7 +193,7 @@ void CFLVDownloadManager::FetchHlsSegments(InfoVideo& video, CHlsStream& stream)
         AddHlsTask(video, job, stream.UrlOf(index), static_cast<std::int64_t>(range.first) + partial,
                    static_cast<std::int64_t>(range.last));
     }
-    if (book.IsSettled() && book.MissingCount() > 0 && !stream.missingReported) {
+    if (!live && book.IsSettled() && book.MissingCount() > 0 && !stream.missingReported) {
         stream.missingReported = true;
         video.state = VIDEO_STATE_INCOMPLETE;
         observer_.ReportMissingSegments(video, book.MissingCount(), book.Count());
@@ -199,7 +210,13 @@ void CFLVDownloadManager::ServeHlsRequest(InfoVideo& video, CPlayRequest& reques
         return;
     }
     if (resource.kind == HlsResource::Playlist) {
-        if (stream.HasPlaylist()) {
+        if (stream.IsLive() && !stream.fresh) {
+            // A recorded live stream: the site's window first; the cached
+            // part alone when the site cannot be had.
+            stream.waiting.emplace_back(request.Serial(), kPlaylistEntry);
+            StartReload(video, stream);
+        } else if (stream.HasPlaylist()) {
+            KeepReloading(video, stream);
             ServeWholeFile(request, stream.LocalPlaylistPath());
             FetchHlsSegments(video, stream);
         } else {
@@ -318,6 +335,10 @@ void CFLVDownloadManager::SettleHlsJob(HttpTask& task, const HlsJob& job, bool w
         OnDashIndex(*video, stream, task, job, whole);
         return;
     }
+    if (job.kind == HlsJob::Reload) {
+        OnHlsReload(*video, stream, task, whole);
+        return;
+    }
     --stream.fetching;
     HlsSegmentBook& book = stream.Book();
     if (whole && stream.CommitPart(job.entry)) {
@@ -371,8 +392,10 @@ void CFLVDownloadManager::OnHlsPlaylist(InfoVideo& video, CHlsStream& stream, Ht
         FinishManifest(video, stream, false, IDS_HLS_KEY_UNSUPPORTED);
         return;
     }
-    // Live lists are not played yet.
-    const bool playable = !playlist.master && !playlist.segments.empty() && playlist.ended;
+    // A live list plays live; not yet when it is encrypted or fMP4, whose
+    // keys and init section would have to follow the reloads.
+    const bool liveNotYet = !playlist.ended && (!playlist.keyUrls.empty() || !playlist.initUrl.empty());
+    const bool playable = !playlist.master && !playlist.segments.empty() && !liveNotYet;
     if (playable && !playlist.keyUrls.empty()) {
         // AES-128: the keys first, with the video's Referer like everything else.
         stream.AwaitKeys(playlist, text, task.url);
@@ -424,6 +447,8 @@ void CFLVDownloadManager::FinishManifest(InfoVideo& video, CHlsStream& stream, b
     AnswerHlsWaiting(video.a2, stream, kPlaylistEntry);
     if (adopted)
         FetchHlsSegments(video, stream);
+    if (adopted && stream.IsLive())
+        ScheduleReload(stream, true);
     else if (video.a2 == PlayingKey())
         observer_.ShowStateMessage(failure, video);
 }

@@ -473,5 +473,9 @@ LRESULT CFLVDownloadManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         RunBackgroundStep();
         return 0;
     }
+    if (msg == WM_TIMER && wParam == kLiveReloadTimerId) {
+        ReloadDueStreams();
+        return 0;
+    }
     return FCHttpTaskManager<CWnd>::WindowProc(msg, wParam, lParam);
 }

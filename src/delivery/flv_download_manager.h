@@ -27,6 +27,7 @@ class InfoVideo;
 class CFLVDownloadManager : public FCHttpTaskManager<CWnd>, public IPlayRequestServer {
 public:
     static constexpr UINT_PTR kBackgroundTimerId = 567;
+    static constexpr UINT_PTR kLiveReloadTimerId = 568;
     static constexpr unsigned kBackgroundPeriodMs = 3000;
     static constexpr int kBlockSize = 65536;
     static constexpr int kStartDelayMs = 500;
@@ -56,6 +57,9 @@ public:
     void SetBackgroundPeriod(unsigned periodMs);
     void SetStartDelay(int delayMs) { startDelayMs_ = delayMs; }
     void SetRelayGap(std::int64_t bytes) { relayGap_ = bytes; }
+    // Tests reload live playlists this often; 0 (the default) takes each
+    // playlist's target duration.
+    void SetLiveReloadPeriod(unsigned periodMs) { liveReloadMs_ = periodMs; }
     // Relays from the origin whose files are still kept, for tests.
     std::size_t GetRelayCount() const { return relays_.size(); }
 
@@ -109,7 +113,7 @@ private:
     // exists; its manifests and segments are fetched by tasks keyed
     // "hls:<n>".
     struct HlsJob {
-        enum Kind { Manifest, Segment, Key, Index } kind = Manifest;
+        enum Kind { Manifest, Segment, Key, Index, Reload } kind = Manifest;
         std::string videoKey;
         std::size_t entry = 0;  // Segment: the book entry; Key: the key's index; Index: the DASH track
         bool failed = false;    // refused by the origin
@@ -144,6 +148,17 @@ private:
     void AnswerHlsWaiting(const std::string& key, CHlsStream& stream, int entry);
     static bool IsHlsTask(const HttpTask& task);
     void SweepHlsJobs();
+    // Live playlists (flv_download_hls_live.cpp): reloaded on the task
+    // workers every target duration while the video plays or previews.
+    bool IsWatched(const std::string& key) const;
+    void ScheduleReload(CHlsStream& stream, bool changed);
+    void ArmReloadTimer();
+    void ReloadDueStreams();
+    void StartReload(InfoVideo& video, CHlsStream& stream);
+    void OnHlsReload(InfoVideo& video, CHlsStream& stream, HttpTask& task, bool ok);
+    // A live stream that plays reloads when none runs or is due.
+    void KeepReloading(InfoVideo& video, CHlsStream& stream);
+    unsigned liveReloadMs_ = 0;
     std::map<std::string, std::unique_ptr<CHlsStream>> hlsStreams_;  // by video key
     std::map<std::string, HlsJob> hlsJobs_;                           // by task key
     std::uint64_t lastHlsTask_ = 0;

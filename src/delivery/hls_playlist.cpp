@@ -143,6 +143,8 @@ HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl)
     bool hasIv = false;
     std::array<unsigned char, 16> iv{};
     std::uint64_t sequence = 0;
+    std::size_t sequenceAt = 0;  // the segment the last EXT-X-MEDIA-SEQUENCE numbers
+    bool discontinuity = false;
     bool variantPending = false;
     std::int64_t bandwidth = 0;
     std::size_t at = 0;
@@ -177,8 +179,11 @@ HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl)
             }
         } else if (line.starts_with("#EXT-X-MEDIA-SEQUENCE:")) {
             sequence = static_cast<std::uint64_t>(ToInt(line.substr(22)));
+            sequenceAt = playlist.segments.size();
         } else if (line.starts_with("#EXT-X-TARGETDURATION:")) {
             playlist.targetDuration = static_cast<int>(ToInt(line.substr(22)));
+        } else if (line == "#EXT-X-DISCONTINUITY") {
+            discontinuity = true;
         } else if (line == "#EXT-X-ENDLIST") {
             playlist.ended = true;
         } else if (line.front() != '#') {
@@ -188,15 +193,16 @@ HlsPlaylist ParseHlsPlaylist(std::string_view text, const std::string& baseUrl)
                 playlist.variants.push_back(HlsVariant{bandwidth, url});
                 variantPending = false;
             } else {
-                HlsSegment segment{duration, url, key, iv};
+                const std::uint64_t number = sequence + (playlist.segments.size() - sequenceAt);
+                HlsSegment segment{duration, url, key, iv, number, discontinuity};
                 if (key >= 0 && !hasIv) {
-                    const std::uint64_t number = sequence + playlist.segments.size();
                     segment.iv = {};
                     for (int i = 0; i < 8; ++i)
                         segment.iv[15 - i] = static_cast<unsigned char>(number >> (8 * i));
                 }
                 playlist.segments.push_back(segment);
                 duration = 0;
+                discontinuity = false;
             }
         }
     }
@@ -212,23 +218,43 @@ const HlsVariant* ChooseVariant(const HlsPlaylist& master)
     return best;
 }
 
-std::string BuildLocalPlaylist(const HlsPlaylist& media, const std::string& prefix)
+std::string BuildLocalPlaylist(const HlsPlaylist& media, const std::string& prefix, const std::vector<bool>& cached)
 {
+    const std::size_t first = std::min(media.windowStart, media.segments.size());
     double longest = media.targetDuration;
-    for (const HlsSegment& segment : media.segments)
-        longest = std::max(longest, segment.duration);
+    std::uint64_t discontinuities = 0;  // those before the window, which the player never sees
+    for (std::size_t i = 0; i < media.segments.size(); ++i) {
+        longest = std::max(longest, media.segments[i].duration);
+        if (i < first && media.segments[i].discontinuity)
+            ++discontinuities;
+    }
     std::string text = "#EXTM3U\n#EXT-X-VERSION:";
     text += media.initUrl.empty() ? "3\n" : "7\n";
     text += "#EXT-X-TARGETDURATION:" + std::to_string(static_cast<int>(longest + 0.999)) + "\n";
-    text += "#EXT-X-MEDIA-SEQUENCE:0\n#EXT-X-PLAYLIST-TYPE:VOD\n";
+    text += "#EXT-X-MEDIA-SEQUENCE:" + std::to_string(first) + "\n";
+    if (discontinuities > 0)
+        text += "#EXT-X-DISCONTINUITY-SEQUENCE:" + std::to_string(discontinuities) + "\n";
+    if (media.ended)
+        text += "#EXT-X-PLAYLIST-TYPE:VOD\n";
     if (!media.initUrl.empty())
         text += "#EXT-X-MAP:URI=\"" + prefix + "/init\"\n";
     char duration[32];
-    for (std::size_t i = 0; i < media.segments.size(); ++i) {
+    bool gap = false;
+    bool listed = false;
+    for (std::size_t i = first; i < media.segments.size(); ++i) {
+        if (!cached.empty() && (i >= cached.size() || !cached[i])) {
+            gap = true;
+            continue;
+        }
+        if (media.segments[i].discontinuity || (gap && listed))
+            text += "#EXT-X-DISCONTINUITY\n";
+        gap = false;
+        listed = true;
         std::snprintf(duration, sizeof duration, "%.6f", media.segments[i].duration);
         text += "#EXTINF:" + std::string(duration) + ",\n" + prefix + "/s" + std::to_string(i) + "\n";
     }
-    text += "#EXT-X-ENDLIST\n";
+    if (media.ended)
+        text += "#EXT-X-ENDLIST\n";
     return text;
 }
 

@@ -22,6 +22,8 @@ struct HlsSegment {
     // media sequence number as a 128-bit big-endian number.
     int key = -1;
     std::array<unsigned char, 16> iv{};
+    std::uint64_t sequence = 0;  // its media sequence number
+    bool discontinuity = false;  // EXT-X-DISCONTINUITY before it
 };
 
 struct HlsPlaylist {
@@ -35,6 +37,9 @@ struct HlsPlaylist {
     // which encrypts inside the samples): not played.
     bool unsupportedKey = false;
     int targetDuration = 0;
+    // Live: the first segment the site's latest playlist lists; the player's
+    // playlist is this window. 0 for a list read in one piece.
+    std::size_t windowStart = 0;
 };
 
 // Reads a playlist fetched from baseUrl; relative addresses are resolved
@@ -50,10 +55,16 @@ std::string ResolveUrl(const std::string& base, const std::string& reference);
 // the playlist lists none.
 const HlsVariant* ChooseVariant(const HlsPlaylist& master);
 
-// The media playlist the player gets: the same segments and durations as a
-// finished (VOD) list, segment i at "<prefix>/s<i>" and the init section at
-// "<prefix>/init".
-std::string BuildLocalPlaylist(const HlsPlaylist& media, const std::string& prefix);
+// The media playlist the player gets: the same segments and durations,
+// segment i at "<prefix>/s<i>" and the init section at "<prefix>/init", from
+// windowStart on (numbered by the segments' places; a list read in one
+// piece starts at 0). A finished list (ended) is a VOD; a live one has no
+// end, and the player reloads it.
+// `cached` (when not empty) keeps only the segments marked there, with a
+// discontinuity where others were left out: the part of a recorded live
+// stream that the cache holds.
+std::string BuildLocalPlaylist(const HlsPlaylist& media, const std::string& prefix,
+                               const std::vector<bool>& cached = {});
 
 // What a play-server path after the play URL's serial asks for: "" the
 // playlist, "/init" the init section, "/s<i>" segment i.

@@ -35,7 +35,21 @@ void HlsSegmentBook::StartFetch(std::size_t index)
     Entry& entry = entries_.at(index);
     entry.state = State::Fetching;
     ++entry.attempts;
-    cursor_ = index + 1 < entries_.size() ? index + 1 : 0;
+    // Past the last one the order wraps to the first, unless the list grows
+    // first: a live stream's newest segments then come next.
+    cursor_ = index + 1;
+}
+
+void HlsSegmentBook::Grow(std::size_t count)
+{
+    entries_.resize(entries_.size() + count);
+}
+
+void HlsSegmentBook::GiveUp(std::size_t index)
+{
+    Entry& entry = entries_.at(index);
+    if (entry.state == State::Pending)
+        entry.state = State::Missing;
 }
 
 bool HlsSegmentBook::FetchFailed(std::size_t index)

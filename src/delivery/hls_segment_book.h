@@ -35,6 +35,11 @@ public:
     // transfer cut short). True when it will be tried again, false when it
     // is missing now.
     bool FetchFailed(std::size_t index);
+    // A live stream's list grew: `count` more segments, pending, at the end.
+    void Grow(std::size_t count);
+    // A live segment that slid out of the site's window before it was
+    // fetched can no longer be had: a pending one counts as missing.
+    void GiveUp(std::size_t index);
     // A fetch stopped by the program (the user went elsewhere): pending
     // again, no attempt counted.
     void FetchStopped(std::size_t index);
@@ -47,5 +52,5 @@ private:
     std::size_t Counted(State state) const;
 
     std::vector<Entry> entries_;
-    std::size_t cursor_ = 0;  // where the sequential order goes on
+    std::size_t cursor_ = 0;  // where the sequential order goes on (past the end: the first)
 };

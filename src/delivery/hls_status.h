@@ -10,5 +10,6 @@ struct HlsStatus {
     std::size_t missing = 0;
     std::size_t count = 0;
     std::int64_t bytes = 0;
-    bool IsComplete() const { return known && count > 0 && done == count; }
+    bool live = false;  // a live stream: its list still grows, so it is never complete
+    bool IsComplete() const { return known && !live && count > 0 && done == count; }
 };

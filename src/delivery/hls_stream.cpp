@@ -68,6 +68,7 @@ bool CHlsStream::LoadFromCache(bool writeLocal)
     const std::string url = ReadText(folder_ + "source.url");
     if (url.empty())
         return false;
+    url_ = url;
     const std::string dashText = ReadText(folder_ + "source.mpd");
     if (!dashText.empty()) {
         DashManifest manifest = ParseDashManifest(dashText, url);
@@ -83,8 +84,34 @@ bool CHlsStream::LoadFromCache(bool writeLocal)
     if (media.master || media.segments.empty() || media.unsupportedKey || !ReadKeys(media))
         return false;
     playlist_ = media;
-    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()), writeLocal);
+    Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()),
+           writeLocal && media.ended);
+    if (writeLocal && !media.ended)
+        WriteText(LocalPlaylistPath(), RecordingPlaylist());
     return true;
+}
+
+std::string CHlsStream::RecordingPlaylist() const
+{
+    HlsPlaylist recording = playlist_;
+    recording.ended = true;
+    recording.windowStart = 0;
+    std::vector<bool> cached(book_.Count());
+    for (std::size_t entry = 0; entry < cached.size(); ++entry)
+        cached[entry] = book_.StateOf(entry) == HlsSegmentBook::State::Done;
+    return BuildLocalPlaylist(recording, Prefix(), cached);
+}
+
+HlsMerge CHlsStream::TakeReload(const HlsPlaylist& reloaded)
+{
+    const HlsMerge merge = MergeHlsPlaylist(playlist_, reloaded);
+    book_.Grow(merge.appended);
+    for (std::size_t entry = 0; entry < playlist_.windowStart; ++entry)
+        book_.GiveUp(entry);
+    WriteText(folder_ + "source.m3u8", WriteHlsRecord(playlist_));
+    WriteText(LocalPlaylistPath(), BuildLocalPlaylist(playlist_, Prefix()));
+    fresh = true;
+    return merge;
 }
 
 bool CHlsStream::ReadKeys(const HlsPlaylist& media)
@@ -126,6 +153,8 @@ void CHlsStream::Adopt(const HlsPlaylist& media, const std::string& text, const 
     ReadKeys(media);
     WriteText(folder_ + "source.m3u8", text);
     WriteText(folder_ + "source.url", url);
+    url_ = url;
+    fresh = true;
     dash_ = false;
     playlist_ = media;
     Settle(media.segments.size() + (media.initUrl.empty() ? 0 : 1), BuildLocalPlaylist(media, Prefix()));
@@ -137,6 +166,7 @@ void CHlsStream::AdoptDash(const DashManifest& manifest, const std::string& text
     fs::create_directories(folder_, ec);
     WriteText(folder_ + "source.mpd", text);
     WriteText(folder_ + "source.url", url);
+    url_ = url;
     dash_ = true;
     playlist_ = HlsPlaylist{};
     dashEntries_ = DashEntries(manifest);

@@ -12,9 +12,11 @@
 // always complete and a ".part" is resumed from its size. User-interface
 // thread only.
 #include "delivery/dash_manifest.h"
+#include "delivery/hls_live.h"
 #include "delivery/hls_playlist.h"
 #include "delivery/hls_segment_book.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -73,6 +75,15 @@ public:
     IndexTaken TakeDashIndex(std::size_t t, const std::string& bytes);
 
     bool HasPlaylist() const { return hasPlaylist_; }
+    // A live HLS stream: its media playlist has no EXT-X-ENDLIST (yet).
+    bool IsLive() const { return hasPlaylist_ && !dash_ && !playlist_.ended; }
+    int TargetDuration() const { return playlist_.targetDuration; }
+    // The media playlist's address (the variant's, for a master playlist).
+    const std::string& SourceUrl() const { return url_; }
+    // Merges a reload of a live playlist: the new segments join the book,
+    // pending ones that slid out of the site's window are given up, and the
+    // record ("source.m3u8") and the player's window are written again.
+    HlsMerge TakeReload(const HlsPlaylist& reloaded);
     bool IsDash() const { return dash_; }
     // The entry of the HLS init section; Count() when there is none.
     std::size_t InitEntry() const { return dash_ ? book_.Count() : playlist_.segments.size(); }
@@ -100,6 +111,13 @@ public:
     std::vector<std::pair<std::uint64_t, int>> waiting;
     bool failed = false;           // no playable playlist could be had
     bool missingReported = false;  // the user was told of missing segments
+    // Live: the list came from the site in this run (a recording read from
+    // the cache alone plays as a VOD of what it holds); a reload runs; the
+    // next one is due.
+    bool fresh = false;
+    bool reloading = false;
+    bool reloadScheduled = false;
+    std::chrono::steady_clock::time_point reloadDue;
 
 private:
     void Settle(std::size_t entries, const std::string& localManifest, bool writeLocal = true);
@@ -113,8 +131,12 @@ private:
     // Reads the playlist's keys from the folder; false when one is not there.
     bool ReadKeys(const HlsPlaylist& media);
 
+    // The player's playlist of a recorded live stream: the cached segments.
+    std::string RecordingPlaylist() const;
+
     std::string key_;
     std::string folder_;
+    std::string url_;
     bool hasPlaylist_ = false;
     bool dash_ = false;
     HlsPlaylist playlist_;

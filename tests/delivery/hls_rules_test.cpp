@@ -1,5 +1,6 @@
 // The HLS rules without I/O: reading playlists, the variant choice, the
 // local playlist and the segment account that decides completeness.
+#include "delivery/hls_live.h"
 #include "delivery/hls_playlist.h"
 #include "delivery/hls_segment_book.h"
 
@@ -180,6 +181,134 @@ TEST(HlsSegmentBook, FetchOrderFollowsThePlayerAndAStoppedFetchCostsNoAttempt)
         book.StartFetch(4);
     }
     EXPECT_TRUE(book.FetchFailed(4));
+}
+
+// A live window as a site serves it: segments first .. first+count-1, named
+// by their sequence numbers.
+HlsPlaylist LiveWindow(std::uint64_t first, std::size_t count, bool ended = false, const std::string& name = "seg")
+{
+    std::string text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXT-X-MEDIA-SEQUENCE:"
+                       + std::to_string(first) + "\n";
+    for (std::size_t i = 0; i < count; ++i)
+        text += "#EXTINF:1.000000,\n" + name + std::to_string(first + i) + ".ts\n";
+    if (ended)
+        text += "#EXT-X-ENDLIST\n";
+    return ParseHlsPlaylist(text, "http://live.test/v/index.m3u8");
+}
+
+std::vector<std::string> Names(const HlsPlaylist& list)
+{
+    std::vector<std::string> names;
+    for (const HlsSegment& segment : list.segments)
+        names.push_back(segment.url.substr(segment.url.rfind('/') + 1) + (segment.discontinuity ? "|d" : ""));
+    return names;
+}
+
+TEST(HlsLive, AReloadAppendsBySequenceNumberKeepsWhatSlidOutAndAnEndListEndsIt)
+{
+    HlsPlaylist known = LiveWindow(10, 3);
+    EXPECT_FALSE(known.ended);
+    EXPECT_EQ(known.segments[2].sequence, 12u);
+
+    HlsMerge merge = MergeHlsPlaylist(known, LiveWindow(12, 3));  // 12 13 14
+    EXPECT_EQ(merge.appended, 2u);
+    EXPECT_EQ(Names(known), (std::vector<std::string>{"seg10.ts", "seg11.ts", "seg12.ts", "seg13.ts", "seg14.ts"}));
+    EXPECT_EQ(known.windowStart, 2u);
+
+    merge = MergeHlsPlaylist(known, LiveWindow(12, 3));  // nothing new
+    EXPECT_EQ(merge.appended, 0u);
+    EXPECT_EQ(known.segments.size(), 5u);
+
+    merge = MergeHlsPlaylist(known, LiveWindow(15, 2));  // follows on directly
+    EXPECT_EQ(merge.appended, 2u);
+    EXPECT_FALSE(known.segments[5].discontinuity);
+    EXPECT_EQ(known.windowStart, 5u);
+    EXPECT_FALSE(merge.ended);
+
+    merge = MergeHlsPlaylist(known, LiveWindow(16, 2, true));
+    EXPECT_TRUE(merge.ended);
+    EXPECT_TRUE(known.ended);
+    EXPECT_EQ(known.segments.size(), 8u);
+    merge = MergeHlsPlaylist(known, LiveWindow(17, 2));  // a later copy without the end does not undo it
+    EXPECT_TRUE(known.ended);
+}
+
+TEST(HlsLive, AJumpOrANewCountIsADiscontinuityAndAStaleCopyAddsNothing)
+{
+    HlsPlaylist known = LiveWindow(10, 3);              // 10 11 12
+    MergeHlsPlaylist(known, LiveWindow(20, 2));        // 13..19 slid out unseen
+    EXPECT_EQ(Names(known), (std::vector<std::string>{"seg10.ts", "seg11.ts", "seg12.ts", "seg20.ts|d", "seg21.ts"}));
+    EXPECT_EQ(known.windowStart, 3u);
+
+    const HlsMerge stale = MergeHlsPlaylist(known, LiveWindow(10, 3));
+    EXPECT_EQ(stale.appended, 0u);
+    EXPECT_EQ(known.windowStart, 3u);
+
+    const HlsMerge restart = MergeHlsPlaylist(known, LiveWindow(0, 2, false, "new"));
+    EXPECT_EQ(restart.appended, 2u);
+    EXPECT_EQ(Names(known).back(), "new1.ts");
+    EXPECT_EQ(Names(known)[5], "new0.ts|d");
+    EXPECT_EQ(known.windowStart, 5u);
+    // The numbering follows the new count from here on.
+    MergeHlsPlaylist(known, LiveWindow(1, 2, false, "new"));
+    EXPECT_EQ(Names(known).back(), "new2.ts");
+    EXPECT_EQ(known.segments.size(), 8u);
+}
+
+TEST(HlsLive, ThePlayerGetsTheWindowLiveAndTheRecordReadsBackTheSame)
+{
+    HlsPlaylist known = LiveWindow(10, 3);
+    MergeHlsPlaylist(known, LiveWindow(20, 3));  // a gap: 20 is a discontinuity at place 3
+    MergeHlsPlaylist(known, LiveWindow(21, 3));  // window: places 4..6
+    const std::string local = BuildLocalPlaylist(known, "/k-&flag&-0");
+    EXPECT_EQ(local.find("#EXT-X-ENDLIST"), std::string::npos) << local;
+    EXPECT_EQ(local.find("VOD"), std::string::npos) << local;
+    EXPECT_NE(local.find("#EXT-X-MEDIA-SEQUENCE:4\n"), std::string::npos) << local;
+    EXPECT_NE(local.find("#EXT-X-DISCONTINUITY-SEQUENCE:1\n"), std::string::npos) << local;
+    const HlsPlaylist window = ParseHlsPlaylist(local, "http://127.0.0.1:1/x");
+    ASSERT_EQ(window.segments.size(), 3u);
+    EXPECT_EQ(window.segments[0].url, "http://127.0.0.1:1/k-&flag&-0/s4");
+    EXPECT_EQ(window.segments[0].sequence, 4u);
+
+    // What the cache keeps reads back to the same list.
+    const HlsPlaylist back = ParseHlsPlaylist(WriteHlsRecord(known), "http://elsewhere.test/");
+    ASSERT_EQ(back.segments.size(), known.segments.size());
+    for (std::size_t i = 0; i < back.segments.size(); ++i) {
+        EXPECT_EQ(back.segments[i].url, known.segments[i].url) << i;
+        EXPECT_EQ(back.segments[i].sequence, known.segments[i].sequence) << i;
+        EXPECT_EQ(back.segments[i].discontinuity, known.segments[i].discontinuity) << i;
+    }
+    EXPECT_FALSE(back.ended);
+
+    // Replayed from the cache, a recording is a VOD of the segments it holds,
+    // with a discontinuity where some are missing.
+    HlsPlaylist recording = back;
+    recording.ended = true;
+    const std::vector<bool> cached{false, true, true, false, true, true, true};
+    const HlsPlaylist vod = ParseHlsPlaylist(BuildLocalPlaylist(recording, "/k-&flag&-0", cached), "http://127.0.0.1:1/x");
+    EXPECT_TRUE(vod.ended);
+    ASSERT_EQ(vod.segments.size(), 5u);
+    EXPECT_EQ(vod.segments[0].url, "http://127.0.0.1:1/k-&flag&-0/s1");
+    EXPECT_FALSE(vod.segments[0].discontinuity);
+    EXPECT_EQ(vod.segments[2].url, "http://127.0.0.1:1/k-&flag&-0/s4");
+    EXPECT_TRUE(vod.segments[2].discontinuity);
+}
+
+TEST(HlsSegmentBook, ALiveBookGrowsFetchesTheNewSegmentsNextAndGivesUpWhatSlidOut)
+{
+    HlsSegmentBook book(4);
+    book.Want(2);  // the player starts near the live edge
+    book.StartFetch(static_cast<std::size_t>(book.NextToFetch()));
+    book.StartFetch(static_cast<std::size_t>(book.NextToFetch()));
+    EXPECT_EQ(book.StateOf(3), HlsSegmentBook::State::Fetching);
+    book.Grow(2);
+    EXPECT_EQ(book.Count(), 6u);
+    EXPECT_EQ(book.NextToFetch(), 4) << "the segments after the player's come before the older ones";
+    book.GiveUp(0);
+    book.GiveUp(3);  // being fetched: it may still arrive
+    EXPECT_EQ(book.StateOf(0), HlsSegmentBook::State::Missing);
+    EXPECT_EQ(book.StateOf(3), HlsSegmentBook::State::Fetching);
+    EXPECT_FALSE(book.IsComplete());
 }
 
 }  // namespace

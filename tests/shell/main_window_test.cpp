@@ -3,6 +3,7 @@
 // the controls move, and a seek continues from the new place. One window
 // (one browser engine) serves every case.
 #include "main_window_fixture.h"
+#include "test_site/live_hls.h"
 
 #include "common/ids/command_ids.h"
 #include "common/ids/control_ids.h"
@@ -23,7 +24,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <fstream>
 
 #include <sys/wait.h>
@@ -376,6 +379,44 @@ TEST_F(MainWindowTest, AnHlsPageIsDetectedAndPlaysToItsEndFromTheCache)
     auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
     ASSERT_NE(status, nullptr);
     EXPECT_NE(status->text().toStdString().find("段)"), std::string::npos) << status->text().toStdString();
+}
+
+// A page whose player fetches a live playlist: it plays live while the
+// site's window moves on (the test moves it), the status line says it is
+// live, and the video ends when the broadcast does.
+TEST_F(MainWindowTest, ALiveHlsPageIsDetectedPlaysLiveAndEndsWithTheBroadcast)
+{
+    const std::string hls = test_site::MakeTestHls(8);
+    ASSERT_FALSE(hls.empty());
+    ASSERT_TRUE(test_site::ServeFolder(*site, "/hls", hls));
+    const std::string vod = test_site::ReadFileBytes(hls + "/v0/index.m3u8");
+    auto head = std::make_shared<std::atomic<std::uint64_t>>(0);
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    site->SetHandler(
+        "/hls/v0/live.m3u8",
+        [vod, head, ended](const test_site::RecordedRequest&) {
+            return test_site::LiveHlsPlaylist(vod, head->load(), 3, ended->load());
+        },
+        "application/vnd.apple.mpegurl");
+    site->AddFile("/live-watch.html", "<html><head><title>On air</title></head><body><video autoplay muted "
+                                      "width='480' height='360' src='/hls/v0/live.m3u8'></video></body></html>",
+                  "text/html");
+    site->ClearRequests();
+    const std::string page = "http://localhost:" + std::to_string(site->Port()) + "/live-watch.html";
+    window->Control().AddVideo("", page, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
+    ASSERT_NE(status, nullptr);
+    const std::string live = LoadString(IDS_HLS_LIVE).substr(0, LoadString(IDS_HLS_LIVE).find(' '));
+    ASSERT_TRUE(RunEventsUntil([&] { return status->text().toStdString().find(live) != std::string::npos; }))
+        << status->text().toStdString();
+    // The broadcast goes on, then ends: the player follows it to its end.
+    *head = 3;
+    ASSERT_TRUE(RunEventsUntil([&] { return !site->RequestsFor("/hls/v0/seg5.ts").empty(); }));
+    *head = 5;
+    *ended = true;
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    EXPECT_EQ(status->text().toStdString().find(live), std::string::npos) << status->text().toStdString();
 }
 
 TEST_F(MainWindowTest, ADashPageIsDetectedAndPlaysToItsEndFromTheCache)

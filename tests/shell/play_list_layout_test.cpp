@@ -166,4 +166,20 @@ TEST_F(PlayListLayoutTest, AnHlsRowCountsSegmentsAndBytesAndSaysWhichAreMissing)
     EXPECT_EQ(layout.Item(1)->detail, "已缓冲: 0%  总长度: 0.00 Mb") << "before its playlist is here";
 }
 
+// A live stream has no total to count against: its row says it is live and
+// how much it cached, and its bar stays empty.
+TEST_F(PlayListLayoutTest, ALiveHlsRowSaysLiveInsteadOfAShareOfAnUnknownTotal)
+{
+    Add("live");
+    HlsStatus status{true, 6, 0, 6, 3 * 524288};
+    status.live = true;
+    layout.SetHlsFigures([&](const InfoVideo&) { return status; });
+    layout.Rebuild("");
+    ASSERT_TRUE(layout.Item(0));
+    EXPECT_EQ(layout.Item(0)->detail, "直播中 (已缓存6段)  已缓存: 1.50 Mb");
+    EXPECT_DOUBLE_EQ(layout.Item(0)->share, 0.0);
+    status.missing = 2;
+    EXPECT_EQ(layout.Item(0)->detail, "直播中 (已缓存6段)  已缓存: 1.50 Mb  缺少2段");
+}
+
 }  // namespace

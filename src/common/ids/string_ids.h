@@ -73,6 +73,7 @@ constexpr int IDS_BUTTON_CLOSE = 30105;
 // An HLS video's row in the play list.
 constexpr int IDS_HLS_CACHED_SHARE = 30106;      // "已缓冲: %d%% (%d/%d段)\r\n已缓存: %.2f Mb"
 constexpr int IDS_HLS_MISSING = 30107;           // "缺少%d段"
+constexpr int IDS_HLS_LIVE = 30140;              // "直播中 (已缓存%d段)\r\n已缓存: %.2f Mb"
 
 // A command-line argument that names no video file; %s is the path.
 constexpr int IDS_ARG_NO_SUCH_FILE = 30120;      // "找不到视频文件：%s"

@@ -15,9 +15,13 @@ namespace {
 std::string HlsBufferedText(const HlsStatus& hls)
 {
     char text[256];
-    std::snprintf(text, sizeof text, LoadString(IDS_HLS_CACHED_SHARE).c_str(),
-                  static_cast<int>(hls.done * 100 / hls.count), static_cast<int>(hls.done), static_cast<int>(hls.count),
-                  static_cast<double>(hls.bytes) / 1048576.0);
+    if (hls.live)
+        std::snprintf(text, sizeof text, LoadString(IDS_HLS_LIVE).c_str(), static_cast<int>(hls.done),
+                      static_cast<double>(hls.bytes) / 1048576.0);
+    else
+        std::snprintf(text, sizeof text, LoadString(IDS_HLS_CACHED_SHARE).c_str(),
+                      static_cast<int>(hls.done * 100 / hls.count), static_cast<int>(hls.done),
+                      static_cast<int>(hls.count), static_cast<double>(hls.bytes) / 1048576.0);
     std::string result = text;
     if (hls.missing > 0) {
         std::snprintf(text, sizeof text, LoadString(IDS_HLS_MISSING).c_str(), static_cast<int>(hls.missing));
@@ -36,7 +40,7 @@ bool CountsSegments(const HlsStatus& hls)
 double CachedShare(const InfoVideo& video, const HlsStatus& hls)
 {
     if (CountsSegments(hls))
-        return static_cast<double>(hls.done) / static_cast<double>(hls.count);
+        return hls.live ? 0.0 : static_cast<double>(hls.done) / static_cast<double>(hls.count);
     const CacheSizes sizes = GetCacheSizes(video);
     return sizes.total > 0 ? static_cast<double>(sizes.cached) / static_cast<double>(sizes.total) : 0.0;
 }

@@ -20,7 +20,8 @@ class InfoVideo;
 // most 100) and its total length in megabytes; two lines joined by "\r\n".
 // An HLS video whose playlist is known counts segments instead (30106: the
 // share of segments arrived, of how many, and the megabytes kept), with a
-// third line (30107) when some never arrived.
+// third line (30107) when some never arrived; a live stream says it is live
+// and how many segments it cached (30140), and its share is 0.
 std::string BufferedText(const InfoVideo& video, const HlsStatus& hls = {});
 // The same with the line breaks replaced by two blanks, for one line.
 std::string BufferedLine(const InfoVideo& video, const HlsStatus& hls = {});

@@ -8,9 +8,11 @@
 #include "shell/settings/service_hosts.h"
 #include "test_site/demo_lists.h"
 #include "test_site/detection_service.h"
+#include "test_site/live_hls.h"
 #include "test_site/test_site.h"
 #include "test_site/test_videos.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -51,6 +53,8 @@ constexpr DemoPage kPages[] = {
     {"/watch/dash.html", "Test pattern (DASH through dash.js)",
      "dash.js playing a DASH manifest (two video representations and audio, one-second segments): played while "
      "its segments are cached"},
+    {"/watch/hls-live.html", "Test pattern (live HLS)",
+     "a VIDEO element given a live HLS playlist whose window moves on every second: played live, never complete"},
 };
 
 std::string Html(const std::string& title, const std::string& body)
@@ -124,6 +128,7 @@ void AddPages(test_site::TestSite& site, const std::string& webDir)
                            "<script>for (var i = 0; i < 20; ++i) window.open('/watch/empty.html?' + i);</script>\n"),
                  html);
     site.AddFile("/watch/hls.html", VideoPage(kPages[9].title, "/videos/hls/master.m3u8"), html);
+    site.AddFile("/watch/hls-live.html", VideoPage(kPages[11].title, "/videos/hls/v0/live.m3u8"), html);
     site.AddFile("/lib/dash.js", ReadPlayerScript(webDir, "dash.mediaplayer.min.js"), "text/javascript");
     site.AddFile("/watch/dash.html",
                  Html(kPages[10].title,
@@ -187,6 +192,17 @@ int main(int argc, char** argv)
     site.AddFileFromDisk("/videos/demo-h264.flv", flvH264, "video/x-flv");
     site.AddFileFromDisk("/videos/demo.mp4", mp4, "video/mp4");
     test_site::ServeFolder(site, "/videos/hls", hls);
+    // A live broadcast of the same segments: a window of five that moves on
+    // with the clock, looping over the stream.
+    const std::string vod = test_site::ReadFileBytes(hls + "/v0/index.m3u8");
+    const auto onAir = std::chrono::steady_clock::now();
+    site.SetHandler(
+        "/videos/hls/v0/live.m3u8",
+        [vod, onAir](const test_site::RecordedRequest&) {
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - onAir);
+            return test_site::LiveHlsPlaylist(vod, static_cast<std::uint64_t>(seconds.count()), 5);
+        },
+        "application/vnd.apple.mpegurl");
     test_site::ServeFolder(site, "/videos/dash", dash);
     for (const char* part : {"/videos/part1.flv", "/videos/part2.flv", "/videos/part3.flv"})
         site.AddFileFromDisk(part, flv, "video/x-flv");
