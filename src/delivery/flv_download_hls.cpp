@@ -9,6 +9,7 @@
 #include "delivery/flv_download_manager.h"
 
 #include "common/event_window.h"
+#include "common/ids/message_ids.h"
 #include "common/ids/string_ids.h"
 #include "common/stream_start.h"
 #include "delivery/cache_file_reader.h"
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -340,18 +342,54 @@ void CFLVDownloadManager::SettleHlsJob(HttpTask& task, const HlsJob& job, bool w
         return;
     }
     --stream.fetching;
-    HlsSegmentBook& book = stream.Book();
-    if (whole && stream.CommitPart(job.entry)) {
-        AnswerHlsWaiting(video->a2, stream, static_cast<int>(job.entry));
-        BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(video));
-    } else {
-        // A transfer cut short keeps its part, which the next try resumes.
-        if (job.failed)
-            std::remove(stream.PartOf(job.entry).c_str());
-        if (!book.FetchFailed(job.entry))
-            AnswerHlsWaiting(video->a2, stream, static_cast<int>(job.entry));
-    }
+    // The segment stays in fetching while it is decrypted, so that nothing
+    // fetches it again meanwhile; the next fetch starts at once.
+    if (const std::optional<SegmentDecryption> work = stream.DecryptionOf(job.entry); work && whole)
+        DecryptHlsSegment(*video, *work, job.entry);
+    else
+        EndHlsFetch(*video, stream, job.entry, whole && stream.CommitPart(job.entry), job.failed);
     FetchHlsSegments(*video, stream);
+}
+
+void CFLVDownloadManager::EndHlsFetch(InfoVideo& video, CHlsStream& stream, std::size_t entry, bool committed,
+                                      bool refused)
+{
+    HlsSegmentBook& book = stream.Book();
+    if (committed) {
+        book.MarkDone(entry);
+        AnswerHlsWaiting(video.a2, stream, static_cast<int>(entry));
+        BroadcastEvent(WM_FLV_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&video));
+        return;
+    }
+    // A transfer cut short keeps its part, which the next try resumes.
+    if (refused)
+        std::remove(stream.PartOf(entry).c_str());
+    if (!book.FetchFailed(entry))
+        AnswerHlsWaiting(video.a2, stream, static_cast<int>(entry));
+}
+
+void CFLVDownloadManager::DecryptHlsSegment(const InfoVideo& video, const SegmentDecryption& work, std::size_t entry)
+{
+    const std::uint64_t number = ++lastHlsDecrypt_;
+    hlsDecrypts_[number] = HlsDecrypt{video.a2, entry};
+    StartSegmentDecrypt(GetSafeHwnd(), WM_HLS_SEGMENT_DECRYPTED, static_cast<LPARAM>(number), work);
+}
+
+// A segment that does not decrypt (a wrong key) counts as a failed fetch:
+// after the last try it is missing, and the stream is never complete.
+void CFLVDownloadManager::OnHlsDecrypted(std::uint64_t number, bool ok)
+{
+    const auto it = hlsDecrypts_.find(number);
+    if (it == hlsDecrypts_.end())
+        return;  // the cache was cleared meanwhile
+    const HlsDecrypt done = it->second;
+    hlsDecrypts_.erase(it);
+    InfoVideo* video = FindVideo(done.videoKey);
+    const auto stream = hlsStreams_.find(done.videoKey);
+    if (!video || stream == hlsStreams_.end())
+        return;
+    EndHlsFetch(*video, *stream->second, done.entry, ok, false);
+    FetchHlsSegments(*video, *stream->second);
 }
 
 // A manifest arrived: a master playlist leads to its variant of highest

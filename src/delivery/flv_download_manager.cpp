@@ -1,6 +1,7 @@
 #include "delivery/flv_download_manager.h"
 
 #include "common/event_window.h"
+#include "common/ids/message_ids.h"
 #include "common/ids/string_ids.h"
 #include "delivery/content_range.h"
 #include "delivery/flv_cache.h"
@@ -239,6 +240,7 @@ void CFLVDownloadManager::ClearCache()
     ::ClearCache();
     // Fetches still running find neither their job nor their stream.
     hlsJobs_.clear();
+    hlsDecrypts_.clear();
     hlsStreams_.clear();
 }
 
@@ -475,6 +477,10 @@ LRESULT CFLVDownloadManager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     if (msg == WM_TIMER && wParam == kLiveReloadTimerId) {
         ReloadDueStreams();
+        return 0;
+    }
+    if (msg == WM_HLS_SEGMENT_DECRYPTED) {
+        OnHlsDecrypted(static_cast<std::uint64_t>(lParam), wParam != 0);
         return 0;
     }
     return FCHttpTaskManager<CWnd>::WindowProc(msg, wParam, lParam);

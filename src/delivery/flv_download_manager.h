@@ -146,6 +146,13 @@ private:
     // Answers the requests waiting for an entry (-1: the playlist) from the
     // cache, or with 404 when it cannot be had.
     void AnswerHlsWaiting(const std::string& key, CHlsStream& stream, int entry);
+    // A segment's fetch is over: its file is there (committed), or it is
+    // tried again or missing; a part the origin refused goes.
+    void EndHlsFetch(InfoVideo& video, CHlsStream& stream, std::size_t entry, bool committed, bool refused);
+    // An encrypted segment is decrypted on a worker, which answers with
+    // WM_HLS_SEGMENT_DECRYPTED and the number of its HlsDecrypt.
+    void DecryptHlsSegment(const InfoVideo& video, const SegmentDecryption& work, std::size_t entry);
+    void OnHlsDecrypted(std::uint64_t number, bool ok);
     static bool IsHlsTask(const HttpTask& task);
     void SweepHlsJobs();
     // Live playlists (flv_download_hls_live.cpp): reloaded on the task
@@ -162,6 +169,12 @@ private:
     std::map<std::string, std::unique_ptr<CHlsStream>> hlsStreams_;  // by video key
     std::map<std::string, HlsJob> hlsJobs_;                           // by task key
     std::uint64_t lastHlsTask_ = 0;
+    struct HlsDecrypt {
+        std::string videoKey;
+        std::size_t entry = 0;
+    };
+    std::map<std::uint64_t, HlsDecrypt> hlsDecrypts_;  // by number
+    std::uint64_t lastHlsDecrypt_ = 0;
 
     static bool JudgeStreamStart(HttpTask& task, const char* data, std::size_t count);
     void PushToRequests(const std::string& key, const char* data, std::size_t count);

@@ -1,7 +1,6 @@
 #include "delivery/hls_stream.h"
 
 #include "common/base64.h"
-#include "delivery/aes_decrypt.h"
 #include "delivery/cache_file_reader.h"
 #include "delivery/flv_cache.h"
 #include "records/info_video.h"
@@ -277,26 +276,21 @@ std::string CHlsStream::FileOf(std::size_t entry) const
     return folder_ + (dash_ || entry < playlist_.segments.size() ? "s" + std::to_string(entry) : std::string("init"));
 }
 
+std::optional<SegmentDecryption> CHlsStream::DecryptionOf(std::size_t entry) const
+{
+    if (dash_ || entry >= playlist_.segments.size() || playlist_.segments[entry].key < 0)
+        return std::nullopt;
+    const HlsSegment& segment = playlist_.segments[entry];
+    const auto k = static_cast<std::size_t>(segment.key);
+    // A key that is not there cannot decrypt: the work fails like a wrong key.
+    return SegmentDecryption{k < keys_.size() ? keys_[k] : std::string(), segment.iv, PartOf(entry), FileOf(entry)};
+}
+
 bool CHlsStream::CommitPart(std::size_t entry)
 {
     std::error_code ec;
-    const HlsSegment* segment = !dash_ && entry < playlist_.segments.size() ? &playlist_.segments[entry] : nullptr;
-    if (segment && segment->key >= 0) {
-        // The cache keeps the segment in the clear, written beside it and
-        // renamed, so the player and a save never see the cipher.
-        std::string plain;
-        const auto k = static_cast<std::size_t>(segment->key);
-        const bool ok = k < keys_.size() && DecryptAes128Cbc(keys_[k], segment->iv, ReadText(PartOf(entry)), plain);
-        fs::remove(PartOf(entry), ec);
-        if (!ok)
-            return false;
-        WriteText(FileOf(entry) + ".clear", plain);
-    }
-    fs::rename(segment && segment->key >= 0 ? FileOf(entry) + ".clear" : PartOf(entry), FileOf(entry), ec);
-    if (ec)
-        return false;
-    book_.MarkDone(entry);
-    return true;
+    fs::rename(PartOf(entry), FileOf(entry), ec);
+    return !ec;
 }
 
 std::int64_t CHlsStream::CachedBytes() const

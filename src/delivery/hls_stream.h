@@ -10,14 +10,17 @@
 // SegmentBase manifest, without which its segments are unknown). An entry is written to
 // "<name>.part" and renamed once it arrived whole, so an entry's file is
 // always complete and a ".part" is resumed from its size. User-interface
-// thread only.
+// thread only (an encrypted segment's part is decrypted on a worker, which
+// gets its own copy of what that takes).
 #include "delivery/dash_manifest.h"
 #include "delivery/hls_live.h"
 #include "delivery/hls_playlist.h"
 #include "delivery/hls_segment_book.h"
+#include "delivery/hls_segment_decrypt.h"
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -99,9 +102,10 @@ public:
     std::string FileOf(std::size_t entry) const;
     std::string PartOf(std::size_t entry) const { return FileOf(entry) + ".part"; }
     std::string LocalPlaylistPath() const { return folder_ + (dash_ ? "play.mpd" : "play.m3u8"); }
-    // The part arrived whole: it becomes the segment's file, decrypted when
-    // the segment is encrypted. False (and the part removed) when it does
-    // not decrypt with its key.
+    // What turns an encrypted segment's part into its clear file (on a
+    // worker: DecryptSegmentPart); none for an entry in the clear.
+    std::optional<SegmentDecryption> DecryptionOf(std::size_t entry) const;
+    // A clear entry's part arrived whole: it becomes the entry's file.
     bool CommitPart(std::size_t entry);
     std::int64_t CachedBytes() const;
 

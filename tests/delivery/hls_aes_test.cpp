@@ -9,8 +9,16 @@
 #include "flv_download_fixture.h"
 
 #include "records/info_video.h"
+#include "support/thread_probe.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace flv_test {
 namespace {
@@ -60,6 +68,45 @@ TEST_F(HlsAesTest, SegmentsAreCachedAndPlayedInTheClearByteForByte)
     EXPECT_EQ(keyRequests[0].Value("Referer"), "http://page.test/aes");
     EXPECT_EQ(FileBytes(HlsFolderOf(*video) + "key0"), test_site::kTestHlsKey) << "kept with the segments";
     EXPECT_TRUE(observer.missingSegments.empty());
+}
+
+// Decrypting a segment is work for a worker, not for the user-interface
+// thread. A named pipe stands where the first segment's clear bytes are
+// written: whichever thread writes them waits in open() until a watcher
+// names it and reads the pipe empty, so neither way hangs.
+TEST_F(HlsAesTest, SegmentsAreDecryptedOffTheUserInterfaceThread)
+{
+    InfoVideo* video = AddVideo("aes", "/enc/aes/index.m3u8", VIDEO_STATE_MANIFEST);
+    std::filesystem::create_directories(HlsFolderOf(*video));
+    const std::string pipe = HlsFolderOf(*video) + "s0.clear";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<long> writer{0};
+    std::atomic<bool> drained{false};
+    std::thread watcher([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (writer == 0 && std::chrono::steady_clock::now() < until) {
+            if (const std::vector<long> ids = test_support::ThreadsOpening(pipe); !ids.empty())
+                writer = ids.front();
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));  // poll with a bound
+        }
+        const int fd = ::open(pipe.c_str(), O_RDONLY | O_CLOEXEC | (writer == 0 ? O_NONBLOCK : 0));
+        char buffer[65536];
+        while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+        drained = true;
+    });
+    Play("aes");
+    const std::string url = server.BuildPlayUrl("aes");
+    EXPECT_EQ(ParseHlsPlaylist(Fetch(url), url).segments.size(), 4u);
+    const bool ended = Wait([&] { return drained.load(); });
+    watcher.join();
+    ASSERT_TRUE(ended);
+    ASSERT_NE(writer, 0) << "no thread wrote the clear segment";
+    EXPECT_NE(writer, static_cast<long>(::gettid())) << "decrypted on the user-interface thread";
+    // The others arrive as ever (the first is the pipe, never served).
+    EXPECT_TRUE(Wait([&] { return manager.GetHlsStatus("aes").IsComplete(); }));
 }
 
 TEST_F(HlsAesTest, AWrongKeyLeavesTheStreamIncompleteAndReported)

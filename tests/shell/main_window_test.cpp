@@ -12,6 +12,7 @@
 #include "ui/toolkit/panel_item.h"
 #include "ui/widgets/skin_paint.h"
 #include "shell/window/flv_transcoder.h"
+#include "delivery/hls_stream.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -417,6 +418,64 @@ TEST_F(MainWindowTest, ALiveHlsPageIsDetectedPlaysLiveAndEndsWithTheBroadcast)
     *ended = true;
     ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
     EXPECT_EQ(status->text().toStdString().find(live), std::string::npos) << status->text().toStdString();
+}
+
+// An AES-128 stream whose key the site gives only with the page as
+// Referer, then a stream of fMP4 segments with an init section, in one
+// window: each is detected, plays to its end from the cache, and the cache
+// holds what a save joins (clear TS; the init section first).
+TEST_F(MainWindowTest, AnAes128AndAnFmp4HlsPagePlayToTheirEndFromTheCache)
+{
+    const std::string aes = test_site::MakeTestHlsAes(3);
+    const std::string fmp4 = test_site::MakeTestHlsFmp4(3);
+    ASSERT_FALSE(aes.empty());
+    ASSERT_FALSE(fmp4.empty());
+    const std::string origin = "http://localhost:" + std::to_string(site->Port());
+    const std::string aesPage = origin + "/hls-aes-watch.html";
+    const std::string fmp4Page = origin + "/hls-fmp4-watch.html";
+    ASSERT_TRUE(test_site::ServeHlsAes(*site, "/hls-aes", aes, "/hls-aes-watch.html"));
+    ASSERT_TRUE(test_site::ServeFolder(*site, "/hls-fmp4", fmp4));
+    for (const auto& [page, playlist] : {std::pair{"/hls-aes-watch.html", "/hls-aes/index.m3u8"},
+                                         std::pair{"/hls-fmp4-watch.html", "/hls-fmp4/index.m3u8"}})
+        site->AddFile(page,
+                      std::string("<html><head><title>Segmented</title></head><body><video autoplay muted "
+                                  "width='480' height='360' src='")
+                          + playlist + "'></video></body></html>",
+                      "text/html");
+    site->ClearRequests();
+
+    window->Control().AddVideo("", aesPage, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start"));
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver"));
+    EXPECT_EQ(Count("VideoProcess", "2/3"), 1u) << "the picture went on to its last second";
+    const InfoVideo* video = FindVideo(*settings, aesPage);
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->a4.ends_with("/hls-aes/index.m3u8")) << video->a4;
+    const auto keyRequests = site->RequestsFor("/hls-aes/key.bin");
+    ASSERT_FALSE(keyRequests.empty());
+    EXPECT_EQ(keyRequests[0].Value("Referer"), aesPage);
+    SegmentedCache cache = ReadSegmentedCache(*video);
+    ASSERT_TRUE(cache.IsComplete());
+    ASSERT_EQ(cache.tracks.size(), 1u);
+    ASSERT_EQ(cache.tracks[0].size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(test_site::ReadFileBytes(cache.tracks[0][i]),
+                  test_site::ReadFileBytes(aes + "/clear/seg" + std::to_string(i) + ".ts"))
+            << "segment " << i << " is cached in the clear";
+
+    window->Control().AddVideo("", fmp4Page, kAddPlayNow);
+    ASSERT_TRUE(WaitFor("OnStatus", "Play.Start", 2));
+    ASSERT_TRUE(WaitFor("OnStatus", "VideoPlayOver", 2));
+    EXPECT_EQ(Count("VideoProcess", "2/3"), 2u) << "the picture went on to its last second";
+    video = FindVideo(*settings, fmp4Page);
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->a4.ends_with("/hls-fmp4/index.m3u8")) << video->a4;
+    cache = ReadSegmentedCache(*video);
+    ASSERT_TRUE(cache.IsComplete());
+    ASSERT_EQ(cache.count, 4u) << "the init section and three segments";
+    ASSERT_EQ(cache.tracks.size(), 1u);
+    EXPECT_EQ(test_site::ReadFileBytes(cache.tracks[0][0]), test_site::ReadFileBytes(fmp4 + "/init.mp4"));
+    EXPECT_EQ(site->RequestsFor("/hls-fmp4/init.mp4").size(), 1u);
 }
 
 TEST_F(MainWindowTest, ADashPageIsDetectedAndPlaysToItsEndFromTheCache)

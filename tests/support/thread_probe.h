@@ -54,4 +54,27 @@ inline bool SomeThreadOpens()
     return false;
 }
 
+// The ids of the threads blocked in openat(2) on `path` (a named pipe
+// without its other end): the path argument is read from the process's
+// own memory at the address the syscall line gives.
+inline std::vector<long> ThreadsOpening(const std::string& path)
+{
+    std::vector<long> ids;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream syscall(task.path() / "syscall");
+        unsigned long number = 0, directory = 0, address = 0;
+        syscall >> number >> std::hex >> directory >> address;
+        if (!syscall || number != 257)
+            continue;
+        std::ifstream memory("/proc/self/mem", std::ios::binary);
+        memory.seekg(static_cast<std::streamoff>(address));
+        std::string named;
+        std::getline(memory, named, '\0');
+        if (named == path)
+            ids.push_back(std::stol(task.path().filename().string()));
+    }
+    return ids;
+}
+
 }  // namespace test_support

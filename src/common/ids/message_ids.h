@@ -38,3 +38,6 @@ inline constexpr UINT WM_CONVERT_RATE = WM_USER + 0x233;
 // The digest worker to the update manager (wParam: 1 when the file's digests
 // are the announced ones, lParam: the number of the check).
 inline constexpr UINT WM_UPDATE_DIGESTS_CHECKED = 0x8280;
+// An HLS segment's decryption worker to the download manager (wParam: 1 when
+// the segment decrypted, lParam: the number of the decryption).
+inline constexpr UINT WM_HLS_SEGMENT_DECRYPTED = 0x8281;

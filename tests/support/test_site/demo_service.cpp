@@ -55,6 +55,12 @@ constexpr DemoPage kPages[] = {
      "its segments are cached"},
     {"/watch/hls-live.html", "Test pattern (live HLS)",
      "a VIDEO element given a live HLS playlist whose window moves on every second: played live, never complete"},
+    {"/watch/hls-aes.html", "Test pattern (HLS, AES-128)",
+     "a VIDEO element given an AES-128 encrypted HLS playlist whose key the site gives only with the page as "
+     "Referer: played while its segments are cached in the clear"},
+    {"/watch/hls-fmp4.html", "Test pattern (HLS, fMP4 segments)",
+     "a VIDEO element given an HLS playlist of fMP4 segments with an init section (EXT-X-MAP): played while "
+     "its segments are cached"},
 };
 
 std::string Html(const std::string& title, const std::string& body)
@@ -138,6 +144,8 @@ void AddPages(test_site::TestSite& site, const std::string& webDir)
                       "  dashjs.MediaPlayer().create().initialize(document.getElementById('v'), "
                       "'/videos/dash/manifest.mpd', true);\n</script>\n"),
                  html);
+    site.AddFile("/watch/hls-aes.html", VideoPage(kPages[11].title, "/videos/hls-aes/index.m3u8"), html);
+    site.AddFile("/watch/hls-fmp4.html", VideoPage(kPages[12].title, "/videos/hls-fmp4/index.m3u8"), html);
     // The default browsing tabs of the main skin ("browserview_mgr").
     std::string videos;
     for (const DemoPage& page : kPages)
@@ -184,7 +192,10 @@ int main(int argc, char** argv)
     const std::string mp4 = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 10, mediaDir);
     const std::string hls = test_site::MakeTestHls(10, mediaDir);
     const std::string dash = test_site::MakeTestDash(10, test_site::DashKind::NumberTimeline, mediaDir);
-    if (flv.empty() || flvH264.empty() || mp4.empty() || hls.empty() || dash.empty()) {
+    const std::string hlsAes = test_site::MakeTestHlsAes(10, mediaDir);
+    const std::string hlsFmp4 = test_site::MakeTestHlsFmp4(10, mediaDir);
+    if (flv.empty() || flvH264.empty() || mp4.empty() || hls.empty() || dash.empty() || hlsAes.empty()
+        || hlsFmp4.empty()) {
         std::fprintf(stderr, "quelt-demo-service: could not make the demo videos (is ffmpeg installed?)\n");
         return 1;
     }
@@ -204,6 +215,9 @@ int main(int argc, char** argv)
         },
         "application/vnd.apple.mpegurl");
     test_site::ServeFolder(site, "/videos/dash", dash);
+    // The key goes to the program, which fetches it with the page as Referer.
+    test_site::ServeHlsAes(site, "/videos/hls-aes", hlsAes, "/watch/hls-aes.html");
+    test_site::ServeFolder(site, "/videos/hls-fmp4", hlsFmp4);
     for (const char* part : {"/videos/part1.flv", "/videos/part2.flv", "/videos/part3.flv"})
         site.AddFileFromDisk(part, flv, "video/x-flv");
     AddPages(site, webDir);

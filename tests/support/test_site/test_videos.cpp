@@ -158,6 +158,29 @@ std::string MakeTestHlsAes(int seconds, const std::string& folder)
     return ec ? std::string() : dir;
 }
 
+std::string MakeTestHlsFmp4(int seconds, const std::string& folder)
+{
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const std::string dir = (folder.empty() ? DefaultFolder() : folder) + "/hls-fmp4-" + std::to_string(seconds);
+    std::error_code ec;
+    if (fs::exists(dir + "/index.m3u8", ec))
+        return dir;
+    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
+    fs::remove_all(partial, ec);
+    fs::create_directories(partial, ec);
+    const std::string s = std::to_string(seconds);
+    const std::string command = "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
+                                + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s
+                                + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -f hls -hls_time 1"
+                                  " -hls_playlist_type vod -hls_segment_type fmp4 -hls_segment_filename 'seg%d.m4s'"
+                                  " index.m3u8";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    fs::rename(partial, dir, ec);
+    return ec ? std::string() : dir;
+}
+
 std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
 {
     static std::mutex mutex;
@@ -213,6 +236,7 @@ bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& f
                                  : relative.ends_with(".ts") ? "video/mp2t"
                                  : relative.ends_with(".mpd") ? "application/dash+xml"
                                  : relative.ends_with(".m4s") ? "video/iso.segment"
+                                 : relative.ends_with(".mp4") ? "video/mp4"
                                                              : "application/octet-stream";
         const std::string file = entry.path().string();
         if (serving == FolderServing::FromDisk) {
@@ -224,6 +248,24 @@ bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& f
         }
     }
     return any;
+}
+
+bool ServeHlsAes(TestSite& site, const std::string& prefix, const std::string& folder, const std::string& pagePath)
+{
+    if (!ServeFolder(site, prefix, folder + "/aes"))
+        return false;
+    const std::string key = ReadFileBytes(folder + "/aes/key.bin");
+    site.SetHandler(
+        prefix + "/key.bin",
+        [key, pagePath](const RecordedRequest& request) {
+            const std::string referer = request.Value("Referer");
+            const std::size_t scheme = referer.find("://");
+            const std::size_t path = scheme == std::string::npos ? scheme : referer.find('/', scheme + 3);
+            return path != std::string::npos && referer.substr(path) == pagePath ? key
+                                                                                  : std::string("no key without the page");
+        },
+        "application/octet-stream");
+    return true;
 }
 
 std::string ReadFileBytes(const std::string& path)

@@ -32,6 +32,12 @@ constexpr const char* kTestHlsKey = "quelt-test-key-1";
 // Returns the folder that holds both, or empty when ffmpeg failed.
 std::string MakeTestHlsAes(int seconds = 4, const std::string& folder = {});
 
+// An HLS VOD of about `seconds` seconds in one-second fMP4 segments, as
+// ffmpeg's hls muxer writes it with -hls_segment_type fmp4:
+// "index.m3u8" naming the init section "init.mp4" (EXT-X-MAP) and the
+// segments "seg<i>.m4s". Returns the folder, or empty when ffmpeg failed.
+std::string MakeTestHlsFmp4(int seconds = 4, const std::string& folder = {});
+
 // How a DASH test stream addresses its segments, each as ffmpeg's dash
 // muxer writes it.
 enum class DashKind {
@@ -71,6 +77,13 @@ enum class FolderServing { InMemory, FromDisk };
 // manifests as "application/dash+xml").
 bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder,
                  FolderServing serving = FolderServing::InMemory);
+
+// Serves the encrypted stream of a MakeTestHlsAes folder at prefix
+// ("<prefix>/index.m3u8", "<prefix>/seg<i>.ts") with its key at
+// "<prefix>/key.bin", which goes only to requests whose Referer is the
+// page at pagePath (of any host), as a site that guards its keys does (any
+// other request gets a short text that is no key).
+bool ServeHlsAes(TestSite& site, const std::string& prefix, const std::string& folder, const std::string& pagePath);
 
 // The whole file, or empty.
 std::string ReadFileBytes(const std::string& path);
