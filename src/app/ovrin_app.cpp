@@ -122,6 +122,7 @@ int COvrinApp::Run(int argc, char** argv)
     if (request.uninstall) {
         desktop.SetAutoStart(false);
         desktop.DissociateFlv();
+        desktop.RemoveMenuEntry();
         const int result = Uninstall(instance);
         SendUninstallReport(settings);
         // An installed program goes with its command, menu entry and icon.

@@ -234,15 +234,17 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
     entry.write("[Desktop Entry]\nExec=\"x\"\n");
     entry.close();
-    // The .flv files open with this Quelt, beside another type's default.
+    // The .flv files open with this Quelt, beside another type's default,
+    // and it has a menu entry.
     QDir().mkpath(home + "/data/applications");
-    QFile application(home + "/data/applications/quelt.desktop");
-    ASSERT_TRUE(application.open(QIODevice::WriteOnly));
-    application.write("[Desktop Entry]\nExec=\"" + Program().toUtf8() + "\" %f\nMimeType=video/x-flv;\n");
-    application.close();
+    for (const char* name : {"quelt.desktop", "quelt-flv.desktop"}) {
+        QFile application(home + "/data/applications/" + name);
+        ASSERT_TRUE(application.open(QIODevice::WriteOnly));
+        application.write("[Desktop Entry]\nExec=\"" + Program().toUtf8() + "\" %f\nMimeType=video/x-flv;\n");
+    }
     QFile mimeApps(home + "/config/mimeapps.list");
     ASSERT_TRUE(mimeApps.open(QIODevice::WriteOnly));
-    mimeApps.write("[Default Applications]\nvideo/x-flv=quelt.desktop\ntext/plain=editor.desktop\n");
+    mimeApps.write("[Default Applications]\nvideo/x-flv=quelt-flv.desktop\ntext/plain=editor.desktop\n");
     mimeApps.close();
     StartQuelt();
     ASSERT_FALSE(HasFatalFailure());
@@ -263,9 +265,10 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(mimeApps.open(QIODevice::ReadOnly));
     const QByteArray defaults = mimeApps.readAll();
     mimeApps.close();
-    EXPECT_FALSE(defaults.contains("video/x-flv=quelt.desktop")) << defaults.toStdString();
+    EXPECT_FALSE(defaults.contains("video/x-flv=")) << defaults.toStdString();
     EXPECT_TRUE(defaults.contains("text/plain=editor.desktop")) << "another type's default stays";
-    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt.desktop"));
+    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt-flv.desktop"));
+    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt.desktop")) << "the menu entry goes too";
 
     // With none running there is nothing to wait for.
     QElapsedTimer timer;
@@ -299,9 +302,9 @@ TEST_F(ProgramExitTest, AStartKeepsTheFlvAssociationOnlyWhenTheSettingAsksForIt)
     ASSERT_FALSE(HasFatalFailure());
     SignalAndWait(SIGTERM);
     QByteArray defaults = readDefaults();
-    EXPECT_TRUE(defaults.contains("video/x-flv=quelt.desktop")) << defaults.toStdString();
+    EXPECT_TRUE(defaults.contains("video/x-flv=quelt-flv.desktop")) << defaults.toStdString();
     EXPECT_TRUE(defaults.contains("text/plain=editor.desktop")) << "another type's default stays";
-    QFile application(home + "/data/applications/quelt.desktop");
+    QFile application(home + "/data/applications/quelt-flv.desktop");
     ASSERT_TRUE(application.open(QIODevice::ReadOnly));
     EXPECT_TRUE(application.readAll().contains("Exec=\"" + Program().toUtf8() + "\" %f"));
     application.close();
