@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -431,9 +432,23 @@ TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstal
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
     const QString program = prefix + "/lib/quelt/quelt";
     for (const QString& file : {program, prefix + "/lib/quelt/libConvert.so", prefix + "/lib/quelt/coder",
-                                prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt",
-                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+                                prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt"})
         EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    // The icon in the theme's sizes, each as large as its folder says, so
+    // that menus and docks need not scale up a small one; and as SVG.
+    const QStringList sizes = QStringLiteral(QUELT_ICON_SIZES).split(',');
+    EXPECT_GE(sizes.size(), 6);
+    EXPECT_TRUE(sizes.contains("256"));
+    QStringList icons{prefix + "/share/icons/hicolor/scalable/apps/quelt.svg"};
+    for (const QString& size : sizes) {
+        const QString icon = prefix + "/share/icons/hicolor/" + size + "x" + size + "/apps/quelt.png";
+        icons << icon;
+        EXPECT_EQ(QImageReader(icon).size(), QSize(size.toInt(), size.toInt())) << icon.toStdString();
+    }
+    QFile svg(icons.front());
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().startsWith("<svg ")) << "a vector image";
+    svg.close();
     QFile entry(prefix + "/share/applications/quelt.desktop");
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
@@ -462,8 +477,8 @@ TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstal
     run.start(prefix + "/bin/quelt", {"uninstall"});
     ASSERT_TRUE(run.waitForFinished(20000));
     EXPECT_EQ(run.exitCode(), 0);
-    for (const QString& gone : {prefix + "/lib/quelt", prefix + "/bin/quelt", prefix + "/share/applications/quelt.desktop",
-                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+    for (const QString& gone : QStringList{prefix + "/lib/quelt", prefix + "/bin/quelt",
+                                           prefix + "/share/applications/quelt.desktop"} + icons)
         EXPECT_FALSE(QFileInfo::exists(gone) || QFileInfo(gone).isSymLink()) << gone.toStdString();
     EXPECT_TRUE(QFileInfo::exists(home + "/data/quelt/setting.xml")) << "the user's files stay";
 }
