@@ -615,3 +615,20 @@ TEST_F(MainWindowTest, TheMainAndPlayerMenusListTheirEntriesAndRunThem)
 }  // namespace
 
 #include "main_window_test.moc"
+
+// The side column's related view shows the skin's dark colours from the
+// moment the window appears, not a white empty browser until its page has
+// loaded.
+TEST_F(MainWindowTest, TheRelatedViewIsInTheSkinsColoursBeforeItsPageShows)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QWidget* related = window->GetCtrl(control::kRelatedView);
+    ASSERT_NE(related, nullptr);
+    ASSERT_TRUE(related->isVisible());
+    const QImage shot = window->grab().toImage();
+    const QRect area(related->mapTo(window.get(), QPoint(0, 0)), related->size());
+    for (const QPoint point : {area.center(), area.topLeft() + QPoint(8, 8), area.bottomRight() - QPoint(8, 8)})
+        EXPECT_LT(shot.pixelColor(point).lightness(), 96) << "at " << point.x() << "," << point.y() << ": "
+                                                          << shot.pixelColor(point).name().toStdString();
+}
