@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/installation.h"
 #include "app/program_parts.h"
+#include "app/start_request.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
@@ -62,15 +63,6 @@ int Uninstall(const platform::SingleInstance& instance)
     if (instance.SendToRunning(platform::SingleInstance::kTagExit, {}))
         instance.WaitUntilGone(2000);
     return 0;
-}
-
-// A stream address from the command line becomes a play-list video whose
-// stream is already known, so it plays without detection.
-void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string& url)
-{
-    if (!FindVideo(settings, url))
-        settings.playList.PCL_PushObject(MakeVideoRecord(url, StreamTitle(url), kAddPlayNow, url).release());
-    control.AddVideo(StreamTitle(url), url, kAddPlayNow);
 }
 
 // The uninstall feedback page, in the user's browser.
@@ -175,12 +167,7 @@ int COvrinApp::Run(int argc, char** argv)
     }
     parts.ConnectWindow(dialog);
     parts.StartServices();
-    if (request.problem != PathProblem::None)
-        dialog.ShowStatus(BadPathStatus(request));
-    if (!request.streamUrl.empty())
-        PlayStream(settings, dialog.Control(), request.streamUrl);
-    if (!request.pageUrl.empty())
-        dialog.Control().AddVideo("", request.pageUrl, kAddPlayNow);
+    ActOnStartRequest(dialog, settings, request);
     // For the start-up benchmark: say when the player page is ready, and end.
     if (qEnvironmentVariableIsSet("QUELT_EXIT_WHEN_READY"))
         dialog.Player()->Page().SetReadyHandler([] {
