@@ -430,6 +430,10 @@ TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstal
     install.start("bash", {QUELT_SOURCE_DIR "/scripts/install.sh", prefix});
     ASSERT_TRUE(install.waitForFinished(120000));
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    // The prefix's bin/ is not on this PATH: the install says how to start
+    // the program (and "quelt uninstall") all the same.
+    const QByteArray said = install.readAllStandardOutput();
+    EXPECT_TRUE(said.contains(prefix.toUtf8() + "/bin is not on your PATH")) << said.toStdString();
     const QString program = prefix + "/lib/quelt/quelt";
     for (const QString& file : {program, prefix + "/lib/quelt/libConvert.so", prefix + "/lib/quelt/coder",
                                 prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt"})
