@@ -12,6 +12,7 @@
 #include "detection/interception_proxy.h"
 #include "image/skin_color_tone.h"
 #include "platform/desktop_integration.h"
+#include "platform/display_fallback.h"
 #include "platform/quiet_terminal.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
@@ -86,12 +87,15 @@ int COvrinApp::Run(int argc, char** argv)
     CHookInternetAPI proxy;
     if (proxy.Start())
         platform::RouteWebEngineThroughProxy(proxy.Port());
+    const bool offscreen = platform::UseOffscreenWithoutDisplay();
     platform::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();
     CreateProgramFolders();
     // After the application object, which takes Qt's own options away.
     const StartRequest request = ParseArguments(argc, argv);
+    if (offscreen && !request.uninstall)
+        std::fprintf(stderr, "quelt: no display found: the window runs offscreen\n");
     if (request.problem != PathProblem::None)
         std::fprintf(stderr, "quelt: %s\n", BadPathReason(request).c_str());
     const std::string productName = LoadString(IDS_PRODUCT_NAME);

@@ -478,8 +478,13 @@ TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstal
     EXPECT_TRUE(QFileInfo(home + "/cache/quelt/temp").isDir());
     EXPECT_FALSE(QFileInfo::exists(prefix + "/lib/quelt/setting.xml")) << "nothing of the user's in the program folder";
 
+    // From a terminal without any display, as on a server.
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(variable);
+    run.setProcessEnvironment(environment);
     run.start(prefix + "/bin/quelt", {"uninstall"});
     ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << run.readAllStandardError().toStdString();
     EXPECT_EQ(run.exitCode(), 0);
     for (const QString& gone : QStringList{prefix + "/lib/quelt", prefix + "/bin/quelt",
                                            prefix + "/share/applications/quelt.desktop"} + icons)
