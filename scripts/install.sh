@@ -16,3 +16,9 @@ if [[ -z "${QUELT_BUILD_DIR:-}" ]]; then
 fi
 cmake --install "$build" --prefix "$prefix" >/dev/null
 echo "Installed $prefix/bin/quelt (menu entry $prefix/share/applications/quelt.desktop)"
+# Debian's ~/.profile puts ~/.local/bin on the PATH only at a login after
+# the folder exists: until then "quelt" alone is not found.
+if [[ ":$PATH:" != *":$prefix/bin:"* ]]; then
+  echo "$prefix/bin is not on your PATH: start Quelt from the menu or as $prefix/bin/quelt"
+  echo "(and remove it with $prefix/bin/quelt uninstall)"
+fi

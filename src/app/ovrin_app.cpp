@@ -5,12 +5,14 @@
 #include "app/command_line.h"
 #include "app/installation.h"
 #include "app/program_parts.h"
+#include "app/start_request.h"
 #include "common/app_folder.h"
 #include "common/string_table.h"
 #include "delivery/flv_cache.h"
 #include "detection/interception_proxy.h"
 #include "image/skin_color_tone.h"
 #include "platform/desktop_integration.h"
+#include "platform/display_fallback.h"
 #include "platform/quiet_terminal.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
@@ -64,15 +66,6 @@ int Uninstall(const platform::SingleInstance& instance)
     return 0;
 }
 
-// A stream address from the command line becomes a play-list video whose
-// stream is already known, so it plays without detection.
-void PlayStream(CAppSetting& settings, CPlayControl& control, const std::string& url)
-{
-    if (!FindVideo(settings, url))
-        settings.playList.PCL_PushObject(MakeVideoRecord(url, StreamTitle(url), kAddPlayNow, url).release());
-    control.AddVideo(StreamTitle(url), url, kAddPlayNow);
-}
-
 // The uninstall feedback page, in the user's browser.
 void SendUninstallReport(const CAppSetting& settings)
 {
@@ -94,12 +87,15 @@ int COvrinApp::Run(int argc, char** argv)
     CHookInternetAPI proxy;
     if (proxy.Start())
         platform::RouteWebEngineThroughProxy(proxy.Port());
+    const bool offscreen = platform::UseOffscreenWithoutDisplay();
     platform::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     platform::InstallMediaRequestHeader();
     CreateProgramFolders();
     // After the application object, which takes Qt's own options away.
     const StartRequest request = ParseArguments(argc, argv);
+    if (offscreen && !request.uninstall)
+        std::fprintf(stderr, "quelt: no display found: the window runs offscreen\n");
     if (request.problem != PathProblem::None)
         std::fprintf(stderr, "quelt: %s\n", BadPathReason(request).c_str());
     const std::string productName = LoadString(IDS_PRODUCT_NAME);
@@ -122,6 +118,7 @@ int COvrinApp::Run(int argc, char** argv)
     if (request.uninstall) {
         desktop.SetAutoStart(false);
         desktop.DissociateFlv();
+        desktop.RemoveMenuEntry();
         const int result = Uninstall(instance);
         SendUninstallReport(settings);
         // An installed program goes with its command, menu entry and icon.
@@ -174,12 +171,7 @@ int COvrinApp::Run(int argc, char** argv)
     }
     parts.ConnectWindow(dialog);
     parts.StartServices();
-    if (request.problem != PathProblem::None)
-        dialog.ShowStatus(BadPathStatus(request));
-    if (!request.streamUrl.empty())
-        PlayStream(settings, dialog.Control(), request.streamUrl);
-    if (!request.pageUrl.empty())
-        dialog.Control().AddVideo("", request.pageUrl, kAddPlayNow);
+    ActOnStartRequest(dialog, settings, request);
     // For the start-up benchmark: say when the player page is ready, and end.
     if (qEnvironmentVariableIsSet("QUELT_EXIT_WHEN_READY"))
         dialog.Player()->Page().SetReadyHandler([] {

@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 constexpr const char* kDesktopName = "quelt.desktop";
+constexpr const char* kAssociationName = "quelt-flv.desktop";
 constexpr const char* kFlvType = "video/x-flv";
 constexpr const char* kDefaultsSection = "[Default Applications]";
 
@@ -119,21 +120,36 @@ std::string DesktopIntegration::ApplicationFile() const
     return Folder("XDG_DATA_HOME", ".local/share") + "/applications/" + kDesktopName;
 }
 
+std::string DesktopIntegration::AssociationFile() const
+{
+    return Folder("XDG_DATA_HOME", ".local/share") + "/applications/" + kAssociationName;
+}
+
 std::string DesktopIntegration::MimeAppsFile() const
 {
     return Folder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list";
 }
 
-std::string DesktopIntegration::DesktopEntry(const std::string& exec, bool autostart) const
+// The command that opens a file with this executable.
+std::string DesktopIntegration::OpenCommand() const
+{
+    return "\"" + exePath_ + "\" %f";
+}
+
+std::string DesktopIntegration::DesktopEntry(EntryKind kind) const
 {
     // The menus of a Chinese desktop show the Chinese comment.
     const std::string chineseComment = "在线视频播放器";
     std::string text = "[Desktop Entry]\nType=Application\nName=Quelt\nComment=Online video player\nComment[zh]="
-                       + chineseComment + "\nExec=" + exec + "\n";
-    if (autostart)
-        text += "X-GNOME-Autostart-enabled=true\n";
-    else
-        text += std::string("MimeType=") + kFlvType + ";\nTerminal=false\nCategories=AudioVideo;Video;Player;\nIcon=quelt\n";
+                       + chineseComment + "\nExec=" + (kind == EntryKind::AutoStart ? "\"" + exePath_ + "\"" : OpenCommand())
+                       + "\n";
+    if (kind == EntryKind::AutoStart)
+        return text + "X-GNOME-Autostart-enabled=true\n";
+    text += std::string("MimeType=") + kFlvType + ";\nTerminal=false\nCategories=AudioVideo;Video;Player;\nIcon=quelt\n";
+    // The association's file only names the handler: it is not a second
+    // entry in the menu.
+    if (kind == EntryKind::Association)
+        text += "NoDisplay=true\n";
     return text;
 }
 
@@ -149,25 +165,35 @@ bool DesktopIntegration::SetAutoStart(bool on) const
         std::filesystem::remove(AutoStartFile(), error);
         return !error;
     }
-    return IsAutoStart() || WriteText(AutoStartFile(), DesktopEntry("\"" + exePath_ + "\"", true));
+    return IsAutoStart() || WriteText(AutoStartFile(), DesktopEntry(EntryKind::AutoStart));
 }
 
 bool DesktopIntegration::IsFlvAssociated() const
 {
-    return FlvDefault(ReadText(MimeAppsFile())) == kDesktopName
-           && EntryValue(ReadText(ApplicationFile()), "Exec") == "\"" + exePath_ + "\" %f";
+    return FlvDefault(ReadText(MimeAppsFile())) == kAssociationName
+           && EntryValue(ReadText(AssociationFile()), "Exec") == OpenCommand();
 }
 
 bool DesktopIntegration::AssociateFlv() const
 {
     if (IsFlvAssociated())
         return true;
-    return WriteMenuEntry() && WriteText(MimeAppsFile(), WithFlvDefault(ReadText(MimeAppsFile()), kDesktopName));
+    return WriteText(AssociationFile(), DesktopEntry(EntryKind::Association))
+           && WriteText(MimeAppsFile(), WithFlvDefault(ReadText(MimeAppsFile()), kAssociationName));
 }
 
 bool DesktopIntegration::WriteMenuEntry() const
 {
-    return WriteText(ApplicationFile(), DesktopEntry("\"" + exePath_ + "\" %f", false));
+    return WriteText(ApplicationFile(), DesktopEntry(EntryKind::Menu));
+}
+
+bool DesktopIntegration::RemoveMenuEntry() const
+{
+    if (EntryValue(ReadText(ApplicationFile()), "Exec") != OpenCommand())
+        return true;
+    std::error_code error;
+    std::filesystem::remove(ApplicationFile(), error);
+    return !error;
 }
 
 bool DesktopIntegration::DissociateFlv() const
@@ -175,7 +201,7 @@ bool DesktopIntegration::DissociateFlv() const
     if (!IsFlvAssociated())
         return true;
     std::error_code error;
-    std::filesystem::remove(ApplicationFile(), error);
+    std::filesystem::remove(AssociationFile(), error);
     return WriteText(MimeAppsFile(), WithFlvDefault(ReadText(MimeAppsFile()), ""));
 }
 

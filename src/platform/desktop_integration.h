@@ -1,7 +1,10 @@
 #pragma once
 // The program's place in the desktop, in its freedesktop forms: start with
-// the session (an entry in ~/.config/autostart) and open .flv files (a
-// .desktop file of the program and the video/x-flv default in mimeapps.list).
+// the session (an entry in ~/.config/autostart), its menu entry
+// (quelt.desktop, written by the install) and open .flv files (a hidden
+// .desktop file of their own, quelt-flv.desktop, and the video/x-flv default
+// in mimeapps.list). The association and the menu entry are separate files,
+// so that turning the association off keeps the program in the menu.
 // Each check reads back what the matching call wrote, for this executable.
 #include <string>
 
@@ -18,18 +21,24 @@ public:
     bool IsFlvAssociated() const;
     // Does nothing when the association is in place already.
     bool AssociateFlv() const;
-    // Only when associated: the default and the program's .desktop file go.
+    // Only when associated: the default and the association's file go; the
+    // menu entry stays.
     bool DissociateFlv() const;
-    // The program's .desktop file alone (its menu entry, which also offers
-    // it for .flv files), without making it their default.
+    // The menu entry (which also offers the program for .flv files in
+    // "Open with"), without making it their default.
     bool WriteMenuEntry() const;
+    // The menu entry goes, when it is this executable's ("quelt uninstall").
+    bool RemoveMenuEntry() const;
 
     std::string AutoStartFile() const;
-    std::string ApplicationFile() const;
+    std::string ApplicationFile() const;  // the menu entry
+    std::string AssociationFile() const;
     std::string MimeAppsFile() const;
 
 private:
-    std::string DesktopEntry(const std::string& exec, bool autostart) const;
+    enum class EntryKind { AutoStart, Menu, Association };
+    std::string DesktopEntry(EntryKind kind) const;
+    std::string OpenCommand() const;
     std::string exePath_;
 };
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -234,15 +235,17 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
     entry.write("[Desktop Entry]\nExec=\"x\"\n");
     entry.close();
-    // The .flv files open with this Quelt, beside another type's default.
+    // The .flv files open with this Quelt, beside another type's default,
+    // and it has a menu entry.
     QDir().mkpath(home + "/data/applications");
-    QFile application(home + "/data/applications/quelt.desktop");
-    ASSERT_TRUE(application.open(QIODevice::WriteOnly));
-    application.write("[Desktop Entry]\nExec=\"" + Program().toUtf8() + "\" %f\nMimeType=video/x-flv;\n");
-    application.close();
+    for (const char* name : {"quelt.desktop", "quelt-flv.desktop"}) {
+        QFile application(home + "/data/applications/" + name);
+        ASSERT_TRUE(application.open(QIODevice::WriteOnly));
+        application.write("[Desktop Entry]\nExec=\"" + Program().toUtf8() + "\" %f\nMimeType=video/x-flv;\n");
+    }
     QFile mimeApps(home + "/config/mimeapps.list");
     ASSERT_TRUE(mimeApps.open(QIODevice::WriteOnly));
-    mimeApps.write("[Default Applications]\nvideo/x-flv=quelt.desktop\ntext/plain=editor.desktop\n");
+    mimeApps.write("[Default Applications]\nvideo/x-flv=quelt-flv.desktop\ntext/plain=editor.desktop\n");
     mimeApps.close();
     StartQuelt();
     ASSERT_FALSE(HasFatalFailure());
@@ -263,9 +266,10 @@ TEST_F(ProgramExitTest, UninstallEndsTheRunningInstanceAndUndoesTheDesktopEntrie
     ASSERT_TRUE(mimeApps.open(QIODevice::ReadOnly));
     const QByteArray defaults = mimeApps.readAll();
     mimeApps.close();
-    EXPECT_FALSE(defaults.contains("video/x-flv=quelt.desktop")) << defaults.toStdString();
+    EXPECT_FALSE(defaults.contains("video/x-flv=")) << defaults.toStdString();
     EXPECT_TRUE(defaults.contains("text/plain=editor.desktop")) << "another type's default stays";
-    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt.desktop"));
+    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt-flv.desktop"));
+    EXPECT_FALSE(QFile::exists(home + "/data/applications/quelt.desktop")) << "the menu entry goes too";
 
     // With none running there is nothing to wait for.
     QElapsedTimer timer;
@@ -299,9 +303,9 @@ TEST_F(ProgramExitTest, AStartKeepsTheFlvAssociationOnlyWhenTheSettingAsksForIt)
     ASSERT_FALSE(HasFatalFailure());
     SignalAndWait(SIGTERM);
     QByteArray defaults = readDefaults();
-    EXPECT_TRUE(defaults.contains("video/x-flv=quelt.desktop")) << defaults.toStdString();
+    EXPECT_TRUE(defaults.contains("video/x-flv=quelt-flv.desktop")) << defaults.toStdString();
     EXPECT_TRUE(defaults.contains("text/plain=editor.desktop")) << "another type's default stays";
-    QFile application(home + "/data/applications/quelt.desktop");
+    QFile application(home + "/data/applications/quelt-flv.desktop");
     ASSERT_TRUE(application.open(QIODevice::ReadOnly));
     EXPECT_TRUE(application.readAll().contains("Exec=\"" + Program().toUtf8() + "\" %f"));
     application.close();
@@ -426,11 +430,29 @@ TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstal
     install.start("bash", {QUELT_SOURCE_DIR "/scripts/install.sh", prefix});
     ASSERT_TRUE(install.waitForFinished(120000));
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    // The prefix's bin/ is not on this PATH: the install says how to start
+    // the program (and "quelt uninstall") all the same.
+    const QByteArray said = install.readAllStandardOutput();
+    EXPECT_TRUE(said.contains(prefix.toUtf8() + "/bin is not on your PATH")) << said.toStdString();
     const QString program = prefix + "/lib/quelt/quelt";
     for (const QString& file : {program, prefix + "/lib/quelt/libConvert.so", prefix + "/lib/quelt/coder",
-                                prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt",
-                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+                                prefix + "/lib/quelt/skin/main/skin.xml", prefix + "/bin/quelt"})
         EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    // The icon in the theme's sizes, each as large as its folder says, so
+    // that menus and docks need not scale up a small one; and as SVG.
+    const QStringList sizes = QStringLiteral(QUELT_ICON_SIZES).split(',');
+    EXPECT_GE(sizes.size(), 6);
+    EXPECT_TRUE(sizes.contains("256"));
+    QStringList icons{prefix + "/share/icons/hicolor/scalable/apps/quelt.svg"};
+    for (const QString& size : sizes) {
+        const QString icon = prefix + "/share/icons/hicolor/" + size + "x" + size + "/apps/quelt.png";
+        icons << icon;
+        EXPECT_EQ(QImageReader(icon).size(), QSize(size.toInt(), size.toInt())) << icon.toStdString();
+    }
+    QFile svg(icons.front());
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().startsWith("<svg ")) << "a vector image";
+    svg.close();
     QFile entry(prefix + "/share/applications/quelt.desktop");
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
@@ -456,11 +478,16 @@ TEST_F(ProgramExitTest, AnInstallRunsWithTheUsersFilesInTheXdgFoldersAndUninstal
     EXPECT_TRUE(QFileInfo(home + "/cache/quelt/temp").isDir());
     EXPECT_FALSE(QFileInfo::exists(prefix + "/lib/quelt/setting.xml")) << "nothing of the user's in the program folder";
 
+    // From a terminal without any display, as on a server.
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(variable);
+    run.setProcessEnvironment(environment);
     run.start(prefix + "/bin/quelt", {"uninstall"});
     ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << run.readAllStandardError().toStdString();
     EXPECT_EQ(run.exitCode(), 0);
-    for (const QString& gone : {prefix + "/lib/quelt", prefix + "/bin/quelt", prefix + "/share/applications/quelt.desktop",
-                                prefix + "/share/icons/hicolor/24x24/apps/quelt.png"})
+    for (const QString& gone : QStringList{prefix + "/lib/quelt", prefix + "/bin/quelt",
+                                           prefix + "/share/applications/quelt.desktop"} + icons)
         EXPECT_FALSE(QFileInfo::exists(gone) || QFileInfo(gone).isSymLink()) << gone.toStdString();
     EXPECT_TRUE(QFileInfo::exists(home + "/data/quelt/setting.xml")) << "the user's files stay";
 }

@@ -65,8 +65,8 @@ TEST_F(DesktopIntegrationTest, TheAssociationReplacesAnotherProgramsAndLeavesThe
     EXPECT_TRUE(desktop.IsFlvAssociated());
     const std::string associated = Read(desktop.MimeAppsFile());
     EXPECT_EQ(associated, "[Added Associations]\nvideo/mp4=vlc.desktop;\n[Default Applications]\n"
-                          "video/x-flv=quelt.desktop\ntext/plain=gedit.desktop\n");
-    EXPECT_NE(Read(desktop.ApplicationFile()).find("Exec=\"/opt/quelt/quelt\" %f\n"), std::string::npos);
+                          "video/x-flv=quelt-flv.desktop\ntext/plain=gedit.desktop\n");
+    EXPECT_NE(Read(desktop.AssociationFile()).find("Exec=\"/opt/quelt/quelt\" %f\n"), std::string::npos);
     ASSERT_TRUE(desktop.AssociateFlv());
     EXPECT_EQ(Read(desktop.MimeAppsFile()), associated) << "associating twice changes nothing";
 
@@ -74,14 +74,34 @@ TEST_F(DesktopIntegrationTest, TheAssociationReplacesAnotherProgramsAndLeavesThe
     EXPECT_FALSE(desktop.IsFlvAssociated());
     EXPECT_EQ(Read(desktop.MimeAppsFile()),
               "[Added Associations]\nvideo/mp4=vlc.desktop;\n[Default Applications]\ntext/plain=gedit.desktop\n");
-    EXPECT_FALSE(fs::exists(desktop.ApplicationFile()));
+    EXPECT_FALSE(fs::exists(desktop.AssociationFile()));
 }
 
 TEST_F(DesktopIntegrationTest, AnAssociationWithoutAnyFileStartsThem)
 {
     ASSERT_TRUE(desktop.AssociateFlv());
-    EXPECT_EQ(Read(desktop.MimeAppsFile()), "[Default Applications]\nvideo/x-flv=quelt.desktop\n");
+    EXPECT_EQ(Read(desktop.MimeAppsFile()), "[Default Applications]\nvideo/x-flv=quelt-flv.desktop\n");
     EXPECT_TRUE(desktop.IsFlvAssociated());
+}
+
+// The menu entry (written by the install) and the .flv association are
+// independent: turning the association off keeps the program in the menu.
+TEST_F(DesktopIntegrationTest, DissociatingKeepsTheMenuEntry)
+{
+    ASSERT_TRUE(desktop.WriteMenuEntry());
+    const std::string menuEntry = Read(desktop.ApplicationFile());
+    ASSERT_TRUE(desktop.AssociateFlv());
+    ASSERT_TRUE(desktop.IsFlvAssociated());
+    ASSERT_TRUE(desktop.DissociateFlv());
+    EXPECT_FALSE(desktop.IsFlvAssociated());
+    EXPECT_EQ(Read(desktop.ApplicationFile()), menuEntry) << "the menu entry is untouched";
+
+    // And the association stands without a menu entry.
+    ASSERT_TRUE(desktop.RemoveMenuEntry());
+    EXPECT_FALSE(fs::exists(desktop.ApplicationFile()));
+    ASSERT_TRUE(desktop.AssociateFlv());
+    EXPECT_TRUE(desktop.IsFlvAssociated());
+    EXPECT_FALSE(fs::exists(desktop.ApplicationFile())) << "associating writes no menu entry";
 }
 
 }  // namespace

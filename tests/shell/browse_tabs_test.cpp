@@ -505,6 +505,23 @@ TEST_F(HotTabListTest, ItsPageLoadsAtNetworkReadyAndNotBefore)
     EXPECT_TRUE(Band()->GetButtons().empty());
 }
 
+// Before its page loads, the view is in the skin's dark page colour; a
+// page that sets no colour of its own then shows on a browser's white, as
+// anywhere else.
+TEST_F(HotTabListTest, ItWaitsInTheSkinsColourAndAPageWithoutColoursIsWhite)
+{
+    CWndHotTabList& list = MakeHotList(site->Url("/second.html"));
+    QWidget* view = list.Widget();
+    const QPoint middle = view->mapTo(window.get(), view->rect().center() + QPoint(0, 100));
+    const auto lightness = [&] { return window->grab().toImage().pixelColor(middle).lightness(); };
+    EXPECT_LT(lightness(), 64) << "dark while it waits";
+
+    BroadcastEvent(WM_EVENT_NETWORK_READY, 0);
+    ASSERT_TRUE(RunEventsUntil([&] { return list.View().Title() == "Second"; }, std::chrono::seconds(30)));
+    EXPECT_TRUE(RunEventsUntil([&] { return lightness() > 240; }, std::chrono::seconds(10)))
+        << "the page shows on white, not on the waiting colour";
+}
+
 TEST_F(HotTabListTest, ASkinReadAfterNetworkReadyLoadsItsPageAtOnce)
 {
     {

@@ -13,6 +13,7 @@
 #include "ui/widgets/skin_paint.h"
 #include "shell/window/flv_transcoder.h"
 #include "delivery/hls_stream.h"
+#include "app/start_request.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -761,3 +762,42 @@ TEST_F(MainWindowTest, TheMainAndPlayerMenusListTheirEntriesAndRunThem)
 }  // namespace
 
 #include "main_window_test.moc"
+
+// The side column's related view shows the skin's dark colours from the
+// moment the window appears, not a white empty browser until its page has
+// loaded.
+TEST_F(MainWindowTest, TheRelatedViewIsInTheSkinsColoursBeforeItsPageShows)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QWidget* related = window->GetCtrl(control::kRelatedView);
+    ASSERT_NE(related, nullptr);
+    ASSERT_TRUE(related->isVisible());
+    const QImage shot = window->grab().toImage();
+    const QRect area(related->mapTo(window.get(), QPoint(0, 0)), related->size());
+    for (const QPoint point : {area.center(), area.topLeft() + QPoint(8, 8), area.bottomRight() - QPoint(8, 8)})
+        EXPECT_LT(shot.pixelColor(point).lightness(), 96) << "at " << point.x() << "," << point.y() << ": "
+                                                          << shot.pixelColor(point).name().toStdString();
+}
+
+// A first start given a path that names no file opens its window all the
+// same and says in the status line why nothing plays.
+TEST_F(MainWindowTest, AFirstStartGivenABadPathSaysWhyInTheStatusLine)
+{
+    auto* status = qobject_cast<QLabel*>(window->GetCtrl(control::kStatusLabel));
+    ASSERT_NE(status, nullptr);
+    const std::string missing = folder + "missing.flv";
+    const std::string directory = folder + "favorite";
+    struct Case {
+        std::string argument;
+        std::string shown;
+    };
+    for (const Case& bad : {Case{missing, "找不到视频文件：" + missing},
+                            Case{"\"" + directory + "\"", "这是一个文件夹，不是视频文件：" + directory}}) {
+        SCOPED_TRACE(bad.argument);
+        ActOnStartRequest(*window, *settings, ParseCommandLine(bad.argument));
+        EXPECT_EQ(status->text().toStdString(), bad.shown);
+        EXPECT_EQ(settings->playList.PCL_GetObjectCount(), 0u) << "nothing is queued for it";
+        EXPECT_FALSE(settings->nowPlaying);
+    }
+}

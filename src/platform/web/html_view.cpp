@@ -169,6 +169,7 @@ struct HtmlView::Impl {
     Events events;
     QPointer<QWebEngineView> view;
     HtmlPage* page = nullptr;
+    bool waitingBackground = false;
 };
 
 HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(std::make_unique<Impl>())
@@ -208,6 +209,10 @@ HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(st
     });
     QObject::connect(impl_->page, &QWebEnginePage::loadingChanged, impl_->page, [impl](const QWebEngineLoadingInfo& info) {
         const std::string url = info.url().toString().toStdString();
+        if (impl->waitingBackground && info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+            impl->waitingBackground = false;
+            impl->page->setBackgroundColor(Qt::white);
+        }
         if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
             // An error status still loads a page: it counts as an error.
             if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() >= 400) {
@@ -245,6 +250,12 @@ QWidget* HtmlView::Widget() const
 void HtmlView::SetEvents(Events events)
 {
     impl_->events = std::move(events);
+}
+
+void HtmlView::SetWaitingBackground(std::uint32_t rgb)
+{
+    impl_->waitingBackground = true;
+    impl_->page->setBackgroundColor(QColor::fromRgb(static_cast<QRgb>(rgb)));
 }
 
 void HtmlView::SetOptions(const Options& options)

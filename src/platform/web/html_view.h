@@ -16,6 +16,7 @@
 // The browser's own context menu never shows: a right click reports the
 // raw href of the link under the mouse (empty for none) and the point, in
 // the view's coordinates, to contextMenu.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -78,6 +79,9 @@ public:
     QWidget* Widget() const;
     void SetEvents(Events events);
     void SetOptions(const Options& options);
+    // Until its first page has loaded, the view shows this colour (0xRRGGBB)
+    // where a browser shows white; later pages get the browser's white base.
+    void SetWaitingBackground(std::uint32_t rgb);
     void Navigate(const std::string& url);
     void Stop();
     std::string Url() const;

@@ -16,6 +16,12 @@
 
 namespace {
 
+// The background of the program's own pages (skin/main/pages/quelt.css,
+// skin/browse/wait.html): a view shows it until its first page has loaded,
+// so the window never shows white empty browsers while it waits for the
+// network or for a page.
+constexpr std::uint32_t kPageBackground = 0x15161A;
+
 // The string table's "%s" texts with the title in place of the first "%s"
 // (the title is never taken for a format).
 std::string WithTitle(int textId, const std::string& title)
@@ -66,6 +72,7 @@ PlayHtmlViewBase::PlayHtmlViewBase(QWidget* parent, IBrowseHost& host) : host_(h
     platform::HtmlView::Options options;
     options.localPagesUseNetwork = true;  // the program's pages show the sites' thumbnails
     view_.SetOptions(options);
+    view_.SetWaitingBackground(kPageBackground);
 }
 
 PlayHtmlViewBase::~PlayHtmlViewBase() = default;

@@ -30,4 +30,10 @@ std::vector<Art> DrawBackgrounds();
 
 QImage NewImage(int width, int height);
 
+// The program's logo: the skin's 24 x 24 image, and the desktop's icon in
+// every size and as SVG.
+inline constexpr int kLogoSkinSize = 24;
+QImage Logo(int size);
+QString LogoSvg();
+
 }  // namespace skin_art

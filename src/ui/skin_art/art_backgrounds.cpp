@@ -85,25 +85,6 @@ QImage Thumb()
     return image;
 }
 
-QImage Logo()
-{
-    QImage image = NewImage(24, 24);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient gradient(0, 0, 24, 24);
-    gradient.setColorAt(0, kAccent.lighter(120));
-    gradient.setColorAt(1, QColor(0x7B, 0x5C, 0xFF));
-    QPainterPath square;
-    square.addRoundedRect(QRectF(0.5, 0.5, 23, 23), 6, 6);
-    painter.fillPath(square, gradient);
-    QPainterPath play(QPointF(9.5, 7));
-    play.lineTo(17.5, 12);
-    play.lineTo(9.5, 17);
-    play.closeSubpath();
-    painter.fillPath(play, kWhite);
-    return image;
-}
-
 // A faint vertical fade for the control bar and the title bar.
 QImage Fade(const QColor& top, const QColor& bottom)
 {
@@ -151,7 +132,7 @@ std::vector<Art> DrawBackgrounds()
     art.push_back({"thumb.png", Thumb()});
     art.push_back({"tab_button.png", TabButton()});
     art.push_back({"close_button.png", CloseBox()});
-    art.push_back({"logo.png", Logo()});
+    art.push_back({"logo.png", Logo(kLogoSkinSize)});
     art.push_back({"titlebar.png", Fade(QColor(0x1F, 0x21, 0x27), QColor(0x1A, 0x1B, 0x20))});
     art.push_back({"controlbar.png", Fade(QColor(0x1C, 0x1E, 0x23), QColor(0x17, 0x18, 0x1C))});
     return art;
