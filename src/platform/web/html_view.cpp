@@ -209,7 +209,11 @@ HtmlView::HtmlView(QWidget* parent, bool withWidget, Profile profile) : impl_(st
     });
     QObject::connect(impl_->page, &QWebEnginePage::loadingChanged, impl_->page, [impl](const QWebEngineLoadingInfo& info) {
         const std::string url = info.url().toString().toStdString();
-        if (impl->waitingBackground && info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+        // The program's own pages (files) draw on the waiting colour; the
+        // first page from elsewhere gets the browser's white base before it
+        // paints, so nothing changes under a page already shown.
+        if (impl->waitingBackground && info.status() == QWebEngineLoadingInfo::LoadStartedStatus &&
+            !info.url().isLocalFile()) {
             impl->waitingBackground = false;
             impl->page->setBackgroundColor(Qt::white);
         }

@@ -79,8 +79,9 @@ public:
     QWidget* Widget() const;
     void SetEvents(Events events);
     void SetOptions(const Options& options);
-    // Until its first page has loaded, the view shows this colour (0xRRGGBB)
-    // where a browser shows white; later pages get the browser's white base.
+    // The view shows this colour (0xRRGGBB) where a browser shows white,
+    // while it waits and under the program's own pages (local files); from
+    // the first page of a site on, pages get the browser's white base.
     void SetWaitingBackground(std::uint32_t rgb);
     void Navigate(const std::string& url);
     void Stop();
