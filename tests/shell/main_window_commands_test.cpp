@@ -171,12 +171,6 @@ TEST_F(MainWindowTest, ClearingThePlayListAsksAndOnlyAYesStopsAndEmptiesIt)
     EXPECT_FALSE(fs::exists(cache)) << "the cache files went with the list";
 }
 
-// The point of the seek bar's track at the share `percent` of its width.
-QPoint TrackPoint(const QWidget* slider, int percent)
-{
-    return QPoint(slider->width() * percent / 100, slider->height() / 2);
-}
-
 // A release on the seek bar: a video whose length is unknown cannot seek
 // (the knob goes back, a tip says why); a video from the web seeks no
 // further than it is loaded.

@@ -42,6 +42,12 @@ namespace main_window_test {
 namespace fs = std::filesystem;
 using test_support::RunEventsUntil;
 
+// The point of a slider's track at the share `percent` of its width.
+inline QPoint TrackPoint(const QWidget* slider, int percent)
+{
+    return QPoint(slider->width() * percent / 100, slider->height() / 2);
+}
+
 struct Event {
     std::string command;
     std::string args;

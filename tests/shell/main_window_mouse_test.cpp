@@ -16,12 +16,6 @@ namespace {
 using namespace main_window_test;
 using namespace std::chrono_literals;
 
-// The point of a slider's track at the share `percent` of its width.
-QPoint TrackPoint(const QWidget* slider, int percent)
-{
-    return QPoint(slider->width() * percent / 100, slider->height() / 2);
-}
-
 TEST_F(MainWindowTest, ClickingAndDraggingTheSeekBarSeeksAndTheBarKeepsFollowing)
 {
     const std::string first = test_site::MakeTestVideo(test_site::VideoKind::Mp4, 8);

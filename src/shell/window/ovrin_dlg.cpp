@@ -353,14 +353,18 @@ void COvrinDlg::OnSeekReleased(int percent)
     const PlayingInfo* playing = settings_.nowPlaying.get();
     if (!seek || !playing)
         return;
-    if (playing->totalBytes == 0 || playing->totalTime == 0) {
+    // An HLS or DASH stream has no size in bytes; it seeks by time anywhere,
+    // as the segment the page asks for is fetched before the others.
+    const bool segmented =
+        DecideVideoSource(playing->key, FindVideo(settings_, playing->key)).kind == VideoSource::Manifest;
+    if ((playing->totalBytes == 0 && !segmented) || playing->totalTime == 0) {
         seek->SetPosition(0);
         QToolTip::showText(seek->mapToGlobal(seek->rect().center()), ui::Text(IDS_SEEK_UNKNOWN),
                            seek);
         return;
     }
     // A video that is not a local file can only seek within what is cached.
-    if (!IsLocalPathKey(playing->key) && percent > seek->GetLoaded()) {
+    if (!IsLocalPathKey(playing->key) && !segmented && percent > seek->GetLoaded()) {
         percent = seek->GetLoaded();
         seek->SetPosition(percent);
     }
