@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <regex>
@@ -69,6 +70,36 @@ bool RewriteToSegmentBase(const std::string& folder)
     return true;
 }
 
+// Makes a stream's folder once. ffmpeg writes into a folder of its own,
+// which takes the final name only when everything was made, so that a
+// half-made set is never served; `marker` names the file that shows a
+// finished folder. Test programs running side by side may each make it.
+std::string MakeFolderOnce(const std::string& dir, const std::string& marker,
+                           const std::function<bool(const std::string& partial)>& make)
+{
+    std::error_code ec;
+    if (fs::exists(dir + "/" + marker, ec))
+        return dir;
+    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
+    fs::remove_all(partial, ec);
+    fs::create_directories(partial, ec);
+    if (!make(partial))
+        return {};
+    fs::rename(partial, dir, ec);
+    if (!ec)
+        return dir;
+    // Another test program made the same set meanwhile: theirs is as good.
+    fs::remove_all(partial, ec);
+    return fs::exists(dir + "/" + marker, ec) ? dir : std::string();
+}
+
+// ffmpeg's inputs for a test picture with a tone, `seconds` long.
+std::string TestSourceInputs(int seconds)
+{
+    const std::string s = std::to_string(seconds);
+    return "-f lavfi -i testsrc=duration=" + s + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s;
+}
+
 }  // namespace
 
 std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder)
@@ -88,15 +119,13 @@ std::string MakeTestVideo(VideoKind kind, int seconds, const std::string& folder
     if (fs::exists(path, ec) && fs::file_size(path, ec) > 0)
         return path;
 
-    const std::string s = std::to_string(seconds);
     const std::string h264 = "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac";
     const std::string codecs = kind == VideoKind::Flv         ? "-c:v flv1 -c:a libmp3lame -ar 44100"
                                : kind == VideoKind::Mp4FastStart ? h264 + " -movflags +faststart"
                                                                  : h264;
     // Written under a temporary name first, so that a half-made file is never taken for a video.
     const std::string partial = path + "." + std::to_string(::getpid()) + ".part";
-    const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
-                                + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s + " " + codecs
+    const std::string command = "ffmpeg -nostdin -loglevel error -y " + TestSourceInputs(seconds) + " " + codecs
                                 + " -f " + (flv ? "flv" : "mp4") + " '" + partial + "'";
     if (std::system(command.c_str()) != 0)
         return {};
@@ -109,24 +138,14 @@ std::string MakeTestHls(int seconds, const std::string& folder)
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     const std::string dir = (folder.empty() ? DefaultFolder() : folder) + "/hls-" + std::to_string(seconds);
-    std::error_code ec;
-    if (fs::exists(dir + "/master.m3u8", ec))
-        return dir;
-    // Made in a folder of its own first, so that a half-made set is never served.
-    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
-    fs::remove_all(partial, ec);
-    fs::create_directories(partial, ec);
-    const std::string s = std::to_string(seconds);
-    const std::string command = "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
-                                + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s
-                                + " -map 0:v -map 1:a -map 0:v -map 1:a -c:v libx264 -preset ultrafast -pix_fmt yuv420p"
-                                  " -g 25 -c:a aac -b:v:0 600k -s:v:0 320x240 -b:v:1 200k -s:v:1 160x120 -f hls"
-                                  " -hls_time 1 -hls_playlist_type vod -master_pl_name master.m3u8"
-                                  " -var_stream_map 'v:0,a:0 v:1,a:1' -hls_segment_filename 'v%v/seg%d.ts' 'v%v/index.m3u8'";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    fs::rename(partial, dir, ec);
-    return ec ? std::string() : dir;
+    return MakeFolderOnce(dir, "master.m3u8", [seconds](const std::string& partial) {
+        const std::string command = "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y " + TestSourceInputs(seconds)
+                                    + " -map 0:v -map 1:a -map 0:v -map 1:a -c:v libx264 -preset ultrafast -pix_fmt yuv420p"
+                                      " -g 25 -c:a aac -b:v:0 600k -s:v:0 320x240 -b:v:1 200k -s:v:1 160x120 -f hls"
+                                      " -hls_time 1 -hls_playlist_type vod -master_pl_name master.m3u8"
+                                      " -var_stream_map 'v:0,a:0 v:1,a:1' -hls_segment_filename 'v%v/seg%d.ts' 'v%v/index.m3u8'";
+        return std::system(command.c_str()) == 0;
+    });
 }
 
 std::string MakeTestHlsAes(int seconds, const std::string& folder)
@@ -134,28 +153,23 @@ std::string MakeTestHlsAes(int seconds, const std::string& folder)
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     const std::string dir = (folder.empty() ? DefaultFolder() : folder) + "/hls-aes-" + std::to_string(seconds);
-    std::error_code ec;
-    if (fs::exists(dir + "/aes/index.m3u8", ec))
-        return dir;
-    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
-    fs::remove_all(partial, ec);
-    fs::create_directories(partial + "/aes", ec);
-    fs::create_directories(partial + "/clear", ec);
-    std::ofstream(partial + "/aes/key.bin", std::ios::binary) << kTestHlsKey;
-    // The key info file: the key's address in the playlist, then the key file.
-    std::ofstream(partial + "/keyinfo") << "key.bin\n" << partial << "/aes/key.bin\n";
-    const std::string s = std::to_string(seconds);
-    const std::string encode = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
-                               + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s
-                               + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -f hls -hls_time 1"
-                                 " -hls_playlist_type vod -hls_segment_filename 'seg%d.ts'";
-    const std::string command = "cd '" + partial + "/aes' && " + encode + " -hls_key_info_file ../keyinfo index.m3u8 && cd '"
-                                + partial + "/clear' && " + encode + " index.m3u8";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    fs::remove(partial + "/keyinfo", ec);
-    fs::rename(partial, dir, ec);
-    return ec ? std::string() : dir;
+    return MakeFolderOnce(dir, "aes/index.m3u8", [seconds](const std::string& partial) {
+        std::error_code ec;
+        fs::create_directories(partial + "/aes", ec);
+        fs::create_directories(partial + "/clear", ec);
+        std::ofstream(partial + "/aes/key.bin", std::ios::binary) << kTestHlsKey;
+        // The key info file: the key's address in the playlist, then the key file.
+        std::ofstream(partial + "/keyinfo") << "key.bin\n" << partial << "/aes/key.bin\n";
+        const std::string encode = "ffmpeg -nostdin -loglevel error -y " + TestSourceInputs(seconds)
+                                   + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -f hls -hls_time 1"
+                                     " -hls_playlist_type vod -hls_segment_filename 'seg%d.ts'";
+        const std::string command = "cd '" + partial + "/aes' && " + encode + " -hls_key_info_file ../keyinfo index.m3u8 && cd '"
+                                    + partial + "/clear' && " + encode + " index.m3u8";
+        if (std::system(command.c_str()) != 0)
+            return false;
+        fs::remove(partial + "/keyinfo", ec);
+        return true;
+    });
 }
 
 std::string MakeTestHlsFmp4(int seconds, const std::string& folder)
@@ -163,22 +177,13 @@ std::string MakeTestHlsFmp4(int seconds, const std::string& folder)
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     const std::string dir = (folder.empty() ? DefaultFolder() : folder) + "/hls-fmp4-" + std::to_string(seconds);
-    std::error_code ec;
-    if (fs::exists(dir + "/index.m3u8", ec))
-        return dir;
-    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
-    fs::remove_all(partial, ec);
-    fs::create_directories(partial, ec);
-    const std::string s = std::to_string(seconds);
-    const std::string command = "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
-                                + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s
-                                + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -f hls -hls_time 1"
-                                  " -hls_playlist_type vod -hls_segment_type fmp4 -hls_segment_filename 'seg%d.m4s'"
-                                  " index.m3u8";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    fs::rename(partial, dir, ec);
-    return ec ? std::string() : dir;
+    return MakeFolderOnce(dir, "index.m3u8", [seconds](const std::string& partial) {
+        const std::string command = "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y " + TestSourceInputs(seconds)
+                                    + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -f hls -hls_time 1"
+                                      " -hls_playlist_type vod -hls_segment_type fmp4 -hls_segment_filename 'seg%d.m4s'"
+                                      " index.m3u8";
+        return std::system(command.c_str()) == 0;
+    });
 }
 
 std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
@@ -193,13 +198,6 @@ std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
                                                           : "list";
     const std::string dir =
         (folder.empty() ? DefaultFolder() : folder) + "/dash-" + name + "-" + std::to_string(seconds);
-    std::error_code ec;
-    if (fs::exists(dir + "/manifest.mpd", ec))
-        return dir;
-    const std::string partial = dir + "." + std::to_string(::getpid()) + ".part";
-    fs::remove_all(partial, ec);
-    fs::create_directories(partial, ec);
-    const std::string s = std::to_string(seconds);
     // ffmpeg 5.1 names an audio segment by a time other than the one its
     // manifest lists when $Time$ is used, so that variant has no audio.
     const bool audio = kind != DashKind::TimeTimeline;
@@ -210,18 +208,17 @@ std::string MakeTestDash(int seconds, DashKind kind, const std::string& folder)
                                 : kind == DashKind::ByteRanges  ? " -single_file 1"
                                 : kind == DashKind::SegmentBase ? " -single_file 1 -global_sidx 1"
                                                                 : "";
-    const std::string command =
-        "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=" + s
-        + ":size=320x240:rate=25 -f lavfi -i sine=duration=" + s + " -map 0:v" + (audio ? " -map 1:a" : "")
-        + " -map 0:v -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -b:v:0 600k -s:v:0 320x240"
-          " -b:v:1 200k -s:v:1 160x120 -seg_duration 1 -adaptation_sets '"
-        + (audio ? "id=0,streams=v id=1,streams=a" : "id=0,streams=v") + "' -f dash" + options + " manifest.mpd";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    if (kind == DashKind::SegmentBase && !RewriteToSegmentBase(partial))
-        return {};
-    fs::rename(partial, dir, ec);
-    return ec ? std::string() : dir;
+    return MakeFolderOnce(dir, "manifest.mpd", [&](const std::string& partial) {
+        const std::string command =
+            "cd '" + partial + "' && ffmpeg -nostdin -loglevel error -y " + TestSourceInputs(seconds) + " -map 0:v"
+            + (audio ? " -map 1:a" : "")
+            + " -map 0:v -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -b:v:0 600k -s:v:0 320x240"
+              " -b:v:1 200k -s:v:1 160x120 -seg_duration 1 -adaptation_sets '"
+            + (audio ? "id=0,streams=v id=1,streams=a" : "id=0,streams=v") + "' -f dash" + options + " manifest.mpd";
+        if (std::system(command.c_str()) != 0)
+            return false;
+        return kind != DashKind::SegmentBase || RewriteToSegmentBase(partial);
+    });
 }
 
 bool ServeFolder(TestSite& site, const std::string& prefix, const std::string& folder, FolderServing serving)
