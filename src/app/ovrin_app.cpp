@@ -181,6 +181,8 @@ int COvrinApp::Run(int argc, char** argv)
         });
 
     const int result = app.exec();
+    // The writer's last text goes first, so the two never share the file.
+    autoSave.Finish();
     settings.Save(GetSettingFilePath());
     return result;
 }

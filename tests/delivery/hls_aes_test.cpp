@@ -80,31 +80,15 @@ TEST_F(HlsAesTest, SegmentsAreDecryptedOffTheUserInterfaceThread)
     std::filesystem::create_directories(HlsFolderOf(*video));
     const std::string pipe = HlsFolderOf(*video) + "s0.clear";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::atomic<long> writer{0};
-    std::atomic<bool> drained{false};
-    std::thread watcher([&] {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (writer == 0 && std::chrono::steady_clock::now() < until) {
-            if (const std::vector<long> ids = test_support::ThreadsOpening(pipe); !ids.empty())
-                writer = ids.front();
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));  // poll with a bound
-        }
-        const int fd = ::open(pipe.c_str(), O_RDONLY | O_CLOEXEC | (writer == 0 ? O_NONBLOCK : 0));
-        char buffer[65536];
-        while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
-        }
-        ::close(fd);
-        drained = true;
-    });
+    test_support::PipeWriterWatch watch(pipe);
     Play("aes");
     const std::string url = server.BuildPlayUrl("aes");
     EXPECT_EQ(ParseHlsPlaylist(Fetch(url), url).segments.size(), 4u);
-    const bool ended = Wait([&] { return drained.load(); });
-    watcher.join();
+    const bool ended = Wait([&] { return watch.Drained(); });
+    watch.Join();
     ASSERT_TRUE(ended);
-    ASSERT_NE(writer, 0) << "no thread wrote the clear segment";
-    EXPECT_NE(writer, static_cast<long>(::gettid())) << "decrypted on the user-interface thread";
+    ASSERT_NE(watch.Writer(), 0) << "no thread wrote the clear segment";
+    EXPECT_NE(watch.Writer(), static_cast<long>(::gettid())) << "decrypted on the user-interface thread";
     // The others arrive as ever (the first is the pipe, never served).
     EXPECT_TRUE(Wait([&] { return manager.GetHlsStatus("aes").IsComplete(); }));
 }

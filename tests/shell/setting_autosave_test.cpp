@@ -2,11 +2,15 @@
 #include "shell/settings/app_setting.h"
 #include "shell/settings/setting_autosave.h"
 #include "support/event_wait.h"
+#include "support/thread_probe.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(SettingAutoSave, WritesOnlyAfterAChangeAndRetriesAFailedWrite)
 {
@@ -22,6 +26,7 @@ TEST(SettingAutoSave, WritesOnlyAfterAChangeAndRetriesAFailedWrite)
     video->a2 = "http://page.test/autosave";
     settings.playList.PCL_PushObject(video);
     autoSave.SaveIfChanged();  // fails: no folder
+    autoSave.Finish();
     std::filesystem::create_directories(folder / "programs");
     ASSERT_TRUE(test_support::RunEventsUntil([&] { return std::filesystem::exists(path); }))
         << "the timer tries again";
@@ -31,4 +36,26 @@ TEST(SettingAutoSave, WritesOnlyAfterAChangeAndRetriesAFailedWrite)
     std::filesystem::remove(path);
     autoSave.SaveIfChanged();
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The save waits for the disk (it syncs), which is no work for the
+// user-interface thread: a named pipe stands where the new file is written
+// first, and whichever thread writes it waits in open() until it is named.
+TEST(SettingAutoSave, WritesOffTheUserInterfaceThread)
+{
+    TempFolder folder;
+    const std::string path = folder / "setting.xml";
+    CAppSetting settings;
+    CSettingAutoSave autoSave(settings, path, 60000);
+    ASSERT_EQ(::mkfifo((path + ".part").c_str(), 0600), 0);
+    test_support::PipeWriterWatch watch(path + ".part");
+
+    auto* video = new InfoVideo;
+    video->a2 = "http://page.test/off-the-ui-thread";
+    settings.playList.PCL_PushObject(video);
+    autoSave.SaveIfChanged();
+    ASSERT_TRUE(test_support::RunEventsUntil([&] { return watch.Drained(); }));
+    watch.Join();
+    ASSERT_NE(watch.Writer(), 0) << "no thread wrote the settings";
+    EXPECT_NE(watch.Writer(), static_cast<long>(::gettid())) << "written on the user-interface thread";
 }

@@ -2,11 +2,17 @@
 // What the threads of the test process are blocked in, read from
 // /proc/self/task/<id>/syscall ("<number> <first argument> ...", x86-64
 // numbers).
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace test_support {
 
@@ -76,5 +82,49 @@ inline std::vector<long> ThreadsOpening(const std::string& path)
     }
     return ids;
 }
+
+// Names the thread that writes a named pipe at `path`: the writer waits in
+// open() until the watcher has named it, then the watcher reads the pipe
+// empty, so the writer goes on. Without a writer within the bound the
+// watcher ends with none named, so neither side hangs.
+class PipeWriterWatch {
+public:
+    explicit PipeWriterWatch(std::string path, std::chrono::seconds bound = std::chrono::seconds(20))
+        : path_(std::move(path)), thread_([this, bound] { Watch(bound); })
+    {
+    }
+    ~PipeWriterWatch() { Join(); }
+    bool Drained() const { return drained_; }
+    void Join()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    long Writer() const { return writer_; }
+
+private:
+    void Watch(std::chrono::seconds bound)
+    {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (writer_ == 0 && std::chrono::steady_clock::now() < until) {
+            if (const std::vector<long> ids = ThreadsOpening(path_); !ids.empty())
+                writer_ = ids.front();
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));  // poll with a bound
+        }
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | (writer_ == 0 ? O_NONBLOCK : 0));
+        char buffer[65536];
+        while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        if (fd >= 0)
+            ::close(fd);
+        drained_ = true;
+    }
+
+    std::string path_;
+    std::atomic<long> writer_{0};
+    std::atomic<bool> drained_{false};
+    std::thread thread_;
+};
 
 }  // namespace test_support

@@ -41,3 +41,5 @@ inline constexpr UINT WM_UPDATE_DIGESTS_CHECKED = 0x8280;
 // An HLS segment's decryption worker to the download manager (wParam: 1 when
 // the segment decrypted, lParam: the number of the decryption).
 inline constexpr UINT WM_HLS_SEGMENT_DECRYPTED = 0x8281;
+// The settings' writer could not write "setting.xml"; the next tick tries again.
+inline constexpr UINT WM_SETTINGS_WRITE_FAILED = 0x8282;
