@@ -66,9 +66,12 @@ int Uninstall(const platform::SingleInstance& instance)
     return 0;
 }
 
-// The uninstall feedback page, in the user's browser.
+// The uninstall feedback page, in the user's browser; without a display
+// there is no browser to show it.
 void SendUninstallReport(const CAppSetting& settings)
 {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
     const CStatQuerySource query(settings);
     QDesktopServices::openUrl(
         QUrl(QString::fromStdString(BuildUninstallReportUrl(settings, query, service_hosts::kStatsHost))));
