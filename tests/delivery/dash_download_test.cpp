@@ -223,17 +223,13 @@ TEST_F(DashDownloadTest, ACachedStreamPlaysAgainWithoutTheSiteAfterARestart)
     site.Stop();
 
     video->state = VIDEO_STATE_LOADED;
-    CPlayRequestManager server2;
-    CFLVDownloadManager manager2{downloadSettings, &server2, &observer};
-    manager2.SetBackgroundPeriod(0);
-    server2.SetRequestServer(&manager2);
-    const std::vector<std::string> again = PlayAll(server2, "dash");
+    NextRun next(downloadSettings, observer);
+    const std::vector<std::string> again = PlayAll(next.server, "dash");
     ASSERT_EQ(again.size(), 10u);
     for (std::size_t i = 0; i < again.size(); ++i)
         EXPECT_TRUE(SameBytes(again[i], first[i])) << i;
-    EXPECT_TRUE(manager2.GetHlsStatus("dash").IsComplete());
-    EXPECT_EQ(manager2.GetTaskCount(), 0);
-    server2.SetRequestServer(nullptr);
+    EXPECT_TRUE(next.manager.GetHlsStatus("dash").IsComplete());
+    EXPECT_EQ(next.manager.GetTaskCount(), 0);
 }
 
 // ffmpeg's single files: every byte range is fetched with its own Range
@@ -353,19 +349,15 @@ TEST_F(DashDownloadTest, ACachedSegmentBaseStreamPlaysAgainWithoutTheSiteAfterAR
     site.Stop();
 
     video->state = VIDEO_STATE_LOADED;
-    CPlayRequestManager server2;
-    CFLVDownloadManager manager2{downloadSettings, &server2, &observer};
-    manager2.SetBackgroundPeriod(0);
-    server2.SetRequestServer(&manager2);
-    const std::vector<std::string> again = PlayAll(server2, "dash");
+    NextRun next(downloadSettings, observer);
+    const std::vector<std::string> again = PlayAll(next.server, "dash");
     const std::vector<std::string> expected = SiteRanges(true);
     ASSERT_EQ(again.size(), expected.size());
     for (std::size_t i = 0; i < again.size(); ++i)
         EXPECT_TRUE(SameBytes(again[i], expected[i])) << i;
-    EXPECT_TRUE(manager2.GetHlsStatus("dash").IsComplete());
+    EXPECT_TRUE(next.manager.GetHlsStatus("dash").IsComplete());
     EXPECT_TRUE(ReadSegmentedCache(*video).IsComplete());
-    EXPECT_EQ(manager2.GetTaskCount(), 0);
-    server2.SetRequestServer(nullptr);
+    EXPECT_EQ(next.manager.GetTaskCount(), 0);
 }
 
 // A stream address taken for a plain video that answers with a DASH

@@ -125,6 +125,20 @@ struct RecordingObserver : IFlvDownloadObserver {
     void RefreshPlayingSizeAndDuration() override { ++refreshes; }
 };
 
+// A later run of the program over the same cache folder and records: a
+// play server and a download manager of its own, without background steps.
+struct NextRun {
+    NextRun(CAppSettingDownloads& settings, IFlvDownloadObserver& observer) : manager{settings, &server, &observer}
+    {
+        manager.SetBackgroundPeriod(0);
+        server.SetRequestServer(&manager);
+    }
+    ~NextRun() { server.SetRequestServer(nullptr); }
+
+    CPlayRequestManager server;
+    CFLVDownloadManager manager;
+};
+
 class DownloadTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -129,22 +129,18 @@ TEST_F(HlsDownloadTest, ACachedStreamPlaysAgainWithoutTheSiteAfterARestart)
 
     // A new run: the record comes back from the saved play list.
     video->state = VIDEO_STATE_LOADED;
-    CPlayRequestManager server2;
-    CFLVDownloadManager manager2{downloadSettings, &server2, &observer};
-    manager2.SetBackgroundPeriod(0);
-    server2.SetRequestServer(&manager2);
-    const std::vector<std::string> again = PlayAll(server2, "hls");
+    NextRun next(downloadSettings, observer);
+    const std::vector<std::string> again = PlayAll(next.server, "hls");
     ASSERT_EQ(again.size(), 4u);
     for (std::size_t i = 0; i < again.size(); ++i)
         EXPECT_TRUE(SameBytes(again[i], first[i])) << i;
-    EXPECT_TRUE(manager2.GetHlsStatus("hls").IsComplete());
-    EXPECT_EQ(manager2.GetTaskCount(), 0);
-    server2.SetRequestServer(nullptr);
+    EXPECT_TRUE(next.manager.GetHlsStatus("hls").IsComplete());
+    EXPECT_EQ(next.manager.GetTaskCount(), 0);
 
     // Clearing the cache (the play list was cleared) takes the segments too.
-    manager2.ClearCache();
+    next.manager.ClearCache();
     EXPECT_FALSE(std::filesystem::exists(HlsFolderOf(*video)));
-    EXPECT_FALSE(manager2.GetHlsStatus("hls").known);
+    EXPECT_FALSE(next.manager.GetHlsStatus("hls").known);
 }
 
 // The background step caches an HLS video of the play list as it does an

@@ -170,13 +170,10 @@ TEST_F(HlsLiveTest, ARecordingPlaysAgainFromTheCacheAsAVodOfWhatItHolds)
     site.Stop();
 
     // A new run without the site.
-    CPlayRequestManager server2;
-    CFLVDownloadManager manager2{downloadSettings, &server2, &observer};
-    manager2.SetBackgroundPeriod(0);
-    manager2.SetLiveReloadPeriod(kReloadMs);
-    server2.SetRequestServer(&manager2);
+    NextRun next(downloadSettings, observer);
+    next.manager.SetLiveReloadPeriod(kReloadMs);
     Play("live");
-    const std::string url = server2.BuildPlayUrl("live");
+    const std::string url = next.server.BuildPlayUrl("live");
     std::string text = Fetch(url);
     const HlsPlaylist vod = ParseHlsPlaylist(text, url);
     EXPECT_TRUE(vod.ended) << text;
@@ -185,16 +182,15 @@ TEST_F(HlsLiveTest, ARecordingPlaysAgainFromTheCacheAsAVodOfWhatItHolds)
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_TRUE(SameBytes(Fetch(vod.segments[i].url), Segment(expected[i]))) << i;
     EXPECT_TRUE(vod.segments[3].discontinuity) << text;
-    EXPECT_FALSE(manager2.GetHlsStatus("live").IsComplete());
+    EXPECT_FALSE(next.manager.GetHlsStatus("live").IsComplete());
     // A save joins what was cached: nothing between the recorded windows is
     // listed, so nothing is missing.
     const SegmentedCache cache = ReadSegmentedCache(*video);
     EXPECT_EQ(cache.count, 6u);
     EXPECT_EQ(cache.missing, 0u);
     Play("something else");
-    manager2.StopAllTasks();
-    Wait([&] { return manager2.GetTaskCount() == 0; });
-    server2.SetRequestServer(nullptr);
+    next.manager.StopAllTasks();
+    Wait([&] { return next.manager.GetTaskCount() == 0; });
 }
 
 }  // namespace
