@@ -76,15 +76,21 @@ protected:
         ASSERT_TRUE(site->Start());
         settings = std::make_unique<CAppSetting>();
         settings->configUrl = "http://127.0.0.1:1/no-update";  // no update question in a test
+        StartWindow();
+        window->SetPlayerEventObserver([](const std::string& command, const std::string& args) {
+            events.push_back({command, args});
+        });
+    }
+    // The program's parts and its window, built and started as at the
+    // program's start.
+    static void StartWindow()
+    {
         parts = std::make_unique<CProgramParts>(*settings);
         window = std::make_unique<COvrinDlg>(*settings, desktop, parts->WindowParts());
         std::string error;
         ASSERT_TRUE(window->Start("", error)) << error;
         parts->ConnectWindow(*window);
         parts->StartServices();
-        window->SetPlayerEventObserver([](const std::string& command, const std::string& args) {
-            events.push_back({command, args});
-        });
     }
     static void TearDownTestSuite()
     {

@@ -42,12 +42,7 @@ protected:
         lang::SetCurrentLanguage(lang::LanguageFromEnvironment());
         window.reset();
         parts.reset();
-        parts = std::make_unique<CProgramParts>(*settings);
-        window = std::make_unique<COvrinDlg>(*settings, desktop, parts->WindowParts());
-        std::string error;
-        ASSERT_TRUE(window->Start("", error)) << error;
-        parts->ConnectWindow(*window);
-        parts->StartServices();
+        StartWindow();
     }
 
     static WindowLook Look(const QString& file)
